@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Quvarant Setup: install what is missing, build, then run the program or the tests.
+#   ./build.sh run    build and launch the desktop program
+#   ./build.sh test   build and run the whole test suite headless
+#   ./build.sh build  only build
+# Works as root or as a user with sudo (used for apt-get only).
+set -euo pipefail
+
+cd "$(dirname "${BASH_SOURCE[0]}")"
+BUILD_DIR=${QVA_BUILD_DIR:-build}
+PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
+          libgl-dev libgtest-dev libgmock-dev)
+
+install_missing() {
+  local missing=()
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+}
+
+build() {
+  cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo ${QVA_CMAKE_ARGS:-} >/dev/null
+  cmake --build "$BUILD_DIR" -j"$(nproc)"
+}
+
+case "${1:-}" in
+  run)
+    install_missing
+    build
+    exec "$BUILD_DIR/bin/qva-setup"
+    ;;
+  test)
+    install_missing
+    build
+    cd "$BUILD_DIR"
+    QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)" ${QVA_CTEST_ARGS:-}
+    ;;
+  build)
+    install_missing
+    build
+    ;;
+  *)
+    echo "usage: $0 run|test|build" >&2
+    exit 2
+    ;;
+esac

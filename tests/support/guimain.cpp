@@ -1,0 +1,20 @@
+#include <QApplication>
+#include <QLocale>
+
+#include <gtest/gtest.h>
+
+#include "support/testenvironment.h"
+
+int main(int argc, char** argv) {
+  TestEnvironment::Setup();
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QLocale::setDefault(QLocale::c());
+  int result = 0;
+  {
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    result = RUN_ALL_TESTS();
+  }
+  TestEnvironment::TearDown();
+  return result;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Every test process runs in a temporary root of its own: HOME, the XDG
+// folders (settings store, documents, runtime) and the temporary folder all
+// point inside it, so tests never touch the user's files and never see each
+// other's. The root is removed when the process ends.
+namespace TestEnvironment {
+
+// Called once by the test main, before the application object exists.
+void Setup();
+void TearDown();
+
+// The temporary root of this process.
+QString Root();
+
+// A path inside the root; the folders leading to it are created.
+QString PathIn(const QString& relative);
+
+}  // namespace TestEnvironment
+
+// Small file helpers for tests.
+QByteArray ReadAll(const QString& path);
+void WriteAll(const QString& path, const QByteArray& bytes);
+bool IsReadOnly(const QString& path);
+void SetReadOnly(const QString& path, bool readOnly);
+// The folder where the build puts the programs (qva-setup, qva-device-sim...).
+QString BinDir();

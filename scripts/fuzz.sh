@@ -23,6 +23,17 @@ while [ $# -gt 0 ]; do
   esac
 done
 
+# clang and its sanitizer runtimes come from Debian's packages.
+missing=()
+for p in clang-14 libclang-rt-14-dev; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""; [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+fi
+
 BUILD=${QVA_FUZZ_BUILD_DIR:-build-fuzz}
 CXX=clang++-14 CC=clang-14 cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DQVA_FUZZ=ON -DQVA_BUILD_TESTS=OFF >/dev/null

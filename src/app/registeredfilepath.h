@@ -19,6 +19,16 @@ enum class FileType {
   FileTemplates = 3,
   SetupTables = 4,
 };
+constexpr int kFileTypeCount = 5;
+
+// How many read-only numbered backups each backup folder keeps.
+constexpr int kSaveBackupsLimit = 100;
+constexpr int kFromDeviceBackupsLimit = 10;
+
+// The folder's value name in the settings store and its built-in default
+// (before macro expansion). Raise like GetFolder for a bad index.
+QString FolderValueName(FileType kind);
+QString DefaultFolderPath(FileType kind);
 
 // The folder's path; creates the folder (and its stored value) when missing,
 // falling back to ApplicationDir() when it cannot be created. Raises
@@ -27,7 +37,8 @@ enum class FileType {
 QString GetFolder(FileType kind);
 void SetFolder(FileType kind, const QString& path);
 
-// Replaces <<PROGRAMFILES>>, <<APPDIR>>, <<TEMPDIR>> and <<DOCUMENTS>>.
+// Replaces every <<PROGRAMFILES>>, <<APPDIR>>, <<TEMPDIR>> and <<DOCUMENTS>>
+// (matched with case); the folders come without a trailing separator.
 QString ExpandPathMacros(const QString& text);
 // The directory of the executable, with a trailing separator.
 QString ApplicationDir();
@@ -66,13 +77,17 @@ std::vector<FileEntry> ListFiles(const QString& pattern, int attributeMask);
 // prefix + the next free number zero-padded to width + suffix.
 QString NextNumberedFileName(const QString& prefix, int width, const QString& suffix);
 // The path for a new backup of a setup file in a backup folder:
-// "<title> - NNN.Q11".
+// "<title> - NNN.Q11". Only SaveBackups and FromDeviceBackups are backup
+// folders; any other kind raises "Internal Error: Bad file type.".
 QString BackupFileName(FileType backupKind, const QString& setupFileName);
 // Deletes the oldest read-only numbered backups beyond the folder's limit
-// (100 for SaveBackups, 10 for FromDeviceBackups).
+// (100 for SaveBackups, 10 for FromDeviceBackups); other files are never
+// touched. Any other kind raises "Internal Error: Bad file type.".
 void PruneBackups(FileType backupKind);
 // Writes the setup file at path, keeping the file it replaces as a
 // read-only numbered backup in the SaveBackups folder. The new content is
 // written in full before the old file moves, so a failed save never loses
-// the old file.
+// the old file: when the new file cannot be put in place, the old one is
+// moved back. A target that is read-only or not a regular file is refused
+// with ESystemError (access denied) before anything is written.
 void SaveOverWithBackup(const QString& path, const QVA_CONFIG_DATA& config);

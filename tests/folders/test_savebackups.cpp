@@ -1,0 +1,125 @@
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include "app/registeredfilepath.h"
+#include "config/qvaconfig.h"
+#include "config/qvaerrors.h"
+#include "config/qvasetupfiler.h"
+#include "support/testenvironment.h"
+
+namespace {
+
+QVA_CONFIG_DATA ConfigWithVersion(uint16_t marker) {
+  QVA_CONFIG_DATA config = MakeBlankConfig();
+  config.version = marker;
+  return config;
+}
+
+std::vector<QString> FolderNames(const QString& folder) {
+  std::vector<QString> names;
+  for (const FileEntry& entry : ListFiles(JoinPath(folder, "*"), faAnyFile)) names.push_back(entry.name);
+  return names;
+}
+
+}  // namespace
+
+TEST(SaveOverWithBackup, NewFileHasNoBackup) {
+  const QString path = TestEnvironment::PathIn("work/Engine.Q11");
+  SaveOverWithBackup(path, ConfigWithVersion(110));
+  EXPECT_EQ(ReadSetupFile(path).version, 110);
+  EXPECT_TRUE(FolderNames(GetFolder(FileType::SaveBackups)).empty());
+}
+
+TEST(SaveOverWithBackup, OldFileBecomesReadOnlyNumberedBackup) {
+  const QString path = TestEnvironment::PathIn("work/Engine.Q11");
+  WriteSetupFile(path, ConfigWithVersion(101));
+  SaveOverWithBackup(path, ConfigWithVersion(102));
+  const QString backup = JoinPath(GetFolder(FileType::SaveBackups), "Engine - 000.Q11");
+  ASSERT_TRUE(QFileInfo::exists(backup));
+  EXPECT_TRUE(IsReadOnly(backup));
+  EXPECT_EQ(ReadSetupFile(backup).version, 101);
+  EXPECT_EQ(ReadSetupFile(path).version, 102);
+  EXPECT_FALSE(IsReadOnly(path));
+
+  SaveOverWithBackup(path, ConfigWithVersion(103));
+  EXPECT_EQ(ReadSetupFile(JoinPath(GetFolder(FileType::SaveBackups), "Engine - 001.Q11")).version, 102);
+  EXPECT_EQ(ReadSetupFile(path).version, 103);
+}
+
+TEST(SaveOverWithBackup, MoveThatFailsStillSavesWithoutBackup) {
+  const QString path = TestEnvironment::PathIn("work/Engine.Q11");
+  WriteSetupFile(path, ConfigWithVersion(101));
+  // The backup folder is a regular file: no backup can be made there, and
+  // GetFolder falls back to the program's folder, where the name is taken by
+  // a folder, so the move cannot happen either.
+  const QString blocker = TestEnvironment::PathIn("blocked");
+  WriteAll(blocker, "x");
+  SetFolder(FileType::SaveBackups, blocker + "/Save Backups");
+  const QString taken = JoinPath(GetFolder(FileType::SaveBackups), "Engine - 000.Q11");
+  ASSERT_TRUE(taken.startsWith(ApplicationDir()));
+  QDir().mkpath(taken);
+  SaveOverWithBackup(path, ConfigWithVersion(102));
+  QDir().rmdir(taken);
+  EXPECT_EQ(ReadSetupFile(path).version, 102);
+}
+
+TEST(SaveOverWithBackup, ExistingBackupNameIsNeverOverwritten) {
+  const QString path = TestEnvironment::PathIn("work/Engine.Q11");
+  WriteSetupFile(path, ConfigWithVersion(101));
+  const QString saves = GetFolder(FileType::SaveBackups);
+  // A folder with the next backup's name: the move must not replace it.
+  QDir().mkpath(JoinPath(saves, "Engine - 000.Q11"));
+  SaveOverWithBackup(path, ConfigWithVersion(102));
+  EXPECT_TRUE(QFileInfo(JoinPath(saves, "Engine - 000.Q11")).isDir());
+  EXPECT_EQ(ReadSetupFile(path).version, 102);
+}
+
+TEST(SaveOverWithBackup, FailedWriteLeavesTheOldFileInPlace) {
+  // The target is a folder: nothing may be written or moved.
+  const QString folderTarget = TestEnvironment::PathIn("work/Folder.Q11");
+  QDir().mkpath(folderTarget);
+  EXPECT_THROW(SaveOverWithBackup(folderTarget, ConfigWithVersion(102)), ESystemError);
+  EXPECT_TRUE(QFileInfo(folderTarget).isDir());
+  EXPECT_TRUE(FolderNames(GetFolder(FileType::SaveBackups)).empty());
+}
+
+TEST(SaveOverWithBackup, TempFileThatCannotBeCreatedLosesNothing) {
+  const QString blocker = TestEnvironment::PathIn("work/notafolder");
+  WriteAll(blocker, "x");
+  EXPECT_THROW(SaveOverWithBackup(blocker + "/Engine.Q11", ConfigWithVersion(102)), Exception);
+  EXPECT_EQ(ReadAll(blocker), QByteArray("x"));
+  EXPECT_TRUE(FolderNames(GetFolder(FileType::SaveBackups)).empty());
+}
+
+TEST(SaveOverWithBackup, ReadOnlyOldFileIsNeverOverwritten) {
+  const QString path = TestEnvironment::PathIn("work/Locked.Q11");
+  WriteSetupFile(path, ConfigWithVersion(101));
+  SetReadOnly(path, true);
+  EXPECT_THROW(SaveOverWithBackup(path, ConfigWithVersion(102)), ESystemError);
+  EXPECT_EQ(ReadSetupFile(path).version, 101);
+  EXPECT_TRUE(IsReadOnly(path));
+  EXPECT_TRUE(FolderNames(GetFolder(FileType::SaveBackups)).empty());
+}
+
+TEST(SaveOverWithBackup, PrunesTheSaveBackupsFolder) {
+  const QString saves = GetFolder(FileType::SaveBackups);
+  const QDateTime start(QDate(2024, 1, 1), QTime(8, 0));
+  for (int i = 0; i < kSaveBackupsLimit; ++i) {
+    const QString p = JoinPath(saves, QStringLiteral("Old - %1.Q11").arg(i, 3, 10, QLatin1Char('0')));
+    WriteAll(p, "x");
+    QFile f(p);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.setFileTime(start.addSecs(i), QFileDevice::FileModificationTime));
+    f.close();
+    SetReadOnly(p, true);
+  }
+  const QString path = TestEnvironment::PathIn("work/Engine.Q11");
+  WriteSetupFile(path, ConfigWithVersion(101));
+  SaveOverWithBackup(path, ConfigWithVersion(102));
+  EXPECT_FALSE(QFileInfo::exists(JoinPath(saves, "Old - 000.Q11")));
+  EXPECT_TRUE(QFileInfo::exists(JoinPath(saves, "Old - 001.Q11")));
+  EXPECT_TRUE(QFileInfo::exists(JoinPath(saves, "Engine - 000.Q11")));
+}

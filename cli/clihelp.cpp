@@ -1,0 +1,133 @@
+#include "clihelp.h"
+
+#include "app/appinfo.h"
+#include "qvaversion.h"
+
+namespace {
+
+const char kExitCodes[] =
+    "Exit codes:\n"
+    "  0  success\n"
+    "  1  the two files differ (diff only)\n"
+    "  2  usage error, or a file that cannot be read or written\n"
+    "  3  the configuration stored in the meter is not valid\n"
+    "  4  firmware version mismatch\n"
+    "  5  port or link failure\n"
+    "  6  the copy to EEPROM failed\n"
+    "  7  no sensor type selected\n";
+
+const char kProgramHelp[] =
+    "Usage: qva-cli COMMAND [OPTIONS] [FILES]\n"
+    "\n"
+    "Commands:\n"
+    "  dump [--json] FILE                 print every named field of a setup file\n"
+    "  diff A B                           list the fields in which two setup files differ\n"
+    "  get --port PORT -o FILE [--force]  get the meter's configuration into a setup file\n"
+    "  send --port PORT [--retries N] FILE\n"
+    "                                     send a setup file's configuration to the meter\n"
+    "  help [COMMAND]                     show this help or a command's\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help  show help (also after a command: qva-cli dump --help)\n"
+    "  --version   show the program's version\n"
+    "\n"
+    "Setup files are *.Q11 files, or *.QV1 files of the previous generation.\n"
+    "PORT is COM1 to COM8, mapped to a device as the desktop program maps it,\n"
+    "or a device path such as /dev/ttyUSB0.\n"
+    "\n";
+
+const char kDumpHelp[] =
+    "Usage: qva-cli dump [--json] FILE\n"
+    "\n"
+    "Prints every named field of the configuration in setup file FILE (*.Q11 or\n"
+    "*.QV1), in record order, one \"name = value\" line each. The record is shown\n"
+    "as the file holds it: an older file is not upgraded.\n"
+    "Numbers are decimal (signed where the field is signed); a table row is\n"
+    "\"input, output\"; a name is shown in double quotes up to its first zero byte,\n"
+    "with \\\" \\\\ and \\xNN for quotes, backslashes and non-printable bytes.\n"
+    "Reserved bytes are not shown.\n"
+    "\n"
+    "Options:\n"
+    "  --json      print one JSON object instead: the same names, table rows as\n"
+    "              [input, output], names as JSON strings (each byte one character)\n"
+    "  -h, --help  show this help\n"
+    "\n"
+    "Example:\n"
+    "  qva-cli dump Workshop.Q11 | grep filter_time\n"
+    "\n";
+
+const char kDiffHelp[] =
+    "Usage: qva-cli diff A B\n"
+    "\n"
+    "Compares the configurations in setup files A and B byte by byte. Prints each\n"
+    "named field that differs as \"name: valueA -> valueB\" in record order, then\n"
+    "one line with the offsets of any differing reserved bytes. Prints nothing\n"
+    "when the records are equal. Neither record is upgraded.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help  show this help\n"
+    "\n"
+    "Example:\n"
+    "  qva-cli diff Car1.Q11 Car2.Q11\n"
+    "\n";
+
+const char kGetHelp[] =
+    "Usage: qva-cli get --port PORT -o FILE [--force]\n"
+    "\n"
+    "Reads the configuration stored in the meter on PORT and writes it to the\n"
+    "setup file FILE. A configuration of an older version is upgraded as the\n"
+    "desktop program upgrades it. Each step's status goes to stderr.\n"
+    "\n"
+    "Options:\n"
+    "  --port PORT    COM1 to COM8, or a device path\n"
+    "  -o, --output FILE\n"
+    "                 the setup file to write\n"
+    "  --force        replace FILE if it exists (never a read-only file)\n"
+    "  -h, --help     show this help\n"
+    "\n"
+    "Example:\n"
+    "  qva-cli get --port COM1 -o FromMeter.Q11\n"
+    "\n";
+
+const char kSendHelp[] =
+    "Usage: qva-cli send --port PORT [--retries N] FILE\n"
+    "\n"
+    "Sends the configuration in setup file FILE to the meter on PORT and has the\n"
+    "meter store it in its EEPROM. The meter's previous configuration is first\n"
+    "kept as a read-only backup in the From Device Backups folder, as the desktop\n"
+    "program does. Each step's status goes to stderr.\n"
+    "\n"
+    "Options:\n"
+    "  --port PORT    COM1 to COM8, or a device path\n"
+    "  --retries N    when the meter reports a failed copy to EEPROM, send again\n"
+    "                 up to N times (default 0) before giving up\n"
+    "  -h, --help     show this help\n"
+    "\n"
+    "Example:\n"
+    "  qva-cli send --port /dev/ttyUSB0 --retries 2 Workshop.Q11\n"
+    "\n";
+
+}  // namespace
+
+QString HelpText(const QString& command) {
+  const char* text = kProgramHelp;
+  if (command == QLatin1String("dump")) {
+    text = kDumpHelp;
+  } else if (command == QLatin1String("diff")) {
+    text = kDiffHelp;
+  } else if (command == QLatin1String("get")) {
+    text = kGetHelp;
+  } else if (command == QLatin1String("send")) {
+    text = kSendHelp;
+  }
+  return QString::fromLatin1(text) + QString::fromLatin1(kExitCodes);
+}
+
+QString HelpHint(const QString& command) {
+  return command.isEmpty() ? QStringLiteral("Try \"qva-cli --help\".")
+                           : QStringLiteral("Try \"qva-cli help %1\".").arg(command);
+}
+
+QString VersionText() {
+  return QStringLiteral("qva-cli %1 (%2)").arg(QStringLiteral(QVA_VERSION_TEXT), kApplicationTitle);
+}

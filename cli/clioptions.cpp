@@ -1,0 +1,200 @@
+#include "clioptions.h"
+
+#include <array>
+#include <vector>
+
+namespace {
+
+struct OptionSpec {
+  const char* longName;   // "--port"
+  const char* shortName;  // "-o", or nullptr
+  bool takesValue;
+};
+
+constexpr std::array kOptions = {
+    OptionSpec{"--help", "-h", false},     OptionSpec{"--json", nullptr, false},
+    OptionSpec{"--force", nullptr, false}, OptionSpec{"--port", nullptr, true},
+    OptionSpec{"--output", "-o", true},    OptionSpec{"--retries", nullptr, true},
+};
+
+struct CommandSpec {
+  const char* name;
+  std::vector<const char*> options;  // long names besides --help
+  int files;                         // positional arguments required
+};
+
+const std::vector<CommandSpec>& CommandSpecs() {
+  static const std::vector<CommandSpec> specs = {
+      {"dump", {"--json"}, 1},
+      {"diff", {}, 2},
+      {"get", {"--port", "--output", "--force"}, 0},
+      {"send", {"--port", "--retries"}, 1},
+  };
+  return specs;
+}
+
+const CommandSpec* FindCommand(const QString& name) {
+  for (const CommandSpec& spec : CommandSpecs()) {
+    if (name == QLatin1String(spec.name)) return &spec;
+  }
+  return nullptr;
+}
+
+const OptionSpec* FindOption(const QString& name) {
+  for (const OptionSpec& option : kOptions) {
+    if (name == QLatin1String(option.longName) ||
+        (option.shortName && name == QLatin1String(option.shortName)))
+      return &option;
+  }
+  return nullptr;
+}
+
+bool Allows(const CommandSpec& command, const OptionSpec& option) {
+  if (QLatin1String(option.longName) == QLatin1String("--help")) return true;
+  for (const char* name : command.options) {
+    if (QLatin1String(name) == QLatin1String(option.longName)) return true;
+  }
+  return false;
+}
+
+int ParseRetries(const QString& text, const QString& command) {
+  bool ok = false;
+  const int value = text.toInt(&ok, 10);
+  if (!ok || value < 0 || value > kMaxRetries || text.startsWith(QLatin1Char('+'))) {
+    throw EUsage(
+        QStringLiteral("--retries needs a whole number from 0 to %1, not \"%2\".").arg(kMaxRetries).arg(text),
+        command);
+  }
+  return value;
+}
+
+void SetValue(CommandLine& line, const OptionSpec& option, const QString& value, std::vector<QString>& seen) {
+  const QString name = QLatin1String(option.longName);
+  for (const QString& earlier : seen) {
+    if (earlier == name) throw EUsage(QStringLiteral("Option %1 is given twice.").arg(name), line.command);
+  }
+  seen.push_back(name);
+  if (option.takesValue && value.isEmpty()) {
+    throw EUsage(QStringLiteral("Option %1 needs a value.").arg(name), line.command);
+  }
+  if (name == QLatin1String("--help")) {
+    line.help = true;
+  } else if (name == QLatin1String("--json")) {
+    line.json = true;
+  } else if (name == QLatin1String("--force")) {
+    line.force = true;
+  } else if (name == QLatin1String("--port")) {
+    line.port = value;
+  } else if (name == QLatin1String("--output")) {
+    line.output = value;
+  } else if (name == QLatin1String("--retries")) {
+    line.retries = ParseRetries(value, line.command);
+  }
+}
+
+void CheckComplete(const CommandLine& line, const CommandSpec& spec) {
+  const QString command = line.command;
+  if (line.files.size() < spec.files) {
+    throw EUsage(spec.files == 2 ? QStringLiteral("%1 needs two setup files.").arg(command)
+                                 : QStringLiteral("%1 needs a setup file.").arg(command),
+                 command);
+  }
+  if (line.files.size() > spec.files) {
+    throw EUsage(QStringLiteral("Unexpected argument \"%1\".").arg(line.files.at(spec.files)), command);
+  }
+  for (const char* name : spec.options) {
+    const QString option = QLatin1String(name);
+    if (option == QLatin1String("--port") && line.port.isEmpty())
+      throw EUsage(QStringLiteral("%1 needs --port PORT.").arg(command), command);
+    if (option == QLatin1String("--output") && line.output.isEmpty())
+      throw EUsage(QStringLiteral("%1 needs -o FILE.").arg(command), command);
+  }
+}
+
+}  // namespace
+
+const QStringList& CliCommands() {
+  static const QStringList names = [] {
+    QStringList list;
+    for (const CommandSpec& spec : CommandSpecs()) list << QLatin1String(spec.name);
+    return list;
+  }();
+  return names;
+}
+
+CommandLine ParseCommandLine(const QStringList& arguments) {
+  CommandLine line;
+  int at = 0;
+  // Before the command only the program's own options count.
+  for (; at < arguments.size(); ++at) {
+    const QString& argument = arguments.at(at);
+    if (argument == QLatin1String("-h") || argument == QLatin1String("--help")) {
+      line.help = true;
+    } else if (argument == QLatin1String("--version")) {
+      line.version = true;
+    } else if (argument.startsWith(QLatin1Char('-')) && argument.size() > 1) {
+      throw EUsage(QStringLiteral("Unknown option \"%1\".").arg(argument), QString());
+    } else {
+      break;
+    }
+  }
+  if (at == arguments.size()) {
+    if (!line.help && !line.version) throw EUsage(QStringLiteral("No command given."), QString());
+    return line;
+  }
+  if (line.version) throw EUsage(QStringLiteral("--version takes no command."), QString());
+
+  QString command = arguments.at(at++);
+  if (command == QLatin1String("help")) {
+    line.help = true;
+    if (at == arguments.size()) return line;
+    command = arguments.at(at++);
+    if (!FindCommand(command))
+      throw EUsage(QStringLiteral("Unknown command \"%1\".").arg(command), QString());
+    if (at < arguments.size())
+      throw EUsage(QStringLiteral("Unexpected argument \"%1\".").arg(arguments.at(at)), command);
+    line.command = command;
+    return line;
+  }
+  const CommandSpec* spec = FindCommand(command);
+  if (!spec) throw EUsage(QStringLiteral("Unknown command \"%1\".").arg(command), QString());
+  line.command = command;
+
+  std::vector<QString> seen;
+  bool optionsEnded = false;
+  for (; at < arguments.size(); ++at) {
+    const QString& argument = arguments.at(at);
+    if (optionsEnded || !argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
+      line.files << argument;
+      continue;
+    }
+    if (argument == QLatin1String("--")) {
+      optionsEnded = true;
+      continue;
+    }
+    QString name = argument;
+    QString value;
+    bool inlineValue = false;
+    const qsizetype equals = argument.indexOf(QLatin1Char('='));
+    if (argument.startsWith(QLatin1String("--")) && equals > 0) {
+      name = argument.left(equals);
+      value = argument.mid(equals + 1);
+      inlineValue = true;
+    }
+    const OptionSpec* option = FindOption(name);
+    if (!option || !Allows(*spec, *option)) {
+      throw EUsage(QStringLiteral("Unknown option \"%1\" for %2.").arg(name, command), command);
+    }
+    if (option->takesValue && !inlineValue) {
+      if (at + 1 >= arguments.size())
+        throw EUsage(QStringLiteral("Option %1 needs a value.").arg(QLatin1String(option->longName)),
+                     command);
+      value = arguments.at(++at);
+    } else if (!option->takesValue && inlineValue) {
+      throw EUsage(QStringLiteral("Option %1 takes no value.").arg(QLatin1String(option->longName)), command);
+    }
+    SetValue(line, *option, value, seen);
+  }
+  if (!line.help) CheckComplete(line, *spec);
+  return line;
+}

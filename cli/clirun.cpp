@@ -1,0 +1,88 @@
+#include "clirun.h"
+
+#include <exception>
+#include <optional>
+
+#include "clihelp.h"
+#include "clioptions.h"
+#include "configreport.h"
+#include "exitcodes.h"
+#include "transfercommands.h"
+#include "config/qvaerrors.h"
+#include "config/qvasetupfiler.h"
+
+void CliOutput::Report(const QByteArray& bytes) {
+  std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), out_);
+  std::fflush(out_);
+}
+
+void CliOutput::Error(const QString& message) {
+  QByteArray bytes = message.toLocal8Bit();
+  if (!bytes.endsWith('\n')) bytes += '\n';
+  std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), err_);
+  std::fflush(err_);
+}
+
+namespace {
+
+// A setup file as it is stored (never upgraded). A file that cannot be
+// read is reported with its path on the line before the message, so that
+// diff can say which of its two files is at fault.
+std::optional<QVA_CONFIG_DATA> ReadForReport(const QString& path, CliOutput& output) {
+  try {
+    return ReadSetupFile(path);
+  } catch (const Exception& error) {
+    output.Error(path + QStringLiteral(":\n") + error.Message());
+    return std::nullopt;
+  }
+}
+
+int Dump(const CommandLine& line, CliOutput& output) {
+  const auto config = ReadForReport(line.files.at(0), output);
+  if (!config) return kExitUsageOrFile;
+  output.Report(line.json ? DumpJson(*config) : DumpText(*config));
+  return kExitSuccess;
+}
+
+int Diff(const CommandLine& line, CliOutput& output) {
+  const auto a = ReadForReport(line.files.at(0), output);
+  const auto b = ReadForReport(line.files.at(1), output);
+  if (!a || !b) return kExitUsageOrFile;
+  const ConfigDifference difference = DiffConfigs(*a, *b);
+  if (difference.equal) return kExitSuccess;
+  output.Report(difference.lines.join(QLatin1Char('\n')).toLatin1() + '\n');
+  return kExitDifferent;
+}
+
+int Run(const CommandLine& line, CliOutput& output) {
+  if (line.version) {
+    output.Report(VersionText().toLatin1() + '\n');
+    return kExitSuccess;
+  }
+  if (line.help) {
+    output.Report(HelpText(line.command).toLatin1());
+    return kExitSuccess;
+  }
+  if (line.command == QLatin1String("dump")) return Dump(line, output);
+  if (line.command == QLatin1String("diff")) return Diff(line, output);
+  if (line.command == QLatin1String("get")) return GetCommand(line, output);
+  if (line.command == QLatin1String("send")) return SendCommand(line, output);
+  throw EUsage(QStringLiteral("Unknown command \"%1\".").arg(line.command), QString());
+}
+
+}  // namespace
+
+int RunCli(const QStringList& arguments, CliOutput& output) {
+  try {
+    return Run(ParseCommandLine(arguments), output);
+  } catch (const EUsage& error) {
+    output.Error(error.Message() + QLatin1Char('\n') + HelpHint(error.Command()));
+    return kExitUsageOrFile;
+  } catch (const Exception& error) {
+    output.Error(error.Message());
+    return kExitUsageOrFile;
+  } catch (const std::exception& error) {
+    output.Error(QString::fromLocal8Bit(error.what()));
+    return kExitUsageOrFile;
+  }
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdio>
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// Where a command's report and its messages go: the report on stdout, every
+// message and status text on stderr, so a script can keep them apart.
+class CliOutput {
+ public:
+  CliOutput(std::FILE* out, std::FILE* err) : out_(out), err_(err) {}
+  void Report(const QByteArray& bytes);
+  // One message, with a line break added when it has none.
+  void Error(const QString& message);
+
+ private:
+  std::FILE* out_;
+  std::FILE* err_;
+};
+
+// Runs one qva-cli command line (the arguments after the program name) and
+// returns the exit code (see exitcodes.h).
+int RunCli(const QStringList& arguments, CliOutput& output);

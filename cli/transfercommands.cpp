@@ -1,0 +1,160 @@
+#include "transfercommands.h"
+
+#include "cliprompter.h"
+
+#include <cerrno>
+
+#include <QFileInfo>
+
+#include "clioptions.h"
+#include "clirun.h"
+#include "exitcodes.h"
+#include "comms/qvaserialcomms.h"
+#include "comms/sleeper.h"
+#include "config/fileattributes.h"
+#include "config/qvaerrors.h"
+#include "config/qvasetupfiler.h"
+
+namespace {
+
+// The desktop program's texts for a send it refuses or gives up.
+const QString kNoSensorTypeMessage = QStringLiteral(
+    "No sensor type has been selected for the current configuration.\nYou must select a sensor type before "
+    "attempting to send the configuration");
+
+#ifdef Q_OS_WIN
+constexpr int kAccessDenied = 5;  // ERROR_ACCESS_DENIED
+#else
+constexpr int kAccessDenied = EACCES;
+#endif
+
+// Refuses, before the meter is asked for anything, an output that would be
+// refused after the transfer: an existing file without --force, and with
+// it anything that is not a writable regular file.
+void CheckOutputFile(const QString& path, bool force) {
+  const QFileInfo info(path);
+  if (!info.exists() && !info.isSymLink()) return;
+  if (!force) {
+    throw Exception(QStringLiteral("%1 already exists.\nUse --force to replace it.").arg(path));
+  }
+  if (!info.isFile() || IsReadOnlyFile(path)) throw ESystemError(kAccessDenied, path);
+}
+
+}  // namespace
+
+void StderrProgress::Status(const QString& text) {
+  if (text == last_) return;
+  last_ = text;
+  output_.Error(text);
+}
+
+MessageResult NonInteractivePrompter::Message(const MessageRequest& request) {
+  output_.Error(request.text);
+  switch (request.buttons) {
+    case MessageButtons::Ok:
+      return MessageResult::Ok;
+    case MessageButtons::RetryCancel:
+      if (retriesLeft_ > 0) {
+        --retriesLeft_;
+        ++retriesUsed_;
+        output_.Error(QStringLiteral("Retrying (%1 of the retries allowed).").arg(retriesUsed_));
+        return MessageResult::Retry;
+      }
+      gaveUp_ = true;
+      return MessageResult::Cancel;
+    case MessageButtons::OkCancel:
+    case MessageButtons::YesNoCancel:
+      return MessageResult::Cancel;
+    case MessageButtons::YesNo:
+      return MessageResult::No;
+  }
+  return MessageResult::Cancel;
+}
+
+std::optional<QString> NonInteractivePrompter::OpenFile(const FileDialogRequest&) {
+  return std::nullopt;
+}
+
+std::optional<QString> NonInteractivePrompter::SaveFile(const FileDialogRequest&) {
+  return std::nullopt;
+}
+
+std::optional<QString> NonInteractivePrompter::ChooseFolder(const QString&, const QString&) {
+  return std::nullopt;
+}
+
+void NonInteractivePrompter::ShowError(const QString& message) {
+  output_.Error(message);
+}
+
+int GetCommand(const CommandLine& line, CliOutput& output) {
+  CheckOutputFile(line.output, line.force);
+  StderrProgress progress(output);
+  NonInteractivePrompter prompter(output, 0);
+  GetOutcome outcome;
+  try {
+    QVASerialComms comms(line.port);
+    outcome = RunGetProcedure(comms, progress, prompter, DefaultSleeper());
+  } catch (const ESerialCommunications& error) {
+    output.Error(error.Message());
+    return kExitLinkFailure;
+  }
+  switch (outcome.result) {
+    case GetOutcome::Result::VersionMismatch:
+      return kExitVersionMismatch;
+    case GetOutcome::Result::NotValid:
+      output.Error(kConfigNotValidMessage);
+      return kExitDeviceConfigInvalid;
+    case GetOutcome::Result::Received:
+      break;
+  }
+  if (!outcome.config) {
+    output.Error(kConfigNotValidMessage);
+    return kExitDeviceConfigInvalid;
+  }
+  // The same upgrade the desktop program applies to every configuration it
+  // takes from the meter.
+  QVA_CONFIG_DATA config = *outcome.config;
+  const unsigned receivedVersion = config.version;
+  if (UpgradeConfig(config)) {
+    output.Error(QStringLiteral("The configuration was upgraded from version %1.").arg(receivedVersion));
+  }
+  WriteSetupFile(line.output, config);
+  output.Error(QStringLiteral("Configuration written to %1").arg(line.output));
+  return kExitSuccess;
+}
+
+int SendCommand(const CommandLine& line, CliOutput& output) {
+  const QString& path = line.files.at(0);
+  QVA_CONFIG_DATA config;
+  try {
+    config = ReadSetupFile(path);
+  } catch (const Exception& error) {
+    output.Error(path + QStringLiteral(":\n") + error.Message());
+    return kExitUsageOrFile;
+  }
+  // A file of the previous generation is upgraded as opening it in the
+  // desktop program would, so the meter never receives an old layout.
+  const unsigned fileVersion = config.version;
+  if (UpgradeConfig(config)) {
+    output.Error(
+        QStringLiteral("The configuration was upgraded from version %1 before sending.").arg(fileVersion));
+  }
+  if (config.sensor_type == 0) {
+    output.Error(kNoSensorTypeMessage);
+    return kExitNoSensorType;
+  }
+  StderrProgress progress(output);
+  NonInteractivePrompter prompter(output, line.retries);
+  try {
+    QVASerialComms comms(line.port);
+    const SendOutcome outcome = RunSendProcedure(comms, config, progress, prompter, DefaultSleeper());
+    return outcome == SendOutcome::Sent ? kExitSuccess : kExitVersionMismatch;
+  } catch (const ESerialCommunications& error) {
+    output.Error(error.Message());
+    return kExitLinkFailure;
+  } catch (const EAbort&) {
+    // Cancel in the failed-copy question: the meter kept its old configuration.
+    return prompter.GaveUp() ? kExitCopyFailed : kExitUsageOrFile;
+  }
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+struct CommandLine;
+class CliOutput;
+
+// qva-cli get and send: the desktop program's Get and Send procedures,
+// driven from the command line. Both return the exit code.
+int GetCommand(const CommandLine& line, CliOutput& output);
+int SendCommand(const CommandLine& line, CliOutput& output);

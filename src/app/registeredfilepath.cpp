@@ -409,6 +409,13 @@ void PruneBackups(FileType backupKind) {
 }
 
 void SaveOverWithBackup(const QString& path, const QVA_CONFIG_DATA& config) {
+  SaveOverWithBackup(path, config, [](const QString& from, const QString& to) {
+    // QFile::rename never replaces an existing file.
+    return !QFileInfo::exists(to) && QFile::rename(from, to);
+  });
+}
+
+void SaveOverWithBackup(const QString& path, const QVA_CONFIG_DATA& config, const FileMover& move) {
   const QFileInfo target(path);
   const bool replacing = target.exists();
   // Only a writable regular file is ever replaced (never a folder, a device
@@ -431,9 +438,9 @@ void SaveOverWithBackup(const QString& path, const QVA_CONFIG_DATA& config) {
   QString backup;
   if (replacing) {
     const QString candidate = BackupFileName(FileType::SaveBackups, path);
-    // QFile::rename never replaces an existing file; a move that fails
-    // leaves the old file in place and the save goes on without a backup.
-    if (!QFileInfo::exists(candidate) && QFile::rename(path, candidate)) {
+    // A move that fails leaves the old file in place and the save goes on
+    // without a backup.
+    if (!QFileInfo::exists(candidate) && move(path, candidate)) {
       backup = candidate;
       SetReadOnlyAttribute(backup, true);
     }
@@ -444,7 +451,7 @@ void SaveOverWithBackup(const QString& path, const QVA_CONFIG_DATA& config) {
     // neither version at the path.
     if (!backup.isEmpty() && !QFileInfo::exists(path)) {
       SetReadOnlyAttribute(backup, false);
-      if (!QFile::rename(backup, path)) SetReadOnlyAttribute(backup, true);
+      if (!move(backup, path)) SetReadOnlyAttribute(backup, true);
     }
     throw EFileWrite();
   }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include <QDateTime>
@@ -91,3 +92,8 @@ void PruneBackups(FileType backupKind);
 // moved back. A target that is read-only or not a regular file is refused
 // with ESystemError (access denied) before anything is written.
 void SaveOverWithBackup(const QString& path, const QVA_CONFIG_DATA& config);
+
+// Moves a file without ever replacing an existing one; false when it could
+// not. The move SaveOverWithBackup uses by default is QFile::rename.
+using FileMover = std::function<bool(const QString& from, const QString& to)>;
+void SaveOverWithBackup(const QString& path, const QVA_CONFIG_DATA& config, const FileMover& move);

@@ -12,6 +12,7 @@
 #include "app/registryfunctions.h"
 #include "config/qvaerrors.h"
 #include "support/testenvironment.h"
+#include "qstringprinter.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include "config/qvaerrors.h"
 #include "config/qvasetupfiler.h"
 #include "support/testenvironment.h"
+#include "qstringprinter.h"
 
 namespace {
 
@@ -52,18 +53,30 @@ TEST(SaveOverWithBackup, OldFileBecomesReadOnlyNumberedBackup) {
 TEST(SaveOverWithBackup, MoveThatFailsStillSavesWithoutBackup) {
   const QString path = TestEnvironment::PathIn("work/Engine.Q11");
   WriteSetupFile(path, ConfigWithVersion(101));
-  // The backup folder is a regular file: no backup can be made there, and
-  // GetFolder falls back to the program's folder, where the name is taken by
-  // a folder, so the move cannot happen either.
-  const QString blocker = TestEnvironment::PathIn("blocked");
-  WriteAll(blocker, "x");
-  SetFolder(FileType::SaveBackups, blocker + "/Save Backups");
-  const QString taken = JoinPath(GetFolder(FileType::SaveBackups), "Engine - 000.Q11");
-  ASSERT_TRUE(taken.startsWith(ApplicationDir()));
-  QDir().mkpath(taken);
-  SaveOverWithBackup(path, ConfigWithVersion(102));
-  QDir().rmdir(taken);
+  int moves = 0;
+  SaveOverWithBackup(path, ConfigWithVersion(102), [&moves](const QString&, const QString&) {
+    ++moves;
+    return false;
+  });
+  EXPECT_EQ(moves, 1);
   EXPECT_EQ(ReadSetupFile(path).version, 102);
+  EXPECT_TRUE(FolderNames(GetFolder(FileType::SaveBackups)).empty());
+}
+
+TEST(SaveOverWithBackup, NewFileThatCannotBePutInPlaceKeepsTheBackup) {
+  const QString path = TestEnvironment::PathIn("work/Engine.Q11");
+  WriteSetupFile(path, ConfigWithVersion(101));
+  // Something takes the path once the old file has moved (a folder), so the
+  // new file cannot be put there: the old content must survive as backup.
+  const auto moveThenBlock = [&path](const QString& from, const QString& to) {
+    if (!QFile::rename(from, to)) return false;
+    if (from == path) QDir().mkpath(path);
+    return true;
+  };
+  EXPECT_THROW(SaveOverWithBackup(path, ConfigWithVersion(102), moveThenBlock), EFileWrite);
+  const QString backup = JoinPath(GetFolder(FileType::SaveBackups), "Engine - 000.Q11");
+  EXPECT_EQ(ReadSetupFile(backup).version, 101);
+  EXPECT_TRUE(IsReadOnly(backup));
 }
 
 TEST(SaveOverWithBackup, ExistingBackupNameIsNeverOverwritten) {

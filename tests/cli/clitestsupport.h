@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include "config/qvaconfig.h"
+
+// Runs the built qva-cli as its own process, as a script would.
+struct CliResult {
+  int exitCode = -1;
+  QByteArray out;
+  QByteArray err;
+};
+
+CliResult RunQvaCli(const QStringList& arguments);
+QString QvaCliPath();
+
+// A record with something in every section, so reports have values to show.
+QVA_CONFIG_DATA MakeWorkshopConfig();
+
+// Writes a record through the program's own writer into the test root and
+// returns the path.
+QString WriteConfigFile(const QString& name, const QVA_CONFIG_DATA& config);

@@ -1,0 +1,67 @@
+#include "comms/portdevices.h"
+
+#include "app/qvaregistry.h"
+#include "app/registryfunctions.h"
+#include "config/qvaerrors.h"
+
+namespace {
+
+constexpr int kCommPortCount = 8;
+
+QString PortDevicesKeyName() {
+  return QStringLiteral("Port Devices");
+}
+
+}  // namespace
+
+const QStringList& CommPortNames() {
+  static const QStringList names = [] {
+    QStringList list;
+    for (int i = 1; i <= kCommPortCount; ++i) list << QStringLiteral("COM%1").arg(i);
+    return list;
+  }();
+  return names;
+}
+
+bool IsCommPortName(const QString& name) {
+  return CommPortNames().contains(name);
+}
+
+QString PortDevicesKeyPath() {
+  return JoinKeyPart(ApplicationKeyPath(), PortDevicesKeyName());
+}
+
+bool PortDevicesConfigurable() {
+#ifdef Q_OS_WIN
+  return false;
+#else
+  return true;
+#endif
+}
+
+QString DefaultPortDevice(const QString& portName) {
+  if (!PortDevicesConfigurable()) return portName;
+  const int index = CommPortNames().indexOf(portName);
+  if (index < 0) return portName;
+  return QStringLiteral("/dev/ttyS%1").arg(index);
+}
+
+QString PortDeviceName(const QString& portName) {
+  if (!PortDevicesConfigurable() || !IsCommPortName(portName)) return portName;
+  TRegistry registry(RegistryRoot::LocalMachine);
+  // Reading never creates anything: a store without the key means defaults.
+  if (registry.OpenKeyReadOnly(PortDevicesKeyPath()) && registry.ValueExists(portName)) {
+    const QString device = registry.ReadString(portName).trimmed();
+    if (!device.isEmpty()) return device;
+  }
+  return DefaultPortDevice(portName);
+}
+
+void SetPortDevice(const QString& portName, const QString& device) {
+  if (!PortDevicesConfigurable() || !IsCommPortName(portName)) return;
+  TRegistry registry(RegistryRoot::LocalMachine);
+  if (!registry.OpenKey(PortDevicesKeyPath(), true))
+    throw Exception(QStringLiteral("Cannot access application registry key"));
+  const QString trimmed = device.trimmed();
+  registry.WriteString(portName, trimmed.isEmpty() ? DefaultPortDevice(portName) : trimmed);
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The port names the user picks from and the platform devices behind them.
+// On Windows a name is its own device. Elsewhere each name maps to a device
+// path kept in the per-machine settings root, key ApplicationKeyPath() +
+// "\Port Devices", one string value per name; "COM1".."COM8" default to
+// /dev/ttyS0../dev/ttyS7.
+
+// "COM1".."COM8", in menu order.
+const QStringList& CommPortNames();
+
+// True for one of CommPortNames() (exact spelling).
+bool IsCommPortName(const QString& name);
+
+// The key holding the device of each port name.
+QString PortDevicesKeyPath();
+
+// The built-in device of a port name ("/dev/ttyS2" for "COM3").
+QString DefaultPortDevice(const QString& portName);
+
+// The device a port name stands for. A name that is not one of the eight
+// (a device path given on a command line, for instance) is used as it is.
+QString PortDeviceName(const QString& portName);
+
+// Stores the device for one of the eight names; an empty device restores
+// the default. Raises Exception("Cannot access application registry key")
+// when the store cannot be written. Does nothing on Windows.
+void SetPortDevice(const QString& portName, const QString& device);
+
+// Whether port names map to stored devices on this platform.
+bool PortDevicesConfigurable();

@@ -1,0 +1,127 @@
+// The widget half of validated entry: reads the controls, runs the text
+// validators of validators.cpp and puts the caret back on failure.
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QTabWidget>
+
+#include "ui/validators.h"
+
+namespace {
+
+QString OwnerCaption(QWidget* owner, const QWidget* control) {
+  if (owner != nullptr) return owner->window()->windowTitle();
+  return control->window()->windowTitle();
+}
+
+void AfterFailure(QLineEdit* edit, bool setFocus) {
+  edit->selectAll();
+  if (setFocus) ShowAndFocusControl(edit);
+}
+
+}  // namespace
+
+void ShowAndFocusControl(QWidget* control) {
+  if (control == nullptr) return;
+  // Bring forward every page that holds the control, outermost last so that
+  // nested pages end up visible together.
+  for (QWidget* child = control; child != nullptr && !child->isWindow(); child = child->parentWidget()) {
+    QWidget* parent = child->parentWidget();
+    if (auto* stack = qobject_cast<QStackedWidget*>(parent)) {
+      if (auto* tabs = qobject_cast<QTabWidget*>(stack->parentWidget()); tabs && tabs->indexOf(child) >= 0) {
+        tabs->setCurrentWidget(child);
+      } else {
+        stack->setCurrentWidget(child);
+      }
+    }
+  }
+  for (QWidget* w = control; w != nullptr && !w->isWindow(); w = w->parentWidget()) {
+    if (w->isHidden()) w->show();
+  }
+  control->setFocus(Qt::OtherFocusReason);
+}
+
+bool SelectComboItemByCode(QComboBox* combo, int code) {
+  for (int i = 0; i < combo->count(); ++i) {
+    bool ok = false;
+    const int itemCode = combo->itemData(i).toInt(&ok);
+    if (ok && itemCode == code) {
+      combo->setCurrentIndex(i);
+      return true;
+    }
+  }
+  return false;
+}
+
+void SelectComboItemByCodeOrFirst(QComboBox* combo, int code) {
+  if (!SelectComboItemByCode(combo, code)) combo->setCurrentIndex(combo->count() > 0 ? 0 : -1);
+}
+
+int GetComboItemCode(const QComboBox* combo) {
+  const int index = combo->currentIndex();
+  if (index < 0 || index >= combo->count()) return 0;
+  return combo->itemData(index).toInt();
+}
+
+bool ValidateWholeNumberEdit(Prompter& prompter, QLineEdit* edit, int32_t low, int32_t high,
+                             const QString& fieldName, QWidget* owner, bool setFocus) {
+  if (ValidateWholeNumberText(prompter, edit->text(), low, high, fieldName, OwnerCaption(owner, edit)))
+    return true;
+  AfterFailure(edit, setFocus);
+  return false;
+}
+
+bool ValidateUpDownEdit(Prompter& prompter, QSpinBox* upDown, const QString& fieldName, QWidget* owner,
+                        bool setFocus) {
+  if (ValidateWholeNumberText(prompter, upDown->cleanText(), upDown->minimum(), upDown->maximum(), fieldName,
+                              OwnerCaption(owner, upDown))) {
+    return true;
+  }
+  upDown->selectAll();
+  if (setFocus) ShowAndFocusControl(upDown);
+  return false;
+}
+
+bool ValidateUpDownEdit(Prompter& prompter, QLineEdit* edit, const QSpinBox* upDown, const QString& fieldName,
+                        QWidget* owner, bool setFocus) {
+  return ValidateWholeNumberEdit(prompter, edit, upDown->minimum(), upDown->maximum(), fieldName, owner,
+                                 setFocus);
+}
+
+bool ValidateScaledEdit(Prompter& prompter, QLineEdit* edit, int16_t low, int16_t high,
+                        const QString& fieldName, QWidget* owner, const ValueType& type, bool setFocus,
+                        bool showUnit) {
+  QString text = edit->text();
+  if (ValidateScaledText(prompter, text, low, high, fieldName, OwnerCaption(owner, edit), type, showUnit)) {
+    edit->setText(text);
+    return true;
+  }
+  AfterFailure(edit, setFocus);
+  return false;
+}
+
+bool ValidateScaledEdit32(Prompter& prompter, QLineEdit* edit, uint32_t low, uint32_t high,
+                          const QString& fieldName, QWidget* owner, const ValueType& type, bool setFocus,
+                          bool showUnit) {
+  QString text = edit->text();
+  if (ValidateScaledText32(prompter, text, low, high, fieldName, OwnerCaption(owner, edit), type, showUnit)) {
+    edit->setText(text);
+    return true;
+  }
+  AfterFailure(edit, setFocus);
+  return false;
+}
+
+bool ValidateHexEdit(Prompter& prompter, QLineEdit* edit, uint32_t low, uint32_t high,
+                     const QString& fieldName, QWidget* owner, int digits) {
+  QString text = edit->text();
+  if (ValidateHexText(prompter, text, low, high, fieldName, OwnerCaption(owner, edit), digits)) {
+    edit->setText(text);
+    return true;
+  }
+  ShowAndFocusControl(edit);
+  edit->selectAll();
+  return false;
+}

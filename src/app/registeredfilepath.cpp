@@ -459,3 +459,50 @@ void SaveOverWithBackup(const QString& path, const QVA_CONFIG_DATA& config, cons
   // file is safely in place.
   if (!backup.isEmpty()) PruneBackups(FileType::SaveBackups);
 }
+
+QString ConfigLocationPath(const QString& text) {
+  QString path = text.trimmed();
+  while (!path.isEmpty() && IsSeparator(path.back())) path.chop(1);
+  if (path.isEmpty()) return path;
+  return QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+}
+
+bool AcceptConfigFileLocation(const QString& path, Prompter& prompter, const QString& caption) {
+  if (path.trimmed().isEmpty()) {
+    ShowInformation(prompter, QStringLiteral("You should enter a directory to proceed"), caption);
+    return false;
+  }
+  if (!QFileInfo(path).isDir()) {
+    MessageRequest question;
+    question.text = QStringLiteral("The directory ") + path +
+                    QStringLiteral(" does not exist.\nDo you want to create this directory ?");
+    question.caption = caption;
+    question.buttons = MessageButtons::YesNo;
+    question.icon = MessageIcon::Information;
+    if (prompter.Message(question) != MessageResult::Yes) return false;
+    CreateDirectoryPath(path);
+  }
+  const QString saveBackups = JoinPath(path, kSaveBackupsFolderName);
+  const QString fromDeviceBackups = JoinPath(path, kFromDeviceBackupsFolderName);
+  for (const QString& folder : {saveBackups, fromDeviceBackups}) {
+    if (!QFileInfo(folder).isDir()) CreateDirectoryPath(folder);
+  }
+  SetFolder(FileType::ConfigFiles, path);
+  SetFolder(FileType::SaveBackups, saveBackups);
+  SetFolder(FileType::FromDeviceBackups, fromDeviceBackups);
+  return true;
+}
+
+std::vector<TemplateEntry> ListTemplates(const QString& folder) {
+  std::vector<TemplateEntry> entries;
+  for (const FileEntry& file :
+       ListFiles(JoinPath(folder, QStringLiteral("*.") + kSetupFileExtension), faReadOnly)) {
+    entries.push_back({FileTitle(file.name), file.name});
+  }
+  if (entries.empty()) entries.push_back({kBlankConfigurationEntry, QString()});
+  return entries;
+}
+
+QString TemplatePath(const QString& folder, const TemplateEntry& entry) {
+  return entry.fileName.isEmpty() ? QString() : JoinPath(folder, entry.fileName);
+}

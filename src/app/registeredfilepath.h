@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QString>
 
+#include "app/prompter.h"
 #include "config/qvaconfig.h"
 
 // The five named folders the program works in, each stored in the settings
@@ -97,3 +98,41 @@ void SaveOverWithBackup(const QString& path, const QVA_CONFIG_DATA& config);
 // not. The move SaveOverWithBackup uses by default is QFile::rename.
 using FileMover = std::function<bool(const QString& from, const QString& to)>;
 void SaveOverWithBackup(const QString& path, const QVA_CONFIG_DATA& config, const FileMover& move);
+
+// ---- The configuration folder dialog's rules.
+
+inline const QString kConfigLocationCaption = QStringLiteral("Configuration File Location");
+inline const QString kConfigLocationBrowseTitle =
+    QStringLiteral("Select the directory for configuration files");
+inline const QString kSaveBackupsFolderName = QStringLiteral("Save Backups");
+inline const QString kFromDeviceBackupsFolderName = QStringLiteral("From Device Backups");
+
+// The text of the dialog's edit as the folder it names: trimmed, every
+// trailing separator removed and made a full path; empty when nothing but
+// blanks (or separators) was entered.
+QString ConfigLocationPath(const QString& text);
+
+// OK in the configuration folder dialog, for a path from
+// ConfigLocationPath: asks through the prompter (titled `caption`) when it
+// is empty or missing, creates the folder and its two backup folders and
+// stores the three paths. True when the dialog may close. Raises
+// ESystemError when a folder cannot be created (nothing is stored then).
+bool AcceptConfigFileLocation(const QString& path, Prompter& prompter, const QString& caption);
+
+// ---- Templates for new configurations.
+
+inline const QString kBlankConfigurationEntry = QStringLiteral("Blank Configuration");
+
+struct TemplateEntry {
+  QString title;     // what the list shows
+  QString fileName;  // with extension, without folder; empty for the blank entry
+};
+
+// The setup files of a templates folder (normal and read-only files, no
+// hidden files or folders) in character-code order, or the single blank
+// entry when there are none.
+std::vector<TemplateEntry> ListTemplates(const QString& folder);
+
+// The path a chosen entry stands for: the folder joined with its file
+// name, or empty for the blank entry.
+QString TemplatePath(const QString& folder, const TemplateEntry& entry);

@@ -1,0 +1,50 @@
+#include "app/qvaconfigfilelocationform.h"
+
+#include "app/prompter.h"
+#include "app/registeredfilepath.h"
+#include "config/qvaerrors.h"
+#include "ui_qvaconfigfilelocationform.h"
+
+TFormQVAConfigFileLocation::TFormQVAConfigFileLocation(Prompter& prompter, QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::TFormQVAConfigFileLocation>()), prompter_(prompter) {
+  ui_->setupUi(this);
+  setWindowTitle(kConfigLocationCaption);
+  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+  ui_->EditLocation->setText(GetFolder(FileType::ConfigFiles));
+  connect(ui_->ButtonBrowse, &QPushButton::clicked, this, &TFormQVAConfigFileLocation::ButtonBrowseClick);
+  connect(ui_->ButtonOk, &QPushButton::clicked, this, &TFormQVAConfigFileLocation::ButtonOkClick);
+  connect(ui_->ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
+  connect(ui_->ButtonHelp, &QPushButton::clicked, this, &TFormQVAConfigFileLocation::ButtonHelpClick);
+}
+
+TFormQVAConfigFileLocation::~TFormQVAConfigFileLocation() = default;
+
+void TFormQVAConfigFileLocation::ButtonBrowseClick() {
+  const std::optional<QString> chosen =
+      prompter_.ChooseFolder(kConfigLocationBrowseTitle, ui_->EditLocation->text());
+  if (chosen) ui_->EditLocation->setText(*chosen);
+}
+
+void TFormQVAConfigFileLocation::ButtonOkClick() {
+  const QString path = ConfigLocationPath(ui_->EditLocation->text());
+  ui_->EditLocation->setText(path);
+  try {
+    if (!AcceptConfigFileLocation(path, prompter_, windowTitle())) {
+      ui_->EditLocation->setFocus();
+      return;
+    }
+  } catch (const EAbort&) {
+    return;  // a silent abort ends the command without a message
+  } catch (const Exception& error) {
+    // A folder that cannot be made: say why and let the user try another.
+    prompter_.ShowError(error.Message());
+    ui_->EditLocation->setFocus();
+    return;
+  }
+  location_ = path;
+  accept();
+}
+
+void TFormQVAConfigFileLocation::ButtonHelpClick() {
+  emit HelpRequested();
+}

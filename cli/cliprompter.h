@@ -26,7 +26,8 @@ class StderrProgress : public TransferProgress {
 // dialogs are cancelled.
 class NonInteractivePrompter : public Prompter {
  public:
-  NonInteractivePrompter(CliOutput& output, int retries) : output_(output), retriesLeft_(retries) {}
+  NonInteractivePrompter(CliOutput& output, int retries)
+      : output_(output), retriesAllowed_(retries), retriesLeft_(retries) {}
   MessageResult Message(const MessageRequest& request) override;
   std::optional<QString> OpenFile(const FileDialogRequest& request) override;
   std::optional<QString> SaveFile(const FileDialogRequest& request) override;
@@ -39,6 +40,7 @@ class NonInteractivePrompter : public Prompter {
 
  private:
   CliOutput& output_;
+  int retriesAllowed_;
   int retriesLeft_;
   int retriesUsed_ = 0;
   bool gaveUp_ = false;

@@ -57,7 +57,7 @@ MessageResult NonInteractivePrompter::Message(const MessageRequest& request) {
       if (retriesLeft_ > 0) {
         --retriesLeft_;
         ++retriesUsed_;
-        output_.Error(QStringLiteral("Retrying (%1 of the retries allowed).").arg(retriesUsed_));
+        output_.Error(QStringLiteral("Retry %1 of %2.").arg(retriesUsed_).arg(retriesAllowed_));
         return MessageResult::Retry;
       }
       gaveUp_ = true;

@@ -1,0 +1,95 @@
+// How qva-cli reads its command line: the forms a script may use.
+
+#include <gtest/gtest.h>
+
+#include "clioptions.h"
+
+namespace {
+
+CommandLine Parse(const QStringList& arguments) {
+  return ParseCommandLine(arguments);
+}
+
+QString UsageError(const QStringList& arguments) {
+  try {
+    ParseCommandLine(arguments);
+  } catch (const EUsage& error) {
+    return error.Message();
+  }
+  return QStringLiteral("(accepted)");
+}
+
+}  // namespace
+
+TEST(CliOptions, OptionsMayStandBeforeOrAfterTheFile) {
+  for (const QStringList& arguments :
+       {QStringList{"dump", "--json", "a.Q11"}, QStringList{"dump", "a.Q11", "--json"}}) {
+    const CommandLine line = Parse(arguments);
+    EXPECT_EQ(line.command, QStringLiteral("dump"));
+    EXPECT_TRUE(line.json);
+    EXPECT_EQ(line.files, QStringList{QStringLiteral("a.Q11")});
+  }
+}
+
+TEST(CliOptions, ValuesComeJoinedOrSeparate) {
+  const CommandLine joined = Parse({"get", "--port=/dev/ttyUSB0", "--output=x.Q11", "--force"});
+  const CommandLine separate = Parse({"get", "--port", "/dev/ttyUSB0", "-o", "x.Q11", "--force"});
+  for (const CommandLine& line : {joined, separate}) {
+    EXPECT_EQ(line.port, QStringLiteral("/dev/ttyUSB0"));
+    EXPECT_EQ(line.output, QStringLiteral("x.Q11"));
+    EXPECT_TRUE(line.force);
+    EXPECT_TRUE(line.files.isEmpty());
+  }
+}
+
+TEST(CliOptions, ADoubleDashLetsAFileNameStartWithADash) {
+  const CommandLine line = Parse({"diff", "--", "-a.Q11", "--json"});
+  EXPECT_EQ(line.files, (QStringList{QStringLiteral("-a.Q11"), QStringLiteral("--json")}));
+  EXPECT_FALSE(line.json);
+}
+
+TEST(CliOptions, AnOptionValueMayLookLikeAnOption) {
+  const CommandLine line = Parse({"get", "--port", "COM2", "-o", "--odd.Q11"});
+  EXPECT_EQ(line.output, QStringLiteral("--odd.Q11"));
+}
+
+TEST(CliOptions, RetriesDefaultToNoneAndAcceptTheWholeRange) {
+  EXPECT_EQ(Parse({"send", "--port", "COM1", "a.Q11"}).retries, 0);
+  EXPECT_EQ(Parse({"send", "--port", "COM1", "--retries", "0", "a.Q11"}).retries, 0);
+  EXPECT_EQ(Parse({"send", "--port", "COM1", "--retries=100", "a.Q11"}).retries, kMaxRetries);
+  for (const char* bad : {"101", "-1", "+2", "2.5", "", "0x3", "99999999999"}) {
+    EXPECT_NE(UsageError({"send", "--port", "COM1", QStringLiteral("--retries=%1").arg(QLatin1String(bad)),
+                          "a.Q11"}),
+              QStringLiteral("(accepted)"))
+        << bad;
+  }
+}
+
+TEST(CliOptions, HelpNeedsNoOtherArguments) {
+  for (const QStringList& arguments :
+       {QStringList{"get", "--help"}, QStringList{"send", "-h"}, QStringList{"help", "diff"}}) {
+    const CommandLine line = Parse(arguments);
+    EXPECT_TRUE(line.help);
+    EXPECT_FALSE(line.command.isEmpty());
+  }
+  const CommandLine program = Parse({"help"});
+  EXPECT_TRUE(program.help);
+  EXPECT_TRUE(program.command.isEmpty());
+}
+
+TEST(CliOptions, OptionsBelongToTheirCommands) {
+  EXPECT_EQ(UsageError({"dump", "--port", "COM1", "a.Q11"}),
+            QStringLiteral("Unknown option \"--port\" for dump."));
+  EXPECT_EQ(UsageError({"get", "--retries", "2", "--port", "COM1", "-o", "x"}),
+            QStringLiteral("Unknown option \"--retries\" for get."));
+  EXPECT_EQ(UsageError({"send", "--force", "--port", "COM1", "a.Q11"}),
+            QStringLiteral("Unknown option \"--force\" for send."));
+  EXPECT_EQ(UsageError({"get", "--port", "COM1", "-o", "x", "extra"}),
+            QStringLiteral("Unexpected argument \"extra\"."));
+  EXPECT_EQ(UsageError({"--version", "dump"}), QStringLiteral("--version takes no command."));
+}
+
+TEST(CliOptions, EveryCommandIsListed) {
+  EXPECT_EQ(CliCommands(), (QStringList{QStringLiteral("dump"), QStringLiteral("diff"), QStringLiteral("get"),
+                                        QStringLiteral("send")}));
+}

@@ -1,0 +1,102 @@
+// The answers qva-cli gives the procedures' questions when nobody is there.
+
+#include <cstdio>
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include "cliprompter.h"
+#include "clirun.h"
+#include "support/testenvironment.h"
+
+namespace {
+
+// Captures what a command writes to stdout and stderr, in files inside the
+// test's own root.
+class CapturedOutput {
+ public:
+  CapturedOutput()
+      : outPath_(TestEnvironment::PathIn(QStringLiteral("capture/out.txt"))),
+        errPath_(TestEnvironment::PathIn(QStringLiteral("capture/err.txt"))),
+        out_(std::fopen(QFile::encodeName(outPath_).constData(), "w+b")),
+        err_(std::fopen(QFile::encodeName(errPath_).constData(), "w+b")),
+        output_(out_, err_) {}
+  ~CapturedOutput() {
+    if (out_) std::fclose(out_);
+    if (err_) std::fclose(err_);
+  }
+  CliOutput& Output() { return output_; }
+  QByteArray Err() {
+    std::fflush(err_);
+    return ReadAll(errPath_);
+  }
+
+ private:
+  QString outPath_;
+  QString errPath_;
+  std::FILE* out_;
+  std::FILE* err_;
+  CliOutput output_;
+};
+
+MessageRequest Question(MessageButtons buttons, const QString& text = QStringLiteral("Question?")) {
+  MessageRequest request;
+  request.text = text;
+  request.caption = QStringLiteral("Caption");
+  request.buttons = buttons;
+  return request;
+}
+
+}  // namespace
+
+TEST(CliPrompter, RetriesAFailedCopyAsOftenAsAllowedThenCancels) {
+  CapturedOutput capture;
+  NonInteractivePrompter prompter(capture.Output(), 2);
+  EXPECT_EQ(prompter.Message(Question(MessageButtons::RetryCancel)), MessageResult::Retry);
+  EXPECT_FALSE(prompter.GaveUp());
+  EXPECT_EQ(prompter.Message(Question(MessageButtons::RetryCancel)), MessageResult::Retry);
+  EXPECT_EQ(prompter.Message(Question(MessageButtons::RetryCancel)), MessageResult::Cancel);
+  EXPECT_TRUE(prompter.GaveUp());
+  EXPECT_EQ(prompter.RetriesUsed(), 2);
+  EXPECT_EQ(capture.Err(), QByteArray("Question?\nRetry 1 of 2.\nQuestion?\nRetry 2 of 2.\nQuestion?\n"));
+}
+
+TEST(CliPrompter, WithoutRetriesTheFirstFailedCopyCancels) {
+  CapturedOutput capture;
+  NonInteractivePrompter prompter(capture.Output(), 0);
+  EXPECT_EQ(prompter.Message(Question(MessageButtons::RetryCancel)), MessageResult::Cancel);
+  EXPECT_TRUE(prompter.GaveUp());
+}
+
+TEST(CliPrompter, AnyOtherQuestionGetsTheCautiousAnswer) {
+  CapturedOutput capture;
+  NonInteractivePrompter prompter(capture.Output(), 5);
+  EXPECT_EQ(prompter.Message(Question(MessageButtons::Ok)), MessageResult::Ok);
+  EXPECT_EQ(prompter.Message(Question(MessageButtons::OkCancel)), MessageResult::Cancel);
+  EXPECT_EQ(prompter.Message(Question(MessageButtons::YesNoCancel)), MessageResult::Cancel);
+  EXPECT_EQ(prompter.Message(Question(MessageButtons::YesNo)), MessageResult::No);
+  EXPECT_EQ(prompter.OpenFile({}), std::nullopt);
+  EXPECT_EQ(prompter.SaveFile({}), std::nullopt);
+  EXPECT_EQ(prompter.ChooseFolder(QStringLiteral("t"), QStringLiteral("/")), std::nullopt);
+  EXPECT_FALSE(prompter.GaveUp());
+  EXPECT_EQ(prompter.RetriesUsed(), 0);
+}
+
+TEST(CliPrompter, MessagesAndErrorsGoToStderrWordForWord) {
+  CapturedOutput capture;
+  NonInteractivePrompter prompter(capture.Output(), 0);
+  prompter.Message(Question(MessageButtons::Ok, QStringLiteral("Line one.\n\n\rLine two. ")));
+  prompter.ShowError(QStringLiteral("File write error"));
+  EXPECT_EQ(capture.Err(), QByteArray("Line one.\n\n\rLine two. \nFile write error\n"));
+}
+
+TEST(CliProgress, ShowsEachStatusOnceWhileItRepeats) {
+  CapturedOutput capture;
+  StderrProgress progress(capture.Output());
+  for (const char* text : {"Copying config to EE.", "Waiting for result.", "Waiting for result.",
+                           "Waiting for result.", "Config sent ok."}) {
+    progress.Status(QString::fromLatin1(text));
+  }
+  EXPECT_EQ(capture.Err(), QByteArray("Copying config to EE.\nWaiting for result.\nConfig sent ok.\n"));
+}

@@ -40,6 +40,10 @@ struct LocationCase {
   const char* expected;  // the same; "" for nothing entered
 };
 
+void PrintTo(const LocationCase& c, std::ostream* out) {
+  *out << '"' << c.typed << '"';
+}
+
 class LocationText : public ::testing::TestWithParam<LocationCase> {};
 
 TEST_P(LocationText, TrimsSeparatorsAndMakesAFullPath) {

@@ -59,6 +59,10 @@ struct FolderCase {
   const char* relativeDefault;
 };
 
+void PrintTo(const FolderCase& c, std::ostream* out) {
+  *out << c.valueName;
+}
+
 class FolderDefaults : public ::testing::TestWithParam<FolderCase> {};
 
 TEST_P(FolderDefaults, MissingValueIsStoredAndFolderCreatedInDocuments) {
@@ -156,6 +160,10 @@ struct JoinCase {
   const char* joined;
 };
 
+void PrintTo(const JoinCase& c, std::ostream* out) {
+  *out << c.left << " + " << c.right;
+}
+
 class JoinPaths : public ::testing::TestWithParam<JoinCase> {};
 
 TEST_P(JoinPaths, AddsOneSeparatorOnlyWhenMissing) {
@@ -172,6 +180,10 @@ struct TitleCase {
   const char* path;
   const char* title;
 };
+
+void PrintTo(const TitleCase& c, std::ostream* out) {
+  *out << '"' << c.path << '"';
+}
 
 class FileTitles : public ::testing::TestWithParam<TitleCase> {};
 
@@ -248,9 +260,14 @@ TEST(ListFiles, BracketsInNamesAreNotWildcards) {
 // ---------------------------------------------------------------- numbering
 
 struct NumberingCase {
+  const char* label;
   std::vector<const char*> existing;
   const char* expected;
 };
+
+void PrintTo(const NumberingCase& c, std::ostream* out) {
+  *out << c.label;
+}
 
 class Numbering : public ::testing::TestWithParam<NumberingCase> {};
 
@@ -262,15 +279,18 @@ TEST_P(Numbering, NextNumberIsOneAboveTheHighest) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Numbering,
-    ::testing::Values(NumberingCase{{}, "Engine - 000.Q11"},
-                      NumberingCase{{"Engine - 007.Q11", "Engine - 012.Q11"}, "Engine - 013.Q11"},
-                      NumberingCase{{"Engine - abc.Q11", "Engine - 004.Q11"}, "Engine - 005.Q11"},
-                      NumberingCase{{"Engine - abc.Q11"}, "Engine - 000.Q11"},
-                      NumberingCase{{"Engine - 999.Q11"}, "Engine - 1000.Q11"},
-                      NumberingCase{{"Engine - 999.Q11", "Engine - 1000.Q11"}, "Engine - 1001.Q11"},
-                      NumberingCase{{"Other - 050.Q11", "Engine - 002.QV1", "Engine - 5.Q11"},
-                                    "Engine - 000.Q11"},
-                      NumberingCase{{"Engine - 002.Q11", "Engine - 99999999999.Q11"}, "Engine - 003.Q11"}));
+    ::testing::Values(
+        NumberingCase{"EmptyFolder", {}, "Engine - 000.Q11"},
+        NumberingCase{"SevenAndTwelve", {"Engine - 007.Q11", "Engine - 012.Q11"}, "Engine - 013.Q11"},
+        NumberingCase{"LettersIgnored", {"Engine - abc.Q11", "Engine - 004.Q11"}, "Engine - 005.Q11"},
+        NumberingCase{"OnlyLetters", {"Engine - abc.Q11"}, "Engine - 000.Q11"},
+        NumberingCase{"After999", {"Engine - 999.Q11"}, "Engine - 1000.Q11"},
+        NumberingCase{"After1000", {"Engine - 999.Q11", "Engine - 1000.Q11"}, "Engine - 1001.Q11"},
+        NumberingCase{"OtherNamesIgnored",
+                      {"Other - 050.Q11", "Engine - 002.QV1", "Engine - 5.Q11"},
+                      "Engine - 000.Q11"},
+        NumberingCase{
+            "HugeNumberIgnored", {"Engine - 002.Q11", "Engine - 99999999999.Q11"}, "Engine - 003.Q11"}));
 
 TEST(Numbering, WildcardCharactersInTheTitleAreLiteral) {
   const QString dir = TestEnvironment::PathIn("literal/");

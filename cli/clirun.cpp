@@ -12,8 +12,9 @@
 #include "config/qvasetupfiler.h"
 
 void CliOutput::Report(const QByteArray& bytes) {
-  std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), out_);
-  std::fflush(out_);
+  const std::size_t size = static_cast<std::size_t>(bytes.size());
+  const std::size_t written = std::fwrite(bytes.constData(), 1, size, out_);
+  if (std::fflush(out_) != 0 || written != size || std::ferror(out_)) throw EFileWrite();
 }
 
 void CliOutput::Error(const QString& message) {

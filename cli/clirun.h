@@ -11,6 +11,8 @@
 class CliOutput {
  public:
   CliOutput(std::FILE* out, std::FILE* err) : out_(out), err_(err) {}
+  // Raises EFileWrite when stdout does not take every byte (a full disk
+  // behind a redirection), so a cut-short report never ends in success.
   void Report(const QByteArray& bytes);
   // One message, with a line break added when it has none.
   void Error(const QString& message);

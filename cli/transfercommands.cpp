@@ -24,20 +24,34 @@ const QString kNoSensorTypeMessage = QStringLiteral(
 
 #ifdef Q_OS_WIN
 constexpr int kAccessDenied = 5;  // ERROR_ACCESS_DENIED
+constexpr int kPathNotFound = 3;  // ERROR_PATH_NOT_FOUND
+constexpr int kNotADirectory = 3;
 #else
 constexpr int kAccessDenied = EACCES;
+constexpr int kPathNotFound = ENOENT;
+constexpr int kNotADirectory = ENOTDIR;
 #endif
+
+// A file's messages name it on the line before, as the file commands do.
+QString FileContext(const QString& path) {
+  return path + QLatin1Char(':');
+}
 
 // Refuses, before the meter is asked for anything, an output that would be
 // refused after the transfer: an existing file without --force, and with
 // it anything that is not a writable regular file.
 void CheckOutputFile(const QString& path, bool force) {
   const QFileInfo info(path);
-  if (!info.exists() && !info.isSymLink()) return;
+  if (!info.exists() && !info.isSymLink()) {
+    const QFileInfo folder(info.absolutePath());
+    if (!folder.isDir())
+      throw ESystemError(folder.exists() ? kNotADirectory : kPathNotFound, FileContext(path));
+    return;
+  }
   if (!force) {
     throw Exception(QStringLiteral("%1 already exists.\nUse --force to replace it.").arg(path));
   }
-  if (!info.isFile() || IsReadOnlyFile(path)) throw ESystemError(kAccessDenied, path);
+  if (!info.isFile() || IsReadOnlyFile(path)) throw ESystemError(kAccessDenied, FileContext(path));
 }
 
 }  // namespace
@@ -119,7 +133,12 @@ int GetCommand(const CommandLine& line, CliOutput& output) {
   if (UpgradeConfig(config)) {
     output.Error(QStringLiteral("The configuration was upgraded from version %1.").arg(receivedVersion));
   }
-  WriteSetupFile(line.output, config);
+  try {
+    WriteSetupFile(line.output, config);
+  } catch (const Exception& error) {
+    output.Error(line.output + QStringLiteral(":\n") + error.Message());
+    return kExitUsageOrFile;
+  }
   output.Error(QStringLiteral("Configuration written to %1").arg(line.output));
   return kExitSuccess;
 }

@@ -1,5 +1,8 @@
 // The reports behind qva-cli dump and diff, checked against every field.
 
+#include <cstdio>
+
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -7,7 +10,9 @@
 
 #include "clitestsupport.h"
 #include "config/configfields.h"
+#include "clirun.h"
 #include "configreport.h"
+#include "support/testenvironment.h"
 
 namespace {
 
@@ -72,4 +77,20 @@ TEST(ConfigReportDump, TextAndJsonAgreeOnEveryNumber) {
       EXPECT_EQ(value, QString::number(jsonValue.toInt())) << field.name.toStdString();
     }
   }
+}
+
+TEST(CliReportOutput, AReportThatCannotBeWrittenIsAFailure) {
+  const QString file = WriteConfigFile(QStringLiteral("A.Q11"), MakeWorkshopConfig());
+  const QString outPath = TestEnvironment::PathIn(QStringLiteral("capture/out.txt"));
+  const QString errPath = TestEnvironment::PathIn(QStringLiteral("capture/err.txt"));
+  WriteAll(outPath, QByteArray());
+  // A stream open for reading only refuses every write, as a full disk would.
+  std::FILE* out = std::fopen(QFile::encodeName(outPath).constData(), "rb");
+  std::FILE* err = std::fopen(QFile::encodeName(errPath).constData(), "wb");
+  ASSERT_TRUE(out && err);
+  CliOutput output(out, err);
+  EXPECT_EQ(RunCli({QStringLiteral("dump"), file}, output), 2);
+  std::fclose(out);
+  std::fclose(err);
+  EXPECT_EQ(ReadAll(errPath), QByteArray("File write error\n"));
 }

@@ -1,6 +1,7 @@
 // qva-cli get and send against qva-device-sim over a pseudo-terminal: the
 // real serial stack, the core's procedures and the exit codes a script sees.
 
+#include <cerrno>
 #include <cstring>
 
 #include <QDir>
@@ -147,10 +148,27 @@ TEST(CliGet, ForceNeverReplacesAReadOnlyFileOrAFolder) {
     const CliResult result = RunQvaCli({QStringLiteral("get"), QStringLiteral("--force"),
                                         QStringLiteral("--port"), NoPort(), QStringLiteral("-o"), out});
     EXPECT_EQ(result.exitCode, 2) << out.toStdString();
-    EXPECT_TRUE(result.err.startsWith((out + QLatin1Char('\n')).toLocal8Bit())) << result.err.toStdString();
+    EXPECT_EQ(QString::fromLocal8Bit(result.err),
+              out + QStringLiteral(":\n") + SystemErrorText(EACCES) + QLatin1Char('\n'));
   }
   EXPECT_EQ(ReadAll(readOnly), before);
   EXPECT_TRUE(QFileInfo(folder).isDir());
+}
+
+TEST(CliGet, AnOutputFolderThatIsNotThereIsRefusedBeforeThePortIsOpened) {
+  const QString plainFile = WriteConfigFile(QStringLiteral("out/plain.Q11"), MakeWorkshopConfig());
+  struct Case {
+    QString out;
+    int code;
+  };
+  for (const Case& bad : {Case{TestEnvironment::Root() + QStringLiteral("/missing/x.Q11"), ENOENT},
+                          Case{plainFile + QStringLiteral("/x.Q11"), ENOTDIR}}) {
+    const CliResult result =
+        RunQvaCli({QStringLiteral("get"), QStringLiteral("--port"), NoPort(), QStringLiteral("-o"), bad.out});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(QString::fromLocal8Bit(result.err),
+              bad.out + QStringLiteral(":\n") + SystemErrorText(bad.code) + QLatin1Char('\n'));
+  }
 }
 
 TEST(CliGet, ABadCrcIsNotValidAndWritesNothing) {

@@ -1,0 +1,234 @@
+#include <array>
+
+#include <QDialog>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <gtest/gtest.h>
+
+#include "support/scriptedprompter.h"
+#include "tables/gridutils.h"
+#include "tables/table2deditframe.h"
+
+namespace {
+
+// An output table dialog hosting the frame, as the editors build it.
+class Host {
+ public:
+  explicit Host(ScriptedPrompter& prompter) {
+    dialog.setWindowTitle("Output Tables");
+    auto* layout = new QVBoxLayout(&dialog);
+    frame = new TFrameTable2DEdit(prompter, &dialog);
+    layout->addWidget(frame);
+    layout->addWidget(new QPushButton("OK", &dialog));
+    frame->SetupTable(kMaxTablePoints, IpType, DecimalPlacesType(0));
+    frame->SetColumnTitle(0, "Ipn " + UnitCaption(IpType, true));
+    frame->SetColumnTitle(1, "Output");
+    dialog.resize(300, 400);
+    dialog.show();
+    dialog.activateWindow();
+    grid = dialog.findChild<TStringGridTable*>("StringGridTable");
+  }
+
+  void SetText(int column, int row, const QString& text) {
+    grid->model()->setData(grid->model()->index(row, column), text, Qt::EditRole);
+  }
+  QString Text(int column, int row) const {
+    return grid->model()->data(grid->model()->index(row, column), Qt::DisplayRole).toString();
+  }
+  QModelIndex Current() const { return grid->currentIndex(); }
+  void Click(int column, int row) {
+    const QRect rect = grid->visualRect(grid->model()->index(row, column));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, rect.center());
+  }
+
+  QDialog dialog;
+  TFrameTable2DEdit* frame = nullptr;
+  TStringGridTable* grid = nullptr;
+};
+
+TEST(TableFrame, GridHasTitlesAndOneRowPerPoint) {
+  ScriptedPrompter prompter;
+  Host host(prompter);
+  ASSERT_NE(host.grid, nullptr);
+  EXPECT_EQ(host.grid->model()->rowCount(), kMaxTablePoints);
+  EXPECT_EQ(host.grid->model()->columnCount(), 2);
+  EXPECT_EQ(host.frame->ColumnTitle(0), "Ipn ( mA )");
+  EXPECT_EQ(host.frame->ColumnTitle(1), "Output");
+  EXPECT_EQ(host.grid->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+  EXPECT_TRUE(host.grid->horizontalHeader()->stretchLastSection());
+  EXPECT_FALSE(host.grid->verticalHeader()->isVisible());
+}
+
+TEST(TableFrame, SetupTableTitlesAreTheUnitAbbreviations) {
+  ScriptedPrompter prompter;
+  TFrameTable2DEdit frame(prompter);
+  frame.SetupTable(8, IpType, OutputVoltsType);
+  EXPECT_EQ(frame.ColumnTitle(0), "mA");
+  EXPECT_EQ(frame.ColumnTitle(1), "V");
+  EXPECT_EQ(frame.Grid()->model()->rowCount(), 8);
+}
+
+TEST(TableFrame, ShowAndReadPointsSortedByInput) {
+  ScriptedPrompter prompter;
+  Host host(prompter);
+  const std::array<TablePoint, 3> shown = {{{2000, 30}, {-1000, 10}, {500, 20}}};
+  host.frame->ShowPoints(shown.data(), 3);
+  EXPECT_EQ(host.Text(0, 0), "2.000");
+  EXPECT_EQ(host.Text(1, 2), "20");
+  EXPECT_EQ(host.Current(), host.grid->model()->index(0, 0));
+  TablePoint points[kMaxTablePoints] = {};
+  uint8_t numRows = 0;
+  EXPECT_TRUE(host.frame->ReadPoints(points, numRows));
+  EXPECT_EQ(numRows, 3);
+  EXPECT_EQ(points[0].x, -1000);
+  EXPECT_EQ(points[1].x, 500);
+  EXPECT_EQ(points[2].y, 30);
+}
+
+TEST(TableFrame, FailedValidationOpensTheEditorOnTheCell) {
+  ScriptedPrompter prompter;
+  Host host(prompter);
+  host.SetText(0, 0, "1");
+  host.SetText(1, 0, "10");
+  host.SetText(0, 1, "40");
+  host.SetText(1, 1, "20");
+  prompter.ExpectMessage(
+      "'40' is not a valid entry for Row 2.\nPlease enter a value between -32.768 mA and 32.767 mA.");
+  EXPECT_FALSE(host.frame->ValidateTable());
+  EXPECT_EQ(host.Current(), host.grid->model()->index(1, 0));
+  QLineEdit* editor = GetCellEditor(host.grid);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(editor->selectedText(), "40");
+  EXPECT_EQ(prompter.Messages().at(0).caption, "Output Tables");
+}
+
+TEST(TableFrame, TableRulesAreTitledWithTheFramesOwnCaption) {
+  ScriptedPrompter prompter;
+  Host host(prompter);
+  host.SetText(0, 4, "1");
+  prompter.ExpectMessage(kBlankHalfMessage);
+  EXPECT_FALSE(host.frame->ValidateTable());
+  EXPECT_EQ(prompter.Messages().at(0).caption, "");
+  EXPECT_EQ(host.Current(), host.grid->model()->index(4, 1));
+  EXPECT_NE(GetCellEditor(host.grid), nullptr);
+}
+
+TEST(TableFrame, LeavingAnInvalidCellIsRefused) {
+  ScriptedPrompter prompter;
+  Host host(prompter);
+  host.SetText(0, 0, "abc");
+  GoToCell(host.grid, 0, 0);
+  prompter.ExpectMessage(
+      "'abc' is not a valid entry for Row 1.\nPlease enter a value between -32.768 mA and 32.767 mA.");
+  host.Click(1, 3);
+  EXPECT_EQ(host.Current(), host.grid->model()->index(0, 0));
+  EXPECT_NE(GetCellEditor(host.grid), nullptr);
+}
+
+TEST(TableFrame, LeavingAValidCellMovesAndRewritesIt) {
+  ScriptedPrompter prompter;
+  Host host(prompter);
+  host.SetText(0, 0, "1.5");
+  GoToCell(host.grid, 0, 0);
+  host.Click(1, 3);
+  EXPECT_EQ(host.Current(), host.grid->model()->index(3, 1));
+  EXPECT_EQ(host.Text(0, 0), "1.500");
+}
+
+TEST(TableFrame, KeyboardMoveIsRefusedToo) {
+  ScriptedPrompter prompter;
+  Host host(prompter);
+  host.SetText(1, 2, "x");
+  GoToCell(host.grid, 1, 2);
+  host.grid->setFocus();
+  prompter.ExpectMessage(
+      "'x' is not a valid entry for Row 3.\nPlease enter a value between -32768  and 32767 .");
+  QTest::keyClick(host.grid, Qt::Key_Down);
+  EXPECT_EQ(host.Current(), host.grid->model()->index(2, 1));
+}
+
+TEST(TableFrame, EnterOpensTheEditorThenChecksWithoutMoving) {
+  ScriptedPrompter prompter;
+  Host host(prompter);
+  GoToCell(host.grid, 0, 2);
+  host.grid->setFocus();
+  QTest::keyClick(host.grid, Qt::Key_Return);
+  QLineEdit* editor = GetCellEditor(host.grid);
+  ASSERT_NE(editor, nullptr);
+  QTest::keyClicks(editor, "1.5");
+  QTest::keyClick(editor, Qt::Key_Return);
+  EXPECT_EQ(host.Current(), host.grid->model()->index(2, 0));
+  EXPECT_EQ(host.Text(0, 2), "1.500");
+  EXPECT_TRUE(prompter.Messages().empty());
+}
+
+TEST(TableFrame, EnterWithAnInvalidValueShowsTheMessage) {
+  ScriptedPrompter prompter;
+  Host host(prompter);
+  GoToCell(host.grid, 1, 0);
+  StartCellEdit(host.grid);
+  QLineEdit* editor = GetCellEditor(host.grid);
+  ASSERT_NE(editor, nullptr);
+  QTest::keyClicks(editor, "1.2.3");
+  prompter.ExpectMessage(
+      "'1.2.3' is not a valid entry for Row 1.\nPlease enter a value between -32768  and 32767 .");
+  QTest::keyClick(editor, Qt::Key_Return);
+  EXPECT_EQ(host.Current(), host.grid->model()->index(0, 1));
+  ASSERT_NE(GetCellEditor(host.grid), nullptr);
+  EXPECT_EQ(GetCellEditor(host.grid)->selectedText(), "1.2.3");
+}
+
+TEST(TableFrame, DecimalPlacesChangeTheShownNumberNotTheRawValue) {
+  ScriptedPrompter prompter;
+  Host host(prompter);
+  const TablePoint point{1000, 147};
+  host.frame->ShowPoints(&point, 1);
+  host.frame->ChangeColumnFormat(1, DecimalPlacesType(2));
+  EXPECT_EQ(host.Text(1, 0), "1.47");
+  EXPECT_EQ(host.frame->ColumnTitle(1), "Output");
+  host.frame->ChangeColumnFormat(1, DecimalPlacesType(0));
+  EXPECT_EQ(host.Text(1, 0), "147");
+}
+
+TEST(TableFrame, CommitOnExitSortsValidCells) {
+  ScriptedPrompter prompter;
+  Host host(prompter);
+  host.SetText(0, 0, "3");
+  host.SetText(1, 0, "30");
+  host.SetText(0, 1, "1");
+  host.SetText(1, 1, "10");
+  GoToCell(host.grid, 1, 0);
+  EXPECT_TRUE(host.frame->CommitOnExit());
+  EXPECT_EQ(host.Text(0, 0), "1.000");
+  // The cursor followed its point to the second row.
+  EXPECT_EQ(host.Current(), host.grid->model()->index(1, 1));
+}
+
+TEST(GridUtilities, ModelHelpersWorkOnAnyGridModel) {
+  ScriptedPrompter prompter;
+  Host host(prompter);
+  QAbstractItemModel* model = host.grid->model();
+  EXPECT_TRUE(IsRowBlank(model, 0));
+  EXPECT_EQ(FirstBlankColumn(model, -1), 0);
+  host.SetText(0, 1, "5");
+  host.SetText(1, 3, " ");
+  EXPECT_FALSE(IsRowBlank(model, 1));
+  EXPECT_TRUE(IsRowBlank(model, 3));
+  EXPECT_EQ(FirstBlankColumn(model, 1), 1);
+  EXPECT_EQ(FirstBlankColumn(model, -1), 1);
+  ExchangeRows(model, 1, 7);
+  EXPECT_EQ(host.Text(0, 7), "5");
+  EXPECT_TRUE(IsRowBlank(model, 1));
+  ClearGridCells(model);
+  EXPECT_TRUE(IsColumnBlank(model, 0));
+  HideGridSelection(host.grid);
+  EXPECT_FALSE(host.Current().isValid());
+  SelectFirstCell(host.grid);
+  EXPECT_EQ(host.Current(), model->index(0, 0));
+}
+
+}  // namespace

@@ -416,15 +416,18 @@ void SaveOverWithBackup(const QString& path, const QVA_CONFIG_DATA& config) {
 }
 
 void SaveOverWithBackup(const QString& path, const QVA_CONFIG_DATA& config, const FileMover& move) {
-  const QFileInfo target(path);
-  const bool replacing = target.exists();
+  const QFileInfo info(path);
+  const bool replacing = info.exists();
   // Only a writable regular file is ever replaced (never a folder, a device
   // or a file the user protected).
-  if (replacing && (!target.isFile() || IsReadOnlyFile(path))) throw ESystemError(kAccessDenied);
+  if (replacing && (!info.isFile() || IsReadOnlyFile(path))) throw ESystemError(kAccessDenied);
+  // Through a link, the file that holds the content is what moves to the
+  // backup and what is written; the link stays as it is.
+  const QString target = replacing && info.isSymLink() ? info.canonicalFilePath() : path;
 
   // The new content is complete on disk before the old file is touched.
   const QByteArray bytes = SetupFileBytes(config);
-  QSaveFile file(path);
+  QSaveFile file(target);
   errno = 0;
   if (!file.open(QIODevice::WriteOnly)) {
     const int code = LastSystemError();
@@ -440,7 +443,7 @@ void SaveOverWithBackup(const QString& path, const QVA_CONFIG_DATA& config, cons
     const QString candidate = BackupFileName(FileType::SaveBackups, path);
     // A move that fails leaves the old file in place and the save goes on
     // without a backup.
-    if (!QFileInfo::exists(candidate) && move(path, candidate)) {
+    if (!QFileInfo::exists(candidate) && move(target, candidate)) {
       backup = candidate;
       SetReadOnlyAttribute(backup, true);
     }
@@ -449,9 +452,9 @@ void SaveOverWithBackup(const QString& path, const QVA_CONFIG_DATA& config, cons
   if (!file.commit()) {
     // Put the old file back where it was rather than leave the user with
     // neither version at the path.
-    if (!backup.isEmpty() && !QFileInfo::exists(path)) {
+    if (!backup.isEmpty() && !QFileInfo::exists(target)) {
       SetReadOnlyAttribute(backup, false);
-      if (!move(backup, path)) SetReadOnlyAttribute(backup, true);
+      if (!move(backup, target)) SetReadOnlyAttribute(backup, true);
     }
     throw EFileWrite();
   }

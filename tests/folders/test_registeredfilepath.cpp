@@ -103,6 +103,12 @@ TEST(Folders, FolderThatCannotBeCreatedFallsBackToApplicationDirWithoutStoringIt
   EXPECT_TRUE(QFileInfo(blocker).isFile());
 }
 
+TEST(Folders, EmptyStoredValueFallsBackToApplicationDir) {
+  StoreFolder("QVA Config File Templates", "");
+  EXPECT_EQ(GetFolder(FileType::FileTemplates), ApplicationDir());
+  EXPECT_EQ(StoredFolder("QVA Config File Templates"), QString());
+}
+
 TEST(Folders, SetFolderWritesTheNamedValue) {
   const QString folder = TestEnvironment::PathIn("mine/Templates");
   SetFolder(FileType::FileTemplates, folder);

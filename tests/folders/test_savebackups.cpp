@@ -136,3 +136,17 @@ TEST(SaveOverWithBackup, PrunesTheSaveBackupsFolder) {
   EXPECT_TRUE(QFileInfo::exists(JoinPath(saves, "Old - 001.Q11")));
   EXPECT_TRUE(QFileInfo::exists(JoinPath(saves, "Engine - 000.Q11")));
 }
+
+TEST(SaveOverWithBackup, ThroughALinkTheOldContentIsKeptAndTheLinkStays) {
+  const QString real = TestEnvironment::PathIn("data/Real.Q11");
+  const QString link = TestEnvironment::PathIn("work/Engine.Q11");
+  WriteSetupFile(real, ConfigWithVersion(101));
+  ASSERT_TRUE(QFile::link(real, link));
+  SaveOverWithBackup(link, ConfigWithVersion(102));
+  const QString backup = JoinPath(GetFolder(FileType::SaveBackups), "Engine - 000.Q11");
+  EXPECT_FALSE(QFileInfo(backup).isSymLink());
+  EXPECT_EQ(ReadSetupFile(backup).version, 101);
+  EXPECT_TRUE(QFileInfo(link).isSymLink());
+  EXPECT_EQ(ReadSetupFile(link).version, 102);
+  EXPECT_EQ(ReadSetupFile(real).version, 102);
+}

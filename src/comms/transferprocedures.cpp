@@ -1,0 +1,127 @@
+#include "comms/transferprocedures.h"
+
+#include "app/prompter.h"
+#include "app/registeredfilepath.h"
+#include "comms/devicecommands.h"
+#include "comms/qvaserialcomms.h"
+#include "comms/sleeper.h"
+#include "config/fileattributes.h"
+#include "config/qvaerrors.h"
+#include "config/qvasetupfiler.h"
+
+namespace {
+
+const QString kBackupTitle = QStringLiteral("QVA Backup");
+
+void ShowVersionMismatch(Prompter& prompter, TransferDirection direction, unsigned version) {
+  MessageRequest request;
+  request.text = VersionMismatchMessage(direction, version);
+  request.caption = kVersionMismatchCaption;
+  request.buttons = MessageButtons::Ok;
+  request.icon = MessageIcon::None;
+  prompter.Message(request);
+}
+
+// The meter keeps its old configuration until the new one is stored, so a
+// missing backup loses nothing yet; the user is told and the send goes on.
+void ReportBackupFailure(Prompter& prompter, const QString& reason) {
+  MessageRequest request;
+  request.text =
+      QStringLiteral("The configuration stored in the QVA could not be saved to a backup file.\n") + reason +
+      QStringLiteral("\nThe configuration will be sent without a backup.");
+  request.caption = kSendCaption;
+  request.buttons = MessageButtons::Ok;
+  request.icon = MessageIcon::Exclamation;
+  prompter.Message(request);
+}
+
+bool AskRetryCopy(Prompter& prompter) {
+  MessageRequest request;
+  request.text = QStringLiteral("There was an error copying the configuration to the QVA.\n");
+  request.caption = kSendCaption;
+  request.buttons = MessageButtons::RetryCancel;
+  request.icon = MessageIcon::Information;
+  return prompter.Message(request) == MessageResult::Retry;
+}
+
+}  // namespace
+
+GetOutcome RunGetProcedure(QVASerialComms& comms, TransferProgress& progress, Prompter& prompter,
+                           Sleeper& sleeper) {
+  GetOutcome outcome;
+  progress.Status(QStringLiteral("Checking firmware version."));
+  const unsigned version = ReadFirmwareVersion(comms);
+  if (!FirmwareAllowsGet(version)) {
+    ShowVersionMismatch(prompter, TransferDirection::Get, version);
+    outcome.result = GetOutcome::Result::VersionMismatch;
+    return outcome;
+  }
+
+  progress.Status(QStringLiteral("Reading config."));
+  const QVA_CONFIG_DATA image = ReadDeviceConfig(comms);
+  const DeviceStatusBlock status = ReadStatusBlock(comms);
+  // A meter in service mode may hold a configuration on purpose without a
+  // valid CRC; it says so in the status block.
+  if (status.CrcCheckBypass() == 0 && !VerifyDeviceImage(image)) {
+    progress.Status(QStringLiteral("Config CRC Error"));
+    outcome.result = GetOutcome::Result::NotValid;
+    sleeper.Sleep(kFinalStatusWaitMs);
+    return outcome;
+  }
+  progress.Status(QStringLiteral("Read Config OK"));
+  outcome.result = GetOutcome::Result::Received;
+  outcome.config = ToDeviceImage(image);
+  sleeper.Sleep(kFinalStatusWaitMs);
+  return outcome;
+}
+
+QString WriteDeviceBackup(const QVA_CONFIG_DATA& host) {
+  const QString path = BackupFileName(FileType::FromDeviceBackups, kBackupTitle);
+  WriteSetupFile(path, host);
+  // The read-only mark is what lets pruning tell backups from other files.
+  if (!SetReadOnlyAttribute(path, true))
+    throw ESystemError(LastSystemError(),
+                       QStringLiteral("Cannot mark ") + path + QStringLiteral(" read-only"));
+  PruneBackups(FileType::FromDeviceBackups);
+  return path;
+}
+
+SendOutcome RunSendProcedure(QVASerialComms& comms, const QVA_CONFIG_DATA& host, TransferProgress& progress,
+                             Prompter& prompter, Sleeper& sleeper) {
+  progress.Status(QStringLiteral("Reading config."));
+  const QVA_CONFIG_DATA old = ReadDeviceConfig(comms);
+  // Only a configuration the meter could run with is worth keeping.
+  if (VerifyDeviceImage(old)) {
+    progress.Status(QStringLiteral("Saving old configuration"));
+    try {
+      WriteDeviceBackup(ToDeviceImage(old));
+    } catch (const EAbort&) {
+      throw;
+    } catch (const Exception& e) {
+      ReportBackupFailure(prompter, e.Message());
+    }
+  }
+
+  const QVA_CONFIG_DATA image = SealForDevice(host);
+
+  progress.Status(QStringLiteral("Checking firmware version."));
+  const unsigned version = ReadFirmwareVersion(comms);
+  if (!FirmwareAllowsSend(version)) {
+    ShowVersionMismatch(prompter, TransferDirection::Send, version);
+    return SendOutcome::VersionMismatch;
+  }
+
+  for (;;) {
+    progress.Status(QStringLiteral("Sending config."));
+    WriteDeviceConfig(comms, image);
+    progress.Status(QStringLiteral("Copying config to EE."));
+    const bool stored = CopyConfigToEE(
+        comms, sleeper, [&progress] { progress.Status(QStringLiteral("Waiting for result.")); });
+    if (stored) {
+      progress.Status(QStringLiteral("Config sent ok."));
+      sleeper.Sleep(kFinalStatusWaitMs);
+      return SendOutcome::Sent;
+    }
+    if (!AskRetryCopy(prompter)) throw EAbort();
+  }
+}

@@ -169,7 +169,10 @@ int AttributesOf(const QFileInfo& info) {
 #else
   if (info.fileName().startsWith(QLatin1Char('.'))) attributes |= faHidden;
 #endif
-  if (!info.isDir() && IsReadOnlyFile(info.filePath())) attributes |= faReadOnly;
+  // The same rule as IsReadOnlyFile, on the entry already read.
+  constexpr QFileDevice::Permissions kWriteBits =
+      QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+  if (!info.isDir() && info.exists() && (info.permissions() & kWriteBits) == 0) attributes |= faReadOnly;
   return attributes;
 }
 
@@ -362,10 +365,14 @@ QString NextNumberedFileName(const QString& prefix, int width, const QString& su
 #endif
     return name.startsWith(lead, cs) && name.endsWith(suffix, cs);
   };
+  // Every entry counts, whatever its attributes, so only names are read.
+  QDir dir(folder.isEmpty() ? QStringLiteral(".") : folder);
+  const QStringList names =
+      dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
   qint64 next = 0;
-  for (const FileEntry& entry : ListFolder(folder, faAnyFile, accept)) {
-    const QStringView number =
-        QStringView(entry.name).mid(lead.size(), entry.name.size() - lead.size() - suffix.size());
+  for (const QString& name : names) {
+    if (!accept(name)) continue;
+    const QStringView number = QStringView(name).mid(lead.size(), name.size() - lead.size() - suffix.size());
     next = std::max(next, DecimalOrMinusOne(number) + 1);
   }
   return prefix + QStringLiteral("%1").arg(next, width, 10, QLatin1Char('0')) + suffix;

@@ -28,7 +28,7 @@ bool IsEnterKey(const QKeyEvent* event) {
 
 void TStringGridTable::mousePressEvent(QMouseEvent* event) {
   const QModelIndex target = indexAt(event->position().toPoint());
-  if (target.isValid() && target != currentIndex() && AllowMove && !AllowMove()) {
+  if (target.isValid() && target != currentIndex() && AllowMove && !AllowMove(target)) {
     event->accept();
     return;
   }
@@ -46,7 +46,7 @@ void TStringGridTable::keyPressEvent(QKeyEvent* event) {
 
 QModelIndex TStringGridTable::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
   const QModelIndex target = QTableView::moveCursor(action, modifiers);
-  if (target.isValid() && target != currentIndex() && AllowMove && !AllowMove()) return currentIndex();
+  if (target.isValid() && target != currentIndex() && AllowMove && !AllowMove(target)) return currentIndex();
   return target;
 }
 
@@ -145,9 +145,11 @@ TFrameTable2DEdit::TFrameTable2DEdit(QWidget* parent) : QFrame(parent) {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(grid_);
 
-  grid_->AllowMove = [this] { return checking_ ? false : CheckCells(); };
-  grid_->EnterPressed = [this] { StartCellEdit(grid_); };
-  delegate_->EnterInEditor = [this](QWidget* editor) { EnterInEditor(editor); };
+  grid_->AllowMove = [this](const QModelIndex& target) {
+    return StringGridTableSelectCell(target.column(), target.row());
+  };
+  grid_->EnterPressed = [this] { StringGridTableKeyPress(nullptr); };
+  delegate_->EnterInEditor = [this](QWidget* editor) { StringGridTableKeyPress(editor); };
 
   SetupTable(kMaxTablePoints, PlainNumberType, PlainNumberType);
 }
@@ -249,7 +251,17 @@ void TFrameTable2DEdit::ChangeColumnFormat(int column, const ValueType& type) {
   itemModel_->TextsChanged();
 }
 
-void TFrameTable2DEdit::EnterInEditor(QWidget* editor) {
-  emit delegate_->commitData(editor);
+bool TFrameTable2DEdit::StringGridTableSelectCell(int /*column*/, int /*row*/) {
+  // While a check runs its own cursor moves are the only ones allowed.
+  if (checking_) return false;
+  return CheckCells();
+}
+
+void TFrameTable2DEdit::StringGridTableKeyPress(QWidget* openEditor) {
+  if (openEditor == nullptr) {
+    StartCellEdit(grid_);
+    return;
+  }
+  emit delegate_->commitData(openEditor);
   CheckCells();
 }

@@ -18,8 +18,9 @@ class TStringGridTable : public QTableView {
   Q_OBJECT
  public:
   using QTableView::QTableView;
-  // Asked before the current cell moves; false keeps it.
-  std::function<bool()> AllowMove;
+  // Asked before the current cell moves to target; false keeps it.
+  std::function<bool(const QModelIndex& target)> AllowMove;
+  // Enter typed while no editor is open.
   std::function<void()> EnterPressed;
 
  protected:
@@ -92,6 +93,12 @@ class TFrameTable2DEdit : public QFrame {
   bool CommitOnExit();
   void ChangeColumnFormat(int column, const ValueType& type);
 
+  // The grid's handlers: a move to another cell is allowed only while every
+  // cell is valid; Enter in an open editor checks the cells and keeps the
+  // cursor where it is, Enter without one opens it.
+  bool StringGridTableSelectCell(int column, int row);
+  void StringGridTableKeyPress(QWidget* openEditor);
+
   TStringGridTable* Grid() const { return grid_; }
   Table2DModel& Model() { return table_; }
 
@@ -103,7 +110,6 @@ class TFrameTable2DEdit : public QFrame {
   // Shows the core model's texts and puts the grid's cursor on its cell.
   void SyncToGrid(bool openEditor);
   bool Check(const std::function<bool()>& rule);
-  void EnterInEditor(QWidget* editor);
 
   Prompter* prompter_ = nullptr;
   Table2DModel table_;

@@ -79,8 +79,10 @@ bool ValidateUpDownEdit(Prompter& prompter, QSpinBox* upDown, const QString& fie
                               OwnerCaption(owner, upDown))) {
     return true;
   }
-  upDown->selectAll();
+  // Showing a spin box's page rewrites its text from its value, so it is
+  // shown first and its text selected after.
   if (setFocus) ShowAndFocusControl(upDown);
+  upDown->selectAll();
   return false;
 }
 

@@ -175,6 +175,26 @@ TEST(ParseValue16, EveryRawValueOfEverySharedTypeSurvivesFormatAndParse) {
   }
 }
 
+// No unit of the built table scales up, so a unit with a factor of 3 stands
+// in: a display value beyond 16 bits loses digits with rounding, halves away
+// from zero, and keeps its magnitude through the exponent.
+TEST(FormatValue16, ReducesADisplayValueBeyond16BitsWithRounding) {
+  ValueType tripled = PlainNumberType;
+  tripled.unit.multiplier = 3;
+  EXPECT_EQ(FormatValue16(tripled, 10925, false), "32780");    // 32775
+  EXPECT_EQ(FormatValue16(tripled, -10925, false), "-32780");  // -32775
+  EXPECT_EQ(FormatValue16(tripled, 10924, false), "32770");    // 32772
+  EXPECT_EQ(FormatValue16(tripled, 32767, false), "98300");    // 98301
+  EXPECT_EQ(FormatValue16(tripled, 10922, false), "32766");    // fits
+}
+
+TEST(FormatValue32, ReducesADisplayValueBeyond32Bits) {
+  ValueType doubled = PlainNumberType;
+  doubled.unit.multiplier = 2;
+  EXPECT_EQ(FormatValue32(doubled, 4294967295u, false), "8589934590");
+  EXPECT_EQ(FormatValue32(doubled, 2147483648u, false), "4294967300");  // 4294967296 rounded
+}
+
 TEST(ParseValue32, AcceptsTheWholeUnsignedRange) {
   EXPECT_EQ(ParseValue32(PlainNumberType, "4294967295"), 4294967295u);
   EXPECT_EQ(ParseValue32(PlainNumberType, "0"), 0u);

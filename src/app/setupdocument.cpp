@@ -1,0 +1,242 @@
+#include "app/setupdocument.h"
+
+#include <QFileInfo>
+
+#include "app/appinfo.h"
+#include "app/custommessagebox.h"
+#include "app/registeredfilepath.h"
+#include "config/fileattributes.h"
+#include "config/qvasetupfiler.h"
+
+SetupDocument::SetupDocument(Prompter& prompter, DocumentObserver* observer)
+    : prompter_(prompter), observer_(observer) {}
+
+QString SetupDocument::Caption() const {
+  if (!fileName_.isEmpty()) return kApplicationTitle + QStringLiteral(" - ") + FileTitle(fileName_);
+  if (config_) return kApplicationTitle + QStringLiteral(" - ") + DocumentTexts::kUntitled;
+  return kApplicationTitle;
+}
+
+bool SetupDocument::IsReadOnlyOnDisk() const {
+  if (fileName_.isEmpty()) return false;
+  const QFileInfo info(fileName_);
+  return info.exists() && IsReadOnlyFile(fileName_);
+}
+
+void SetupDocument::SetCurrentFile(const QString& path) {
+  const QString previous = fileName_;
+  fileName_ = path;
+  NotifyFileSet(previous);
+}
+
+void SetupDocument::NotifyFileSet(const QString& previous) {
+  if (observer_) observer_->CurrentFileSet(previous, fileName_);
+}
+
+void SetupDocument::NotifyMenuState() {
+  if (observer_) observer_->MenuStateChanged();
+}
+
+bool SetupDocument::SaveLoseCancel(const QString& text) {
+  switch (AskSaveLoseCancel(prompter_, text, Caption())) {
+    case MessageResult::Yes:
+      return SaveConfigAs();
+    case MessageResult::No:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool SetupDocument::AskDiscard(const DiscardTexts& texts) {
+  // A named file: only its unsaved changes are at stake. An untitled record
+  // is in no file at all, so it is asked about even when unchanged.
+  if (modified_ && !fileName_.isEmpty()) {
+    if (IsReadOnlyOnDisk()) return SaveLoseCancel(texts.readOnly);
+    MessageRequest request;
+    request.text = DocumentTexts::kModified;
+    request.caption = Caption();
+    request.buttons = MessageButtons::YesNoCancel;
+    request.icon = MessageIcon::Exclamation;
+    switch (prompter_.Message(request)) {
+      case MessageResult::Yes:
+        return SaveConfigAs();
+      case MessageResult::No:
+        return true;
+      default:
+        return false;
+    }
+  }
+  if (config_ && fileName_.isEmpty()) return SaveLoseCancel(texts.neverSaved);
+  return true;
+}
+
+bool SetupDocument::CanDiscardConfig() {
+  return AskDiscard({DocumentTexts::kOpenReadOnly, DocumentTexts::kOpenNeverSaved});
+}
+
+bool SetupDocument::CanCloseConfig() {
+  return AskDiscard({DocumentTexts::kExitReadOnly, DocumentTexts::kExitNeverSaved});
+}
+
+void SetupDocument::Save() {
+  if (!config_) return;
+  if (fileName_.isEmpty() || upgraded_) {
+    // An upgraded record never goes back over the older-format file.
+    SaveConfigAs();
+    return;
+  }
+  if (IsReadOnlyOnDisk()) {
+    if (AskSaveCancel(prompter_, DocumentTexts::kSaveReadOnly, Caption()) == MessageResult::Ok)
+      SaveConfigAs();
+    return;
+  }
+  // A file that has disappeared meanwhile is simply created again.
+  SaveConfigToFile(fileName_);
+}
+
+bool SetupDocument::SaveConfigAs() {
+  if (!config_) return false;
+  FileDialogRequest request;
+  request.filter = kSetupSaveFilter;
+  request.filterIndex = 1;
+  request.defaultExtension = kSetupFileExtension;
+  // Always the configuration folder: a file opened from elsewhere (a backup,
+  // a stick) is proposed by its title only.
+  request.initialDir = GetFolder(FileType::ConfigFiles);
+  if (!fileName_.isEmpty()) request.fileName = FileTitle(fileName_);
+  request.overwritePrompt = true;
+  // A backup is read-only and must never become the file written over.
+  request.rejectReadOnly = true;
+  const std::optional<QString> chosen = prompter_.SaveFile(request);
+  if (!chosen || chosen->isEmpty()) return false;
+  return SaveConfigToFile(*chosen);
+}
+
+bool SetupDocument::SaveConfigToFile(const QString& path) {
+  if (!config_) return false;
+  SaveOverWithBackup(path, *config_);
+  modified_ = false;
+  upgraded_ = false;
+  SetCurrentFile(path);
+  NotifyMenuState();
+  return true;
+}
+
+void SetupDocument::OpenConfigFile(const QString& path) {
+  QVA_CONFIG_DATA record = ReadSetupFile(path);
+  const bool upgraded = UpgradeConfig(record);
+  config_ = record;
+  modified_ = upgraded;
+  upgraded_ = upgraded;
+  SetCurrentFile(path);
+  NotifyMenuState();
+}
+
+void SetupDocument::LoadTemplate(const QString& path) {
+  const QVA_CONFIG_DATA record = ReadSetupFile(path);
+  config_ = record;
+  modified_ = false;
+  upgraded_ = false;
+  SetCurrentFile(QString());
+  NotifyMenuState();
+}
+
+void SetupDocument::NewBlankConfig() {
+  config_ = MakeBlankConfig();
+  modified_ = false;
+  upgraded_ = false;
+  SetCurrentFile(QString());
+  NotifyMenuState();
+}
+
+bool SetupDocument::RunConfigDialog(const std::function<void(QVA_CONFIG_DATA&)>& dialog) {
+  if (!config_ || !dialog) return false;
+  const QVA_CONFIG_DATA before = *config_;
+  try {
+    dialog(*config_);
+  } catch (...) {
+    // Whatever the editor wrote before it failed is in the record now.
+    if (!ConfigsEqual(before, *config_)) modified_ = true;
+    throw;
+  }
+  if (!ConfigsEqual(before, *config_)) modified_ = true;
+  NotifyMenuState();
+  return true;
+}
+
+void SetupDocument::AdoptDeviceConfig(const QVA_CONFIG_DATA& received) {
+  QVA_CONFIG_DATA record = received;
+  upgraded_ = UpgradeConfig(record);
+  config_ = record;
+  modified_ = true;
+  SetCurrentFile(QString());
+  NotifyMenuState();
+}
+
+bool SetupDocument::PrepareGetConfiguration() {
+  bool goOn = true;
+  if (modified_ && !fileName_.isEmpty()) {
+    if (upgraded_) {
+      goOn = SaveLoseCancel(DocumentTexts::kGetUpgraded);
+    } else if (!QFileInfo::exists(fileName_)) {
+      SaveConfigToFile(fileName_);
+    } else if (IsReadOnlyOnDisk()) {
+      goOn = SaveLoseCancel(DocumentTexts::kGetReadOnly);
+    } else {
+      SaveConfigToFile(fileName_);
+    }
+  }
+  if (goOn && config_ && fileName_.isEmpty()) {
+    switch (AskSaveLoseCancel(prompter_, DocumentTexts::kGetNeverSaved, Caption())) {
+      case MessageResult::Yes:
+        goOn = SaveConfigAs();
+        break;
+      case MessageResult::No:
+        break;
+      default:
+        goOn = false;
+        break;
+    }
+  }
+  return goOn;
+}
+
+void SetupDocument::FinishGetConfiguration(bool finished, const std::optional<QVA_CONFIG_DATA>& received) {
+  if (finished && received) {
+    AdoptDeviceConfig(*received);
+  } else if (finished) {
+    ShowInformation(prompter_, DocumentTexts::kGetNotValid, Caption());
+  }
+  NotifyMenuState();
+}
+
+SendCheck SetupDocument::PrepareSendConfiguration() {
+  if (!config_) return SendCheck::Stop;
+  if (config_->sensor_type == 0) {
+    ShowInformation(prompter_, DocumentTexts::kSendNoSensor, Caption());
+    return SendCheck::NoSensor;
+  }
+  QString question;
+  if (fileName_.isEmpty()) {
+    question = DocumentTexts::kSendNeverSaved;
+  } else if (!modified_) {
+    return SendCheck::Proceed;
+  } else if (upgraded_) {
+    question = DocumentTexts::kSendUpgraded;
+  } else if (IsReadOnlyOnDisk()) {
+    question = DocumentTexts::kSendReadOnly;
+  } else {
+    // Writable, or gone meanwhile: the device gets what is in the file.
+    SaveConfigToFile(fileName_);
+    return SendCheck::Proceed;
+  }
+  if (AskSaveCancel(prompter_, question, Caption()) != MessageResult::Ok) return SendCheck::Stop;
+  return SaveConfigAs() ? SendCheck::Proceed : SendCheck::Stop;
+}
+
+void SetupDocument::FinishSendConfiguration() {
+  // The checks before the send leave the document named; an unnamed one
+  // stays modified so that it is asked about later rather than lost.
+  if (modified_ && config_ && !fileName_.isEmpty()) SaveConfigToFile(fileName_);
+}

@@ -18,6 +18,12 @@ TStdTabControl::TStdTabControl(QWidget* parent) : QTabBar(parent) {
   connect(previous_, &QShortcut::activatedAmbiguously, this, backward);
 }
 
+void TStdTabControl::SetHandleCtrlTab(bool handle) {
+  handleCtrlTab_ = handle;
+  next_->setEnabled(handle);
+  previous_->setEnabled(handle);
+}
+
 bool TStdTabControl::CanChange(int newIndex) {
   return !onChanging_ || onChanging_(newIndex);
 }

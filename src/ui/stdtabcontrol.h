@@ -21,7 +21,8 @@ class TStdTabControl : public QTabBar {
   explicit TStdTabControl(QWidget* parent = nullptr);
 
   bool HandleCtrlTab() const { return handleCtrlTab_; }
-  void SetHandleCtrlTab(bool handle) { handleCtrlTab_ = handle; }
+  // Off, the keys reach the focused control as if the strip were not there.
+  void SetHandleCtrlTab(bool handle);
 
   void SetOnChanging(ChangingHook hook) { onChanging_ = std::move(hook); }
 

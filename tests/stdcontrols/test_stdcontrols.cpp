@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -225,6 +226,22 @@ struct TabWindow {
 
 }  // namespace
 
+namespace {
+
+// Counts the Tab key presses that reach a control.
+struct TabKeyCounter : QObject {
+  int seen = 0;
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::KeyPress) {
+      const int key = static_cast<QKeyEvent*>(event)->key();
+      if (key == Qt::Key_Tab || key == Qt::Key_Backtab) ++seen;
+    }
+    return false;
+  }
+};
+
+}  // namespace
+
 TEST(StdTabControl, HandleCtrlTabIsOnByDefaultAndAProperty) {
   TStdTabControl tabs;
   EXPECT_TRUE(tabs.HandleCtrlTab());
@@ -272,13 +289,26 @@ TEST(StdTabControl, RefusedChangeKeepsTheTabUnderCtrlTab) {
   EXPECT_EQ(asked, (std::vector<int>{1, 2}));
 }
 
-TEST(StdTabControl, WithoutHandleCtrlTabTheKeysDoNothing) {
+TEST(StdTabControl, WithoutHandleCtrlTabTheKeysReachTheFocusedControl) {
   TabWindow window;
   window.tabs->SetHandleCtrlTab(false);
   window.Start();
+  TabKeyCounter counter;
+  window.edit->installEventFilter(&counter);
   window.CtrlTab();
   window.CtrlShiftTab();
   EXPECT_EQ(window.tabs->currentIndex(), 0);
+  EXPECT_EQ(counter.seen, 2);
+}
+
+TEST(StdTabControl, WithHandleCtrlTabTheStripTakesTheKeys) {
+  TabWindow window;
+  window.Start();
+  TabKeyCounter counter;
+  window.edit->installEventFilter(&counter);
+  window.CtrlTab();
+  EXPECT_EQ(window.tabs->currentIndex(), 1);
+  EXPECT_EQ(counter.seen, 0);
 }
 
 TEST(StdTabControl, RefusedChangeKeepsTheTabUnderAClick) {

@@ -1,5 +1,7 @@
 #include "app/qvaconfigfilelocationform.h"
 
+#include <QLayout>
+
 #include "app/prompter.h"
 #include "app/registeredfilepath.h"
 #include "config/qvaerrors.h"
@@ -9,7 +11,10 @@ TFormQVAConfigFileLocation::TFormQVAConfigFileLocation(Prompter& prompter, QWidg
     : QDialog(parent), ui_(std::make_unique<Ui::TFormQVAConfigFileLocation>()), prompter_(prompter) {
   ui_->setupUi(this);
   setWindowTitle(kConfigLocationCaption);
-  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowCloseButtonHint);
+  // A dialog border: the size follows the contents, the user cannot drag it.
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
   ui_->EditLocation->setText(GetFolder(FileType::ConfigFiles));
   connect(ui_->ButtonBrowse, &QPushButton::clicked, this, &TFormQVAConfigFileLocation::ButtonBrowseClick);
   connect(ui_->ButtonOk, &QPushButton::clicked, this, &TFormQVAConfigFileLocation::ButtonOkClick);

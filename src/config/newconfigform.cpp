@@ -2,6 +2,8 @@
 
 #include <QListWidget>
 
+#include <QLayout>
+
 #include "app/prompter.h"
 #include "ui_newconfigform.h"
 
@@ -18,6 +20,8 @@ TFormNewConfig::TFormNewConfig(Prompter& prompter, QWidget* parent)
   // A fixed dialog border with the system menu only.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint);
+  // A dialog border: the size follows the contents, the user cannot drag it.
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
   folder_ = GetFolder(FileType::FileTemplates);
   entries_ = ListTemplates(folder_);
   for (const TemplateEntry& entry : entries_) ui_->ListBoxFiles->addItem(entry.title);

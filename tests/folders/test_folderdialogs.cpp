@@ -279,3 +279,32 @@ TEST(NewConfigDialog, CancelGivesNoResult) {
   EXPECT_EQ(dialog.result(), QDialog::Rejected);
   EXPECT_EQ(dialog.ResultPath(), QString());
 }
+
+// Help has no pages to show: it must neither close the dialog nor ask
+// anything (the scripted prompter fails on any prompt).
+template <typename Form>
+void ExpectHelpNeitherClosesNorAsks() {
+  ScriptedPrompter prompter;
+  Form dialog(prompter);
+  dialog.show();
+  int asked = 0;
+  QObject::connect(&dialog, &Form::HelpRequested, [&asked] { ++asked; });
+  Click(dialog, "ButtonHelp");
+  EXPECT_EQ(asked, 1);
+  EXPECT_TRUE(dialog.isVisible());
+}
+
+TEST(FolderDialogs, HelpNeitherClosesNorAsks) {
+  ExpectHelpNeitherClosesNorAsks<TFormNewConfig>();
+  ExpectHelpNeitherClosesNorAsks<TFormQVAConfigFileLocation>();
+}
+
+TEST(FolderDialogs, NewConfigurationDialogCannotBeResized) {
+  ScriptedPrompter prompter;
+  TFormNewConfig dialog(prompter);
+  dialog.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+  EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
+  EXPECT_GE(Find<QListWidget>(dialog, "ListBoxFiles")->width(), 269);
+  EXPECT_GE(Find<QListWidget>(dialog, "ListBoxFiles")->height(), 205);
+}

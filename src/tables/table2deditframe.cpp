@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -152,6 +153,13 @@ TFrameTable2DEdit::TFrameTable2DEdit(QWidget* parent) : QFrame(parent) {
   delegate_->EnterInEditor = [this](QWidget* editor) { StringGridTableKeyPress(editor); };
 
   SetupTable(kMaxTablePoints, PlainNumberType, PlainNumberType);
+  connect(qApp, &QApplication::focusChanged, this, &TFrameTable2DEdit::FocusChanged);
+}
+
+void TFrameTable2DEdit::FocusChanged(QWidget* old, QWidget* now) {
+  if (checking_ || old == nullptr || now == nullptr) return;
+  if (!isAncestorOf(old) || isAncestorOf(now) || now->window() != window()) return;
+  emit FrameExit(now);
 }
 
 Prompter& TFrameTable2DEdit::RequirePrompter() const {

@@ -102,6 +102,12 @@ class TFrameTable2DEdit : public QFrame {
   TStringGridTable* Grid() const { return grid_; }
   Table2DModel& Model() { return table_; }
 
+ signals:
+  // The focus left the frame for another control of the same window (not
+  // during the frame's own checks): hosts run CommitOnExit here unless
+  // newFocus is their Cancel button.
+  void FrameExit(QWidget* newFocus);
+
  private:
   Prompter& RequirePrompter() const;
   QString OwnerCaption() const;
@@ -110,6 +116,7 @@ class TFrameTable2DEdit : public QFrame {
   // Shows the core model's texts and puts the grid's cursor on its cell.
   void SyncToGrid(bool openEditor);
   bool Check(const std::function<bool()>& rule);
+  void FocusChanged(QWidget* old, QWidget* now);
 
   Prompter* prompter_ = nullptr;
   Table2DModel table_;

@@ -1,5 +1,7 @@
 #include <array>
 
+#include <QApplication>
+
 #include <QDialog>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -206,6 +208,30 @@ TEST(TableFrame, CommitOnExitSortsValidCells) {
   EXPECT_EQ(host.Text(0, 0), "1.000");
   // The cursor followed its point to the second row.
   EXPECT_EQ(host.Current(), host.grid->model()->index(1, 1));
+}
+
+TEST(TableFrame, LeavingTheFrameTellsTheHostWhichControlTookTheFocus) {
+  ScriptedPrompter prompter;
+  Host host(prompter);
+  QApplication::setActiveWindow(&host.dialog);
+  auto* ok = host.dialog.findChild<QPushButton*>();
+  QWidget* exitedTo = nullptr;
+  int exits = 0;
+  QObject::connect(host.frame, &TFrameTable2DEdit::FrameExit, [&](QWidget* now) {
+    exitedTo = now;
+    ++exits;
+  });
+  host.grid->setFocus();
+  ok->setFocus();
+  EXPECT_EQ(exits, 1);
+  EXPECT_EQ(exitedTo, ok);
+  // The frame's own checks move the focus without reporting an exit.
+  host.SetText(0, 0, "x");
+  prompter.ExpectMessage(
+      "'x' is not a valid entry for Row 1.\nPlease enter a value between -32.768 mA and 32.767 mA.");
+  EXPECT_FALSE(host.frame->CommitOnExit());
+  EXPECT_EQ(exits, 1);
+  EXPECT_TRUE(host.grid->isAncestorOf(QApplication::focusWidget()));
 }
 
 TEST(GridUtilities, ModelHelpersWorkOnAnyGridModel) {

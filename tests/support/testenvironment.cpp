@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -81,5 +82,9 @@ void SetReadOnly(const QString& path, bool readOnly) {
 
 QString BinDir() {
   const QByteArray dir = qgetenv("QVA_BIN_DIR");
-  return dir.isEmpty() ? QStringLiteral(".") : QFile::decodeName(dir);
+  if (!dir.isEmpty()) return QFile::decodeName(dir);
+  // The build puts the test programs in the same bin folder as the
+  // programs they run (CTest's environment list does not always reach them).
+  if (QCoreApplication::instance()) return QCoreApplication::applicationDirPath();
+  return QStringLiteral(".");
 }

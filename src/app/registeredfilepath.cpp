@@ -18,6 +18,9 @@
 #include "config/qvasetupfiler.h"
 
 #ifdef Q_OS_WIN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
 #else
 #include <sys/stat.h>
@@ -44,6 +47,7 @@ constexpr FolderInfo kFolders[kFileTypeCount] = {
     {"QVA Setup Tables", "C:\\Ulmora\\QVA\\Setup Tables"},
 };
 constexpr int kAccessDenied = 5;  // ERROR_ACCESS_DENIED
+constexpr int kPathNotFound = 3;  // ERROR_PATH_NOT_FOUND
 #else
 // A desktop user cannot write below "/", so the folders live in the user's
 // documents folder.
@@ -55,6 +59,7 @@ constexpr FolderInfo kFolders[kFileTypeCount] = {
     {"QVA Setup Tables", "<<DOCUMENTS>>/Ulmora/QVA/Setup Tables"},
 };
 constexpr int kAccessDenied = EACCES;
+constexpr int kPathNotFound = ENOENT;
 #endif
 
 constexpr int kBackupNumberWidth = 3;
@@ -325,7 +330,7 @@ QString FileTitle(const QString& path) {
 void CreateDirectoryPath(const QString& path) {
   QString full = path.trimmed();
   if (!full.isEmpty() && IsSeparator(full.back())) full.chop(1);
-  if (full.isEmpty()) throw ESystemError(ENOENT, QStringLiteral("Error creating directory ") + full);
+  if (full.isEmpty()) throw ESystemError(kPathNotFound, QStringLiteral("Error creating directory ") + full);
   // Each level in turn from the left, then the whole path.
   for (qsizetype i = 0; i <= full.size(); ++i) {
     if (i < full.size() && !IsSeparator(full.at(i))) continue;

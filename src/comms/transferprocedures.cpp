@@ -88,13 +88,18 @@ QString WriteDeviceBackup(const QVA_CONFIG_DATA& host) {
 
 SendOutcome RunSendProcedure(QVASerialComms& comms, const QVA_CONFIG_DATA& host, TransferProgress& progress,
                              Prompter& prompter, Sleeper& sleeper) {
+  return RunSendProcedure(comms, host, progress, prompter, sleeper, WriteDeviceBackup);
+}
+
+SendOutcome RunSendProcedure(QVASerialComms& comms, const QVA_CONFIG_DATA& host, TransferProgress& progress,
+                             Prompter& prompter, Sleeper& sleeper, const DeviceBackupWriter& writeBackup) {
   progress.Status(QStringLiteral("Reading config."));
   const QVA_CONFIG_DATA old = ReadDeviceConfig(comms);
   // Only a configuration the meter could run with is worth keeping.
   if (VerifyDeviceImage(old)) {
     progress.Status(QStringLiteral("Saving old configuration"));
     try {
-      WriteDeviceBackup(ToDeviceImage(old));
+      writeBackup(ToDeviceImage(old));
     } catch (const EAbort&) {
       throw;
     } catch (const Exception& e) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 
 #include <QString>
@@ -51,6 +52,15 @@ enum class SendOutcome {
   VersionMismatch,  // firmware other than 1.1; the message was shown, nothing sent
 };
 
+// Writes a configuration read from the meter (host order) as a new
+// read-only backup and prunes the folder. Returns the file written. Raises
+// on failure (Exception and its kin).
+QString WriteDeviceBackup(const QVA_CONFIG_DATA& host);
+
+// Writes the meter's old configuration (host order) as a backup; raises
+// on failure. WriteDeviceBackup in the program, a stand-in in tests.
+using DeviceBackupWriter = std::function<QString(const QVA_CONFIG_DATA& host)>;
+
 // Backs up the meter's current configuration (when its CRC is valid) as a
 // read-only "QVA Backup - NNN" setup file in the From Device Backups
 // folder, then sends the host record and has the meter store it. A failed
@@ -59,8 +69,5 @@ enum class SendOutcome {
 // failures raise ESerialCommunications.
 SendOutcome RunSendProcedure(QVASerialComms& comms, const QVA_CONFIG_DATA& host, TransferProgress& progress,
                              Prompter& prompter, Sleeper& sleeper);
-
-// Writes a configuration read from the meter (host order) as a new
-// read-only backup and prunes the folder. Returns the file written. Raises
-// on failure (Exception and its kin).
-QString WriteDeviceBackup(const QVA_CONFIG_DATA& host);
+SendOutcome RunSendProcedure(QVASerialComms& comms, const QVA_CONFIG_DATA& host, TransferProgress& progress,
+                             Prompter& prompter, Sleeper& sleeper, const DeviceBackupWriter& writeBackup);

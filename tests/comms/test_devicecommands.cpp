@@ -37,7 +37,8 @@ INSTANTIATE_TEST_SUITE_P(Words, DeviceFirmware,
                                          FirmwareCase{110, 11, true, true}, FirmwareCase{115, 11, true, true},
                                          FirmwareCase{119, 11, true, true},
                                          FirmwareCase{120, 12, false, false},
-                                         FirmwareCase{65535, 6553, false, false}));
+                                         FirmwareCase{65535, 6553, false, false}),
+                         [](const auto& param) { return "Word" + std::to_string(param.param.word); });
 
 TEST(DeviceFirmware, ReadsTwoBytesOfBaseTwoAtAddressZero) {
   Bench bench;

@@ -1,0 +1,308 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "app/registeredfilepath.h"
+#include "comms/devicecommands.h"
+#include "comms/transferprocedures.h"
+#include "commstestsupport.h"
+#include "config/qvasetupfiler.h"
+#include "support/scriptedprompter.h"
+#include "support/testenvironment.h"
+
+namespace {
+
+class RecordingProgress : public TransferProgress {
+ public:
+  void Status(const QString& text) override { texts.push_back(text); }
+  std::vector<QString> texts;
+};
+
+// A host record with recognisable contents.
+QVA_CONFIG_DATA SampleConfig(uint8_t seed, uint16_t version = 110) {
+  QVA_CONFIG_DATA config = MakeBlankConfig();
+  config.version = version;
+  config.sensor_type = 2;
+  config.user_cal_resistor = static_cast<uint16_t>(0x1200 + seed);
+  config.analog_out_table.default_output = static_cast<int16_t>(-300 - seed);
+  config.display_config.filter_time = seed;
+  std::snprintf(config.output_table[0].output_name, sizeof config.output_table[0].output_name, "Lambda %u",
+                seed);
+  return config;
+}
+
+QVA_CONFIG_DATA WithBadCrc(QVA_CONFIG_DATA deviceImage) {
+  deviceImage.cfg_crc16 ^= 0x0101;
+  return deviceImage;
+}
+
+struct Bench {
+  FakeDevice device;
+  FakeLink link;
+  RecordingProgress progress;
+  ScriptedPrompter prompter;
+  QString backups;
+
+  Bench() {
+    link.AttachDevice(device);
+    // A folder of each test's own, so the cases also run in one process.
+    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+    backups = TestEnvironment::PathIn(
+        QStringLiteral("Config/%1.%2/From Device Backups/")
+            .arg(QString::fromLatin1(test->test_suite_name()), QString::fromLatin1(test->name())));
+    SetFolder(FileType::FromDeviceBackups, QDir::cleanPath(backups));
+    device.SetStoredConfig(SealForDevice(SampleConfig(1)));
+  }
+
+  GetOutcome Get() { return RunGetProcedure(*link.comms, progress, prompter, link.sleeper); }
+  SendOutcome Send(const QVA_CONFIG_DATA& host) {
+    return RunSendProcedure(*link.comms, host, progress, prompter, link.sleeper);
+  }
+  QStringList BackupFiles() const {
+    return QDir(backups).entryList({QStringLiteral("*.Q11")}, QDir::Files, QDir::Name);
+  }
+};
+
+using Texts = std::vector<QString>;
+
+}  // namespace
+
+TEST(GetProcedure, ReceivesTheStoredConfigurationInHostOrder) {
+  Bench bench;
+  const QVA_CONFIG_DATA stored = SampleConfig(7, 100);
+  bench.device.SetStoredConfig(SealForDevice(stored));
+  const GetOutcome outcome = bench.Get();
+  ASSERT_EQ(outcome.result, GetOutcome::Result::Received);
+  ASSERT_TRUE(outcome.config.has_value());
+  QVA_CONFIG_DATA expected = stored;
+  expected.cfg_crc16 = SealForDevice(stored).cfg_crc16;
+  expected.cfg_crc16 = static_cast<uint16_t>((expected.cfg_crc16 >> 8) | (expected.cfg_crc16 << 8));
+  EXPECT_TRUE(ConfigsEqual(*outcome.config, expected));
+  EXPECT_EQ(outcome.config->version, 100);  // the upgrade is the document's business
+  EXPECT_EQ(bench.progress.texts,
+            (Texts{QStringLiteral("Checking firmware version."), QStringLiteral("Reading config."),
+                   QStringLiteral("Read Config OK")}));
+  EXPECT_EQ(bench.link.sleeper.waits, std::vector<int>{1000});
+  EXPECT_EQ(bench.device.statusReads, 1);
+  EXPECT_TRUE(bench.BackupFiles().isEmpty());  // a get writes no backup
+}
+
+TEST(GetProcedure, BadStoredCrcEndsNotValidAfterShowingTheError) {
+  Bench bench;
+  bench.device.SetStoredConfig(WithBadCrc(SealForDevice(SampleConfig(3))));
+  const GetOutcome outcome = bench.Get();
+  EXPECT_EQ(outcome.result, GetOutcome::Result::NotValid);
+  EXPECT_FALSE(outcome.config.has_value());
+  EXPECT_EQ(bench.progress.texts,
+            (Texts{QStringLiteral("Checking firmware version."), QStringLiteral("Reading config."),
+                   QStringLiteral("Config CRC Error")}));
+  EXPECT_EQ(bench.link.sleeper.waits, std::vector<int>{1000});
+}
+
+TEST(GetProcedure, CrcBypassOfTheMeterAcceptsABadCrc) {
+  Bench bench;
+  const QVA_CONFIG_DATA bad = WithBadCrc(SealForDevice(SampleConfig(4)));
+  bench.device.SetStoredConfig(bad);
+  bench.device.status[9] = 1;
+  const GetOutcome outcome = bench.Get();
+  ASSERT_EQ(outcome.result, GetOutcome::Result::Received);
+  EXPECT_TRUE(ConfigsEqual(*outcome.config, ToDeviceImage(bad)));
+  EXPECT_EQ(bench.progress.texts.back(), QStringLiteral("Read Config OK"));
+}
+
+struct GetFirmwareCase {
+  uint16_t word;
+  bool allowed;
+};
+
+class GetProcedureFirmware : public testing::TestWithParam<GetFirmwareCase> {};
+
+TEST_P(GetProcedureFirmware, NewerThan11IsRefusedWithTheGetMessage) {
+  Bench bench;
+  bench.device.firmwareWord = GetParam().word;
+  if (!GetParam().allowed)
+    bench.prompter.ExpectMessage(VersionMismatchMessage(TransferDirection::Get, GetParam().word / 10));
+  const GetOutcome outcome = bench.Get();
+  if (GetParam().allowed) {
+    EXPECT_EQ(outcome.result, GetOutcome::Result::Received);
+    return;
+  }
+  EXPECT_EQ(outcome.result, GetOutcome::Result::VersionMismatch);
+  EXPECT_FALSE(outcome.config.has_value());
+  EXPECT_EQ(bench.progress.texts, Texts{QStringLiteral("Checking firmware version.")});
+  EXPECT_EQ(bench.link.line->writes.size(), 1u);  // nothing read after the version
+  ASSERT_EQ(bench.prompter.Messages().size(), 1u);
+  EXPECT_EQ(bench.prompter.Messages()[0].caption, QStringLiteral("Version Mismatch"));
+  EXPECT_EQ(bench.prompter.Messages()[0].icon, MessageIcon::None);
+  EXPECT_EQ(bench.prompter.Messages()[0].buttons, MessageButtons::Ok);
+  EXPECT_TRUE(bench.link.sleeper.waits.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Words, GetProcedureFirmware,
+                         testing::Values(GetFirmwareCase{105, true}, GetFirmwareCase{115, true},
+                                         GetFirmwareCase{119, true}, GetFirmwareCase{120, false},
+                                         GetFirmwareCase{200, false}),
+                         [](const auto& param) { return "Word" + std::to_string(param.param.word); });
+
+TEST(GetProcedure, LinkFailurePropagates) {
+  Bench bench;
+  bench.link.line->responder = nullptr;  // a silent meter
+  EXPECT_THROW(bench.Get(), ESerialCommunications);
+  EXPECT_EQ(bench.progress.texts, Texts{QStringLiteral("Checking firmware version.")});
+}
+
+TEST(SendProcedure, BacksUpTheOldConfigurationAndStoresTheNewOne) {
+  Bench bench;
+  const QVA_CONFIG_DATA old = SampleConfig(1);
+  const QVA_CONFIG_DATA host = SampleConfig(9);
+  EXPECT_EQ(bench.Send(host), SendOutcome::Sent);
+  EXPECT_EQ(bench.progress.texts,
+            (Texts{QStringLiteral("Reading config."), QStringLiteral("Saving old configuration"),
+                   QStringLiteral("Checking firmware version."), QStringLiteral("Sending config."),
+                   QStringLiteral("Copying config to EE."), QStringLiteral("Waiting for result."),
+                   QStringLiteral("Config sent ok.")}));
+  EXPECT_EQ(bench.link.sleeper.waits, (std::vector<int>{50, 1000}));
+  const ConfigBytes sealed = ConfigToBytes(SealForDevice(host));
+  ASSERT_EQ(bench.device.storedCopies.size(), 1u);
+  EXPECT_TRUE(std::equal(sealed.begin(), sealed.end(), bench.device.storedCopies[0].begin()));
+
+  ASSERT_EQ(bench.BackupFiles(), QStringList{QStringLiteral("QVA Backup - 000.Q11")});
+  const QString backup = bench.backups + QStringLiteral("QVA Backup - 000.Q11");
+  EXPECT_TRUE(IsReadOnly(backup));
+  EXPECT_TRUE(ConfigsEqual(ReadSetupFile(backup), ToDeviceImage(SealForDevice(old))));
+}
+
+TEST(SendProcedure, DocumentRecordIsNotChanged) {
+  Bench bench;
+  const QVA_CONFIG_DATA host = SampleConfig(9);
+  const QVA_CONFIG_DATA before = host;
+  bench.Send(host);
+  EXPECT_TRUE(ConfigsEqual(host, before));
+}
+
+TEST(SendProcedure, BadStoredCrcMeansNoBackupAndNoMessage) {
+  Bench bench;
+  bench.device.SetStoredConfig(WithBadCrc(SealForDevice(SampleConfig(2))));
+  bench.device.status[9] = 1;  // the bypass is not consulted by a send
+  EXPECT_EQ(bench.Send(SampleConfig(9)), SendOutcome::Sent);
+  EXPECT_TRUE(bench.BackupFiles().isEmpty());
+  EXPECT_TRUE(bench.prompter.Messages().empty());
+  EXPECT_EQ(std::count(bench.progress.texts.begin(), bench.progress.texts.end(),
+                       QStringLiteral("Saving old configuration")),
+            0);
+}
+
+struct SendFirmwareCase {
+  uint16_t word;
+  bool allowed;
+};
+
+class SendProcedureFirmware : public testing::TestWithParam<SendFirmwareCase> {};
+
+TEST_P(SendProcedureFirmware, OnlyFirmware11IsSentToButTheBackupIsAlwaysWritten) {
+  Bench bench;
+  bench.device.firmwareWord = GetParam().word;
+  if (!GetParam().allowed)
+    bench.prompter.ExpectMessage(VersionMismatchMessage(TransferDirection::Send, GetParam().word / 10));
+  const SendOutcome outcome = bench.Send(SampleConfig(9));
+  EXPECT_EQ(bench.BackupFiles().size(), 1);
+  if (GetParam().allowed) {
+    EXPECT_EQ(outcome, SendOutcome::Sent);
+    EXPECT_EQ(bench.device.copies, 1);
+    return;
+  }
+  EXPECT_EQ(outcome, SendOutcome::VersionMismatch);
+  EXPECT_EQ(bench.device.fullImageWrites, 0);
+  EXPECT_EQ(bench.device.copies, 0);
+  EXPECT_EQ(bench.progress.texts.back(), QStringLiteral("Checking firmware version."));
+  ASSERT_EQ(bench.prompter.Messages().size(), 1u);
+  EXPECT_EQ(bench.prompter.Messages()[0].caption, QStringLiteral("Version Mismatch"));
+  EXPECT_EQ(bench.prompter.Messages()[0].icon, MessageIcon::None);
+}
+
+INSTANTIATE_TEST_SUITE_P(Words, SendProcedureFirmware,
+                         testing::Values(SendFirmwareCase{105, false}, SendFirmwareCase{110, true},
+                                         SendFirmwareCase{115, true}, SendFirmwareCase{119, true},
+                                         SendFirmwareCase{120, false}),
+                         [](const auto& param) { return "Word" + std::to_string(param.param.word); });
+
+TEST(SendProcedure, ElevenSendsLeaveTenBackupsNumberedWithoutReuse) {
+  Bench bench;
+  for (int i = 0; i < 11; ++i) {
+    ASSERT_EQ(bench.Send(SampleConfig(static_cast<uint8_t>(10 + i))), SendOutcome::Sent) << "send " << i;
+  }
+  QStringList expected;
+  for (int n = 1; n <= 10; ++n)
+    expected << QStringLiteral("QVA Backup - %1.Q11").arg(n, 3, 10, QLatin1Char('0'));
+  EXPECT_EQ(bench.BackupFiles(), expected);
+  // Backup n holds what send n found: the record sent by send n - 1.
+  EXPECT_TRUE(ConfigsEqual(ReadSetupFile(bench.backups + QStringLiteral("QVA Backup - 010.Q11")),
+                           ToDeviceImage(SealForDevice(SampleConfig(19)))));
+}
+
+TEST(SendProcedure, TwoFailedCopiesAndTwoRetriesWriteTheImageThreeTimes) {
+  Bench bench;
+  bench.device.copyResults = {1, 2};
+  const QString question = QStringLiteral("There was an error copying the configuration to the QVA.\n");
+  bench.prompter.ExpectMessage(question, MessageResult::Retry).ExpectMessage(question, MessageResult::Retry);
+  EXPECT_EQ(bench.Send(SampleConfig(9)), SendOutcome::Sent);
+  EXPECT_EQ(bench.device.fullImageWrites, 3);
+  EXPECT_EQ(bench.device.copies, 3);
+  ASSERT_EQ(bench.prompter.Messages().size(), 2u);
+  EXPECT_EQ(bench.prompter.Messages()[0].caption, QStringLiteral("Sending Configuration  to QVA"));
+  EXPECT_EQ(bench.prompter.Messages()[0].buttons, MessageButtons::RetryCancel);
+  EXPECT_EQ(bench.prompter.Messages()[0].icon, MessageIcon::Information);
+  EXPECT_EQ(
+      std::count(bench.progress.texts.begin(), bench.progress.texts.end(), QStringLiteral("Sending config.")),
+      3);
+  EXPECT_EQ(bench.progress.texts.back(), QStringLiteral("Config sent ok."));
+}
+
+TEST(SendProcedure, CancelAfterAFailedCopyEndsSilently) {
+  Bench bench;
+  bench.device.copyResults = {1};
+  bench.prompter.ExpectMessage(QStringLiteral("There was an error copying the configuration to the QVA.\n"),
+                               MessageResult::Cancel);
+  EXPECT_THROW(bench.Send(SampleConfig(9)), EAbort);
+  EXPECT_EQ(bench.device.fullImageWrites, 1);
+  EXPECT_EQ(
+      std::count(bench.progress.texts.begin(), bench.progress.texts.end(), QStringLiteral("Config sent ok.")),
+      0);
+}
+
+TEST(SendProcedure, MeterThatNeverFinishesTheCopyLeadsToTheRetryQuestion) {
+  Bench bench;
+  bench.device.busyPolls = -1;
+  bench.prompter.ExpectMessage(QStringLiteral("There was an error copying the configuration to the QVA.\n"),
+                               MessageResult::Cancel);
+  EXPECT_THROW(bench.Send(SampleConfig(9)), EAbort);
+  EXPECT_EQ(std::count(bench.progress.texts.begin(), bench.progress.texts.end(),
+                       QStringLiteral("Waiting for result.")),
+            kCopyPollLimit);
+}
+
+TEST(SendProcedure, BackupThatCannotBeWrittenIsReportedAndTheSendGoesOn) {
+  Bench bench;
+  bench.prompter.ExpectMessage(QStringLiteral(
+      "The configuration stored in the QVA could not be saved to a backup file.\nFile write error\n"
+      "The configuration will be sent without a backup."));
+  const SendOutcome outcome =
+      RunSendProcedure(*bench.link.comms, SampleConfig(9), bench.progress, bench.prompter, bench.link.sleeper,
+                       [](const QVA_CONFIG_DATA&) -> QString { throw EFileWrite(); });
+  EXPECT_EQ(outcome, SendOutcome::Sent);
+  EXPECT_EQ(bench.device.copies, 1);
+  EXPECT_EQ(bench.prompter.Messages()[0].caption, QStringLiteral("Sending Configuration  to QVA"));
+}
+
+TEST(SendProcedure, LinkFailureWhileWritingPropagatesAndKeepsTheBackup) {
+  Bench bench;
+  auto responder = bench.device.Responder();
+  bench.link.line->responder = [&](const QByteArray& request) {
+    if (static_cast<uint8_t>(request[5]) == ConfigWriteBase) return FakeSerialPort::Reply{};
+    return responder(request);
+  };
+  EXPECT_THROW(bench.Send(SampleConfig(9)), ESerialCommunications);
+  EXPECT_EQ(bench.BackupFiles().size(), 1);
+  EXPECT_EQ(bench.device.copies, 0);
+}

@@ -113,6 +113,7 @@ void RequestFramer::Frame() {
                           ReadU16BE(&buffer_[kHeaderSize + request.length]);
     }
     request.wireSize = size;
+    request.raw.assign(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(size));
     buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(size));
     ready_.push_back(std::move(request));
   }

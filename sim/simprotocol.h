@@ -56,6 +56,7 @@ struct Request {
   bool dataCrcOk = true;
   Bytes data;                // the data block without its CRC (empty without the flag)
   std::size_t wireSize = 0;  // bytes the request took on the line
+  Bytes raw;                 // those bytes, for the log and the summary
 
   uint8_t Type() const { return typeByte & kTypeMask; }
   bool HasData() const { return (typeByte & kDataFlag) != 0; }

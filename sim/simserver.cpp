@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <QJsonArray>
+
 #include <poll.h>
 #include <unistd.h>
 
@@ -19,6 +21,7 @@ constexpr int64_t kNanosPerMilli = 1'000'000;
 constexpr int64_t kIdleWaitNs = kNanosPerSecond;
 constexpr std::size_t kReadChunk = 512;
 constexpr std::size_t kWriteChunk = 256;
+constexpr std::size_t kRecentRequestsKept = 64;
 
 const char* NakText(uint8_t code) {
   switch (code) {
@@ -203,6 +206,8 @@ void SimServer::OnBytes(const uint8_t* bytes, std::size_t count, int64_t nowNs) 
 
 void SimServer::Serve(const Request& request, int64_t nowNs) {
   ++exchange_;
+  recentRequests_.push_back(request.raw);
+  if (recentRequests_.size() > kRecentRequestsKept) recentRequests_.pop_front();
   TickDevice(nowNs);
   const std::optional<Fault> fault = faults_.ForExchange(exchange_);
   Bytes answer;
@@ -258,6 +263,9 @@ QJsonObject SimServer::Summary() const {
   summary[QStringLiteral("requests")] = static_cast<qint64>(exchange_);
   summary[QStringLiteral("faults")] = static_cast<qint64>(faultsInjected_);
   summary[QStringLiteral("noise_bytes")] = static_cast<qint64>(framer_.DiscardedBytes());
+  QJsonArray recent;
+  for (const Bytes& raw : recentRequests_) recent.append(ToHex(raw.data(), raw.size()));
+  summary[QStringLiteral("recent_requests")] = recent;
   return summary;
 }
 

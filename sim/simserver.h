@@ -77,7 +77,8 @@ class SimServer {
   int Run(const volatile std::sig_atomic_t& stop, const sigset_t& waitMask);
   const QString& Error() const { return error_; }
 
-  // The device's summary with the line's own counts.
+  // The device's summary with the line's own counts and the raw bytes of
+  // the latest requests (so a test can see that a retry repeats its request).
   QJsonObject Summary() const;
   int64_t NowMs() const;
 
@@ -99,6 +100,7 @@ class SimServer {
   int64_t startNs_;
   uint64_t exchange_ = 0;
   uint64_t faultsInjected_ = 0;
+  std::deque<Bytes> recentRequests_;
   bool writeBlocked_ = false;
   QString error_;
 };

@@ -98,6 +98,7 @@ TEST(SimFramer, ParsesTheFieldsOfASetRequest) {
   EXPECT_TRUE(r.dataCrcOk);
   EXPECT_EQ(r.data, (Bytes{0x7C, 0x3A}));
   EXPECT_EQ(r.wireSize, kCopyCommandRequest.size());
+  EXPECT_EQ(r.raw, kCopyCommandRequest);
 }
 
 TEST(SimFramer, ReadsTheAddressHighByteFirst) {

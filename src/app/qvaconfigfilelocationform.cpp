@@ -24,6 +24,11 @@ TFormQVAConfigFileLocation::TFormQVAConfigFileLocation(Prompter& prompter, QWidg
 
 TFormQVAConfigFileLocation::~TFormQVAConfigFileLocation() = default;
 
+bool TFormQVAConfigFileLocation::Execute(Prompter& prompter, QWidget* owner) {
+  TFormQVAConfigFileLocation dialog(prompter, owner);
+  return dialog.exec() == QDialog::Accepted;
+}
+
 void TFormQVAConfigFileLocation::ButtonBrowseClick() {
   const std::optional<QString> chosen =
       prompter_.ChooseFolder(kConfigLocationBrowseTitle, ui_->EditLocation->text());

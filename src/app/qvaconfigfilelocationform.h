@@ -25,6 +25,9 @@ class TFormQVAConfigFileLocation : public QDialog {
   // The folder stored by OK (empty until then).
   QString Location() const { return location_; }
 
+  // Runs the dialog modally over owner; true when OK stored a new folder.
+  static bool Execute(Prompter& prompter, QWidget* owner);
+
  signals:
   // Help was asked for; the program has no help pages to show.
   void HelpRequested();

@@ -34,6 +34,12 @@ TFormNewConfig::TFormNewConfig(Prompter& prompter, QWidget* parent)
 
 TFormNewConfig::~TFormNewConfig() = default;
 
+std::optional<QString> TFormNewConfig::Execute(Prompter& prompter, QWidget* owner) {
+  TFormNewConfig dialog(prompter, owner);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return dialog.ResultPath();
+}
+
 void TFormNewConfig::ButtonOkClick() {
   const QList<QListWidgetItem*> selected = ui_->ListBoxFiles->selectedItems();
   const int row = selected.isEmpty() ? -1 : ui_->ListBoxFiles->row(selected.first());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <QDialog>
@@ -27,6 +28,10 @@ class TFormNewConfig : public QDialog {
   // After OK: the chosen template's full path, or empty for a blank
   // configuration.
   QString ResultPath() const { return resultPath_; }
+
+  // Runs the dialog modally over owner: nothing when cancelled, else the
+  // result path (empty = blank configuration).
+  static std::optional<QString> Execute(Prompter& prompter, QWidget* owner);
 
  signals:
   // Help was asked for; the program has no help pages to show.

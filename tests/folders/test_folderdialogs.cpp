@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -307,4 +308,40 @@ TEST(FolderDialogs, NewConfigurationDialogCannotBeResized) {
   EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
   EXPECT_GE(Find<QListWidget>(dialog, "ListBoxFiles")->width(), 269);
   EXPECT_GE(Find<QListWidget>(dialog, "ListBoxFiles")->height(), 205);
+}
+
+// ---------------------------------------------------------------- running modally
+
+namespace {
+
+// Presses a button of the modal dialog as soon as the dialog runs.
+void PressInModalDialog(const char* button) {
+  QTimer::singleShot(0, [button] {
+    QWidget* modal = QApplication::activeModalWidget();
+    ASSERT_NE(modal, nullptr);
+    Click(*modal, button);
+  });
+}
+
+}  // namespace
+
+TEST(NewConfigDialog, ExecuteGivesTheChoiceOrNothing) {
+  WriteAll(JoinPath(TemplatesFolder(), "Diesel.Q11"), "x");
+  ScriptedPrompter prompter;
+  QWidget owner;
+  PressInModalDialog("ButtonOk");
+  EXPECT_EQ(TFormNewConfig::Execute(prompter, &owner),
+            std::optional<QString>(JoinPath(TemplatesFolder(), "Diesel.Q11")));
+  PressInModalDialog("ButtonCancel");
+  EXPECT_EQ(TFormNewConfig::Execute(prompter, &owner), std::nullopt);
+}
+
+TEST(ConfigLocationDialog, ExecuteTellsWhetherAFolderWasStored) {
+  ScriptedPrompter prompter;
+  QWidget owner;
+  PressInModalDialog("ButtonCancel");
+  EXPECT_FALSE(TFormQVAConfigFileLocation::Execute(prompter, &owner));
+  PressInModalDialog("ButtonOk");  // the current folder exists: stored as it is
+  EXPECT_TRUE(TFormQVAConfigFileLocation::Execute(prompter, &owner));
+  EXPECT_EQ(Stored("QVA Config Save Backups"), JoinPath(GetFolder(FileType::ConfigFiles), "Save Backups"));
 }

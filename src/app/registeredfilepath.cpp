@@ -113,14 +113,15 @@ QString ProgramFilesDir() {
 #endif
 }
 
-// The program's own directory does not change while it runs.
-const QString& AppDirNoSeparator() {
-  static const QString dir = [] {
-    QString path =
-        QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
-    return QDir::toNativeSeparators(WithoutTrailingSeparator(path));
-  }();
-  return dir;
+// The program's own directory does not change while it runs; it is known
+// once the application object exists.
+QString AppDirNoSeparator() {
+  static QString cached;
+  if (!cached.isEmpty()) return cached;
+  if (!QCoreApplication::instance())
+    return QDir::toNativeSeparators(WithoutTrailingSeparator(QDir::currentPath()));
+  cached = QDir::toNativeSeparators(WithoutTrailingSeparator(QCoreApplication::applicationDirPath()));
+  return cached;
 }
 
 const QString& TempDirNoSeparator() {
@@ -307,7 +308,7 @@ QString ExpandPathMacros(const QString& text) {
 }
 
 QString ApplicationDir() {
-  return AppDirNoSeparator() + QDir::separator();
+  return JoinPath(AppDirNoSeparator(), QString());
 }
 
 QString JoinPath(const QString& left, const QString& right) {

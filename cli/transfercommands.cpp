@@ -1,12 +1,11 @@
 #include "transfercommands.h"
 
-#include "cliprompter.h"
-
 #include <cerrno>
 
 #include <QFileInfo>
 
 #include "clioptions.h"
+#include "cliprompter.h"
 #include "clirun.h"
 #include "exitcodes.h"
 #include "comms/qvaserialcomms.h"

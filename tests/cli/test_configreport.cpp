@@ -94,3 +94,25 @@ TEST(CliReportOutput, AReportThatCannotBeWrittenIsAFailure) {
   std::fclose(err);
   EXPECT_EQ(ReadAll(errPath), QByteArray("File write error\n"));
 }
+
+TEST(ConfigReportDump, AnyRecordGivesPrintableLinesAndValidJson) {
+  // Records as a damaged file or a confused meter might hold them.
+  uint32_t state = 12345;
+  auto next = [&state] {
+    state = state * 1664525u + 1013904223u;
+    return static_cast<uint8_t>(state >> 24);
+  };
+  for (int round = 0; round < 200; ++round) {
+    QVA_CONFIG_DATA config;
+    for (std::size_t i = 0; i < kConfigSize; ++i) Bytes(config)[i] = next();
+    const QList<QByteArray> lines = DumpText(config).split('\n');
+    ASSERT_EQ(lines.size(), static_cast<qsizetype>(ConfigFields().size()) + 1);  // and the final empty part
+    for (const QByteArray& line : lines) {
+      for (const char c : line) ASSERT_TRUE(c >= 0x20 && c < 0x7F) << line.toStdString();
+    }
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(DumpJson(config), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+    ASSERT_EQ(document.object().size(), static_cast<qsizetype>(ConfigFields().size()));
+  }
+}

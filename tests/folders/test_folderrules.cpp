@@ -1,7 +1,12 @@
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
 
 #include "app/qvaregistry.h"
 #include "app/registeredfilepath.h"
@@ -183,3 +188,12 @@ TEST(Templates, EmptyOrMissingFolderOffersOnlyTheBlankEntry) {
     EXPECT_EQ(TemplatePath(folder, entries[0]), QString());
   }
 }
+
+#ifndef Q_OS_WIN
+TEST(Templates, PipeWithATemplateNameIsNotATemplate) {
+  const QString folder = TestEnvironment::PathIn("Templates/");
+  WriteAll(folder + "Diesel.Q11", "x");
+  ASSERT_EQ(::mkfifo(QFile::encodeName(folder + "Pipe.Q11").constData(), 0600), 0);
+  EXPECT_EQ(Titles(ListTemplates(folder)), (std::vector<QString>{"Diesel"}));
+}
+#endif

@@ -131,6 +131,23 @@ TEST(TableFrame, LeavingAnInvalidCellIsRefused) {
   EXPECT_NE(GetCellEditor(host.grid), nullptr);
 }
 
+TEST(TableFrame, ClickingAwayFromAnOpenEditorChecksWhatWasTyped) {
+  ScriptedPrompter prompter;
+  Host host(prompter);
+  QApplication::setActiveWindow(&host.dialog);
+  GoToCell(host.grid, 0, 1);
+  StartCellEdit(host.grid);
+  QLineEdit* editor = GetCellEditor(host.grid);
+  ASSERT_NE(editor, nullptr);
+  QTest::keyClicks(editor, "5 V");
+  prompter.ExpectMessage(
+      "'5 V' is not a valid entry for Row 2.\nPlease enter a value between -32.768 mA and 32.767 mA.");
+  host.Click(1, 6);
+  EXPECT_EQ(host.Current(), host.grid->model()->index(1, 0));
+  ASSERT_NE(GetCellEditor(host.grid), nullptr);
+  EXPECT_EQ(GetCellEditor(host.grid)->selectedText(), "5 V");
+}
+
 TEST(TableFrame, LeavingAValidCellMovesAndRewritesIt) {
   ScriptedPrompter prompter;
   Host host(prompter);

@@ -12,6 +12,7 @@
 #include "simfaults.h"
 #include "simline.h"
 #include "simoptions.h"
+#include "simregister.h"
 #include "simserver.h"
 #include "simstore.h"
 
@@ -84,6 +85,16 @@ int main(int argc, char** argv) {
     const QString linkError = line.MakeLink(options.linkPath);
     if (!linkError.isEmpty()) {
       PrintError(linkError);
+      return 1;
+    }
+  }
+
+  if (!options.registerPort.isEmpty()) {
+    const QString registerError =
+        RegisterPort(options.registerPort, options.linkPath.isEmpty() ? line.Path() : options.linkPath,
+                     options.selectPort);
+    if (!registerError.isEmpty()) {
+      PrintError(registerError);
       return 1;
     }
   }

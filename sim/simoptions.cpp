@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "simregister.h"
+
 namespace qvasim {
 
 namespace {
@@ -111,6 +113,14 @@ ParseOutcome ParseSimOptions(const QStringList& arguments) {
       if (!text(options.eepromFile)) return fail();
     } else if (name == QLatin1String("--state-file")) {
       if (!text(options.stateFile)) return fail();
+    } else if (name == QLatin1String("--register-port")) {
+      if (!text(options.registerPort)) return fail();
+      if (!IsRegistrablePortName(options.registerPort)) {
+        p.error = QStringLiteral("--register-port %1: expected COM1 to COM8").arg(options.registerPort);
+        return fail();
+      }
+    } else if (name == QLatin1String("--select-port")) {
+      if (!flag(options.selectPort)) return fail();
     } else if (name == QLatin1String("--bad-crc")) {
       if (!flag(options.badCrc)) return fail();
     } else if (name == QLatin1String("--log")) {
@@ -184,6 +194,10 @@ ParseOutcome ParseSimOptions(const QStringList& arguments) {
       return fail();
     }
   }
+  if (options.selectPort && options.registerPort.isEmpty()) {
+    p.error = QStringLiteral("--select-port needs --register-port");
+    return fail();
+  }
   options.device.seed = options.seed;
   return ParseOutcome{options, QString(), 0};
 }
@@ -203,6 +217,11 @@ QString SimHelpText() {
       "                        (an existing symlink there is replaced, nothing else)\n"
       "  --device PATH         serve a real serial device instead (9600 8N1, raw);\n"
       "                        the first line on stdout is \"DEVICE <path>\"\n"
+      "  --register-port NAME  point the desktop program's port NAME (COM1 to COM8)\n"
+      "                        at this line (the --link path when given) in its\n"
+      "                        per-machine settings; the mapping stays after exit\n"
+      "  --select-port         with --register-port: also make NAME the program's\n"
+      "                        chosen \"Communications Port\"\n"
       "  --no-pacing           answer at full speed instead of 9600 baud timing\n"
       "                        (10 bits a byte, about 1.04 ms; the request's own\n"
       "                        line time is waited out before the answer starts)\n"

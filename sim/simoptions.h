@@ -21,6 +21,8 @@ struct SimOptions {
   bool badCrc = false;
   QString eepromFile;
   QString stateFile;
+  QString registerPort;  // a port name of the desktop program to point here
+  bool selectPort = false;
   std::map<uint64_t, Fault> faults;
   int faultRate = 0;
   uint32_t seed = 1;

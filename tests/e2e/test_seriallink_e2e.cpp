@@ -9,7 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include "app/qvaregistry.h"
+#include "app/registryfunctions.h"
 #include "comms/devicecommands.h"
+#include "comms/portdevices.h"
 #include "comms/qvaserialcomms.h"
 #include "comms/sleeper.h"
 #include "config/qvasetupfiler.h"
@@ -214,6 +217,17 @@ TEST_F(SerialLinkE2E, SecondOpenOfAPortInUseSaysSo) {
   }
   // The first link is unharmed.
   EXPECT_EQ(ReadFirmwareVersion(first), 11u);
+}
+
+TEST_F(SerialLinkE2E, RegisteredPortNameLeadsTheProgramToTheSimulator) {
+  StartSim(Args({"--register-port", "COM5", "--select-port"}));
+  TRegistry registry(RegistryRoot::LocalMachine);
+  ASSERT_TRUE(registry.OpenKeyReadOnly(ApplicationKeyPath()));
+  EXPECT_EQ(registry.ReadString(QStringLiteral("Communications Port")), QStringLiteral("COM5"));
+  registry.CloseKey();
+  EXPECT_EQ(PortDeviceName(QStringLiteral("COM5")), sim_->PortPath());
+  QVASerialComms comms(QStringLiteral("COM5"));
+  EXPECT_EQ(ReadFirmwareVersion(comms), 11u);
 }
 
 TEST_F(SerialLinkE2E, MissingDeviceIsAnOpenFailure) {

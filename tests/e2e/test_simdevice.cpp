@@ -5,10 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include "app/qvaregistry.h"
+#include "app/registryfunctions.h"
 #include "config/qvaerrors.h"
 #include "config/qvasetupfiler.h"
 #include "simdevice.h"
 #include "simoptions.h"
+#include "simregister.h"
 #include "simstore.h"
 #include "support/testenvironment.h"
 
@@ -517,6 +520,9 @@ TEST(SimOptions, MistakesExitWithTwoAndSayWhat) {
       {QStringLiteral("--log=yes")},
       {QStringLiteral("--config=")},
       {QStringLiteral("--bogus")},
+      {QStringLiteral("--register-port"), QStringLiteral("COM9")},
+      {QStringLiteral("--register-port"), QStringLiteral("/dev/ttyS0")},
+      {QStringLiteral("--select-port")},
       {QStringLiteral("stray")},
   };
   for (const QStringList& args : cases) {
@@ -525,6 +531,34 @@ TEST(SimOptions, MistakesExitWithTwoAndSayWhat) {
     EXPECT_EQ(outcome.exitCode, 2) << args.join(QLatin1Char(' ')).toStdString();
     EXPECT_FALSE(outcome.text.isEmpty());
   }
+}
+
+TEST(SimOptions, RegisterPortTakesOneOfTheEightNames) {
+  const ParseOutcome outcome = ParseSimOptions(
+      {QStringLiteral("--register-port"), QStringLiteral("COM8"), QStringLiteral("--select-port")});
+  ASSERT_TRUE(outcome.options.has_value()) << outcome.text.toStdString();
+  EXPECT_EQ(outcome.options->registerPort, QStringLiteral("COM8"));
+  EXPECT_TRUE(outcome.options->selectPort);
+}
+
+TEST(SimRegister, WritesTheDeviceAndOnlyWithSelectThePortChoice) {
+  ASSERT_TRUE(RegisterPort(QStringLiteral("COM3"), QStringLiteral("/tmp/sim-tty"), false).isEmpty());
+  TRegistry registry(RegistryRoot::LocalMachine);
+  ASSERT_TRUE(registry.OpenKeyReadOnly(ApplicationKeyPath() + QStringLiteral("\\Port Devices")));
+  EXPECT_EQ(registry.ReadString(QStringLiteral("COM3")), QStringLiteral("/tmp/sim-tty"));
+  registry.CloseKey();
+  ASSERT_TRUE(registry.OpenKeyReadOnly(ApplicationKeyPath()));
+  EXPECT_FALSE(registry.ValueExists(QStringLiteral("Communications Port")));
+  registry.CloseKey();
+
+  ASSERT_TRUE(RegisterPort(QStringLiteral("COM3"), QStringLiteral("/tmp/sim-tty"), true).isEmpty());
+  ASSERT_TRUE(registry.OpenKeyReadOnly(ApplicationKeyPath()));
+  EXPECT_EQ(registry.ReadString(QStringLiteral("Communications Port")), QStringLiteral("COM3"));
+}
+
+TEST(SimRegister, RefusesOtherNames) {
+  EXPECT_FALSE(RegisterPort(QStringLiteral("COM0"), QStringLiteral("/tmp/x"), true).isEmpty());
+  EXPECT_FALSE(RegisterPort(QStringLiteral("com1"), QStringLiteral("/tmp/x"), true).isEmpty());
 }
 
 // ---- files --------------------------------------------------------------

@@ -221,6 +221,26 @@ TEST(TableFileBinary, RandomBytesNeverOverrunTheTable) {
   }
 }
 
+TEST(TableFileText, RandomTextNeverOverrunsTheTable) {
+  std::mt19937 random(7);
+  const char alphabet[] = "0123456789.,-, mAV\r\n\t x%";
+  for (int round = 0; round < 2000; ++round) {
+    QByteArray text;
+    const int size = static_cast<int>(random() % 3000);
+    for (int i = 0; i < size; ++i) text += alphabet[random() % (sizeof alphabet - 1)];
+    QVA_ANALOG_OUT_TABLE table{};
+    table.out_table_index = 1;
+    try {
+      const int points = ParseTableFile(text, table, true);
+      EXPECT_LE(points, kMaxTablePoints);
+      EXPECT_EQ(table.num_rows, points);
+    } catch (const EFileFormat&) {
+      EXPECT_EQ(table.num_rows, 0);
+    }
+    EXPECT_EQ(table.out_table_index, 1);
+  }
+}
+
 TEST(TableFileText, LinesAreFormattedByKind) {
   EXPECT_EQ(TableFileBytes(MakeOutputTable(2), true), "-1.500, 70\r\n-0.500, 71\r\n");
   EXPECT_EQ(TableFileBytes(MakeAnalogTable(), true), "100, 0.000\r\n900, 5.000\r\n");

@@ -213,8 +213,7 @@ void TFrameTable2DEdit::SyncToGrid(bool openEditor) {
 }
 
 bool TFrameTable2DEdit::Check(const std::function<bool()>& rule) {
-  Prompter& prompter = RequirePrompter();
-  (void)prompter;
+  RequirePrompter();  // the rules below show their notices through it
   checking_ = true;
   SyncFromGrid();
   bool ok = false;

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "config/qvaerrors.h"
 #include "support/scriptedprompter.h"
 #include "tables/gridutils.h"
 #include "tables/table2deditframe.h"
@@ -72,6 +73,14 @@ TEST(TableFrame, SetupTableTitlesAreTheUnitAbbreviations) {
   EXPECT_EQ(frame.ColumnTitle(0), "mA");
   EXPECT_EQ(frame.ColumnTitle(1), "V");
   EXPECT_EQ(frame.Grid()->model()->rowCount(), 8);
+}
+
+TEST(TableFrame, ChecksWithoutAPrompterRaiseInsteadOfLosingTheMessage) {
+  TFrameTable2DEdit frame;
+  EXPECT_THROW(frame.ValidateTable(), Exception);
+  ScriptedPrompter prompter;
+  frame.SetPrompter(&prompter);
+  EXPECT_TRUE(frame.ValidateTable());
 }
 
 TEST(TableFrame, ShowAndReadPointsSortedByInput) {

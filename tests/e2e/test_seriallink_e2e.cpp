@@ -293,6 +293,27 @@ TEST_F(SerialLinkE2E, FaultInTheMiddleOfAConfigurationReadIsRetried) {
   EXPECT_NE(requests[4], requests[5]);
 }
 
+TEST_F(SerialLinkE2E, RandomFaultsNeverTurnIntoWrongData) {
+  const QString file = TestEnvironment::PathIn(QStringLiteral("start.Q11"));
+  WriteSetupFile(file, SampleHost());
+  StartSim(Args({"--fault-rate", "20", "--seed", "11", "--config"}) << file);
+  const std::vector<uint8_t> expected = Bytes(SealForDevice(SampleHost()));
+  int good = 0;
+  QVASerialComms comms(sim_->PortPath());
+  for (int read = 0; read < 3; ++read) {
+    try {
+      ASSERT_EQ(Bytes(ReadDeviceConfig(comms)), expected) << "read " << read;
+      ++good;
+    } catch (const ESerialCommunications& error) {
+      // Four faults in a row may end a read; they must never end it well.
+      EXPECT_TRUE(error.Message().startsWith(kIntro)) << error.Message().toStdString();
+    }
+  }
+  EXPECT_GT(good, 0);
+  // The faults did happen, or the test proved nothing.
+  EXPECT_GT(sim_->Stop().value(QStringLiteral("faults")).toInt(), 2);
+}
+
 // ---- each fault kind: recovered by a retry, and as the 4th failure ------
 
 struct FaultCase {

@@ -16,3 +16,12 @@ qva_core_library(qvacore_comms
   DEPENDS ${QVA_COMMS_DEPENDS}
   QT SerialPort
 )
+
+qva_gui_library(qvagui_comms
+  SOURCES
+    comms/formserialport.h
+    comms/formserialport.cpp
+    comms/formtransfer.h
+    comms/formtransfer.cpp
+  DEPENDS qvacore_comms qvagui_stdcontrols Qt6::SerialPort
+)

@@ -1,0 +1,139 @@
+#include "comms/formtransfer.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "comms/sleeper.h"
+
+namespace {
+constexpr int kClientWidth = 280;
+constexpr int kClientHeight = 40;
+}  // namespace
+
+TFormTransferProgress::TFormTransferProgress(const QString& caption, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+  setWindowTitle(caption);
+  setModal(true);
+  setFixedSize(kClientWidth, kClientHeight);
+  Label1 = new QLabel(this);
+  Label1->setObjectName(QStringLiteral("Label1"));
+  Label1->setAlignment(Qt::AlignCenter);
+  Label1->hide();
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(Label1);
+}
+
+void TFormTransferProgress::Status(const QString& text) {
+  Label1->setText(text);
+  Label1->show();
+  // The next step blocks the event loop: paint the text now.
+  Label1->repaint();
+  repaint();
+}
+
+void TFormTransferProgress::RethrowFailure() const {
+  if (failure_) std::rethrow_exception(failure_);
+}
+
+void TFormTransferProgress::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (started_) return;
+  started_ = true;
+  if (const QScreen* screen = this->screen()) {
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+  }
+  // Run once the window is on screen, so it shows before the first
+  // blocking transfer.
+  QMetaObject::invokeMethod(this, &TFormTransferProgress::RunProcedure, Qt::QueuedConnection);
+}
+
+void TFormTransferProgress::RunProcedure() {
+  int result = kResultCancelled;
+  try {
+    result = Procedure();
+  } catch (...) {
+    // Qt must not see an exception; the caller raises it once closed.
+    failure_ = std::current_exception();
+    result = kResultCancelled;
+  }
+  finished_ = true;
+  done(result);
+}
+
+void TFormTransferProgress::closeEvent(QCloseEvent* event) {
+  if (finished_)
+    QDialog::closeEvent(event);
+  else
+    event->ignore();
+}
+
+void TFormTransferProgress::reject() {
+  // Escape does not stop a transfer half way.
+  if (finished_) QDialog::reject();
+}
+
+TFormRetrieveQVAConfig::TFormRetrieveQVAConfig(QVASerialComms& comms, QWidget* parent, Prompter& prompter,
+                                               Sleeper& sleeper)
+    : TFormTransferProgress(kRetrieveCaption, parent), comms_(comms), prompter_(prompter), sleeper_(sleeper) {
+  setObjectName(QStringLiteral("FormRetrieveQVAConfig"));
+}
+
+std::optional<QVA_CONFIG_DATA> TFormRetrieveQVAConfig::TakeConfig() {
+  std::optional<QVA_CONFIG_DATA> config = std::move(outcome_.config);
+  outcome_.config.reset();
+  return config;
+}
+
+int TFormRetrieveQVAConfig::Procedure() {
+  outcome_ = RunGetProcedure(comms_, *this, prompter_, sleeper_);
+  return outcome_.result == GetOutcome::Result::VersionMismatch ? kResultCancelled : kResultFinished;
+}
+
+TFormSendQVAConfig::TFormSendQVAConfig(const QVA_CONFIG_DATA& config, QWidget* parent, QVASerialComms& comms,
+                                       Prompter& prompter, Sleeper& sleeper)
+    : TFormTransferProgress(kSendCaption, parent),
+      config_(config),
+      comms_(comms),
+      prompter_(prompter),
+      sleeper_(sleeper) {
+  setObjectName(QStringLiteral("FormSendQVAConfig"));
+}
+
+int TFormSendQVAConfig::Procedure() {
+  outcome_ = RunSendProcedure(comms_, config_, *this, prompter_, sleeper_);
+  return *outcome_ == SendOutcome::Sent ? kResultFinished : kResultCancelled;
+}
+
+GetOutcome RunGetConfigurationWindow(QWidget* parent, QVASerialComms& comms, Prompter& prompter) {
+  return RunGetConfigurationWindow(parent, comms, prompter, DefaultSleeper());
+}
+
+GetOutcome RunGetConfigurationWindow(QWidget* parent, QVASerialComms& comms, Prompter& prompter,
+                                     Sleeper& sleeper) {
+  TFormRetrieveQVAConfig form(comms, parent, prompter, sleeper);
+  form.exec();
+  form.RethrowFailure();
+  GetOutcome outcome;
+  outcome.result = form.Outcome().result;
+  outcome.config = form.TakeConfig();
+  return outcome;
+}
+
+SendOutcome RunSendConfigurationWindow(QWidget* parent, QVASerialComms& comms, const QVA_CONFIG_DATA& config,
+                                       Prompter& prompter) {
+  return RunSendConfigurationWindow(parent, comms, config, prompter, DefaultSleeper());
+}
+
+SendOutcome RunSendConfigurationWindow(QWidget* parent, QVASerialComms& comms, const QVA_CONFIG_DATA& config,
+                                       Prompter& prompter, Sleeper& sleeper) {
+  TFormSendQVAConfig form(config, parent, comms, prompter, sleeper);
+  form.exec();
+  form.RethrowFailure();
+  // Without a failure the procedure always ends with an outcome.
+  return form.Outcome().value_or(SendOutcome::VersionMismatch);
+}

@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+#include "comms/formserialport.h"
+#include "comms/formtransfer.h"
+#include "comms/portdevices.h"
+#include "commstestsupport.h"
+#include "support/scriptedprompter.h"
+
+namespace {
+
+// Runs action on the next modal dialog that appears.
+void OnNextDialog(std::function<void(QDialog*)> action) {
+  QTimer::singleShot(0, [action] {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+      if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible()) {
+        action(dialog);
+        return;
+      }
+    ADD_FAILURE() << "no dialog shown";
+  });
+}
+
+template <typename T>
+T* Find(QWidget* parent, const char* name) {
+  T* child = parent->findChild<T*>(QString::fromLatin1(name));
+  EXPECT_NE(child, nullptr) << name;
+  return child;
+}
+
+// A stored configuration without a valid CRC: the send writes no backup.
+QVA_CONFIG_DATA WithBadCrcForForms() {
+  QVA_CONFIG_DATA image = SealForDevice(MakeBlankConfig());
+  image.cfg_crc16 ^= 1;
+  return image;
+}
+
+}  // namespace
+
+TEST(FormSerialPort, ShowsTheEightPortsWithTheirCaptions) {
+  TFormSerialPort form;
+  EXPECT_EQ(form.windowTitle(), QStringLiteral("Communications Port"));
+  auto* combo = Find<QComboBox>(&form, "StdComboBox1");
+  ASSERT_NE(combo, nullptr);
+  EXPECT_FALSE(combo->isEditable());
+  QStringList items;
+  for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
+  EXPECT_EQ(items, (QStringList{"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"}));
+  EXPECT_EQ(Find<QLabel>(&form, "Label1")->text(), QStringLiteral("Select a communications port :"));
+  auto* ok = Find<QPushButton>(&form, "ButtonOk");
+  EXPECT_EQ(ok->text(), QStringLiteral("OK"));
+  EXPECT_TRUE(ok->isDefault());
+  EXPECT_EQ(Find<QPushButton>(&form, "ButtonCancel")->text(), QStringLiteral("Cancel"));
+}
+
+TEST(FormSerialPort, SelectsTheCurrentNameOrNothing) {
+  TFormSerialPort form;
+  form.SetPortName(QStringLiteral("COM3"));
+  EXPECT_EQ(Find<QComboBox>(&form, "StdComboBox1")->currentIndex(), 2);
+  EXPECT_EQ(form.PortName(), QStringLiteral("COM3"));
+  form.SetPortName(QStringLiteral("/dev/ttyUSB0"));
+  EXPECT_EQ(Find<QComboBox>(&form, "StdComboBox1")->currentIndex(), -1);
+  EXPECT_TRUE(form.PortName().isEmpty());
+}
+
+TEST(FormSerialPort, ShowsTheDeviceOfTheSelectedName) {
+  if (!PortDevicesConfigurable()) GTEST_SKIP() << "names are devices on this platform";
+  SetPortDevice(QStringLiteral("COM2"), QStringLiteral("/dev/ttyUSB3"));
+  TFormSerialPort form;
+  auto* device = Find<QComboBox>(&form, "ComboBoxDevice");
+  form.SetPortName(QStringLiteral("COM2"));
+  EXPECT_EQ(device->currentText(), QStringLiteral("/dev/ttyUSB3"));
+  form.SetPortName(QStringLiteral("COM4"));
+  EXPECT_EQ(device->currentText(), QStringLiteral("/dev/ttyS3"));
+  EXPECT_TRUE(form.ChangedDevices().empty());
+}
+
+TEST(PortChooserDialog, OkReturnsTheChosenNameAndStoresAChangedDevice) {
+  if (!PortDevicesConfigurable()) GTEST_SKIP() << "names are devices on this platform";
+  OnNextDialog([](QDialog* dialog) {
+    Find<QComboBox>(dialog, "StdComboBox1")->setCurrentIndex(4);
+    Find<QComboBox>(dialog, "ComboBoxDevice")->setEditText(QStringLiteral("/dev/ttyACM0"));
+    Find<QPushButton>(dialog, "ButtonOk")->click();
+  });
+  DialogPortChooser chooser(nullptr);
+  EXPECT_EQ(chooser.ChoosePort(QStringLiteral("COM1")), std::optional<QString>(QStringLiteral("COM5")));
+  EXPECT_EQ(PortDeviceName(QStringLiteral("COM5")), QStringLiteral("/dev/ttyACM0"));
+  EXPECT_EQ(PortDeviceName(QStringLiteral("COM1")), QStringLiteral("/dev/ttyS0"));
+}
+
+TEST(PortChooserDialog, CancelReturnsNothingAndStoresNothing) {
+  OnNextDialog([](QDialog* dialog) {
+    EXPECT_EQ(qobject_cast<TFormSerialPort*>(dialog)->PortName(), QStringLiteral("COM1"));
+    Find<QComboBox>(dialog, "StdComboBox1")->setCurrentIndex(2);
+    if (auto* device = dialog->findChild<QComboBox*>(QStringLiteral("ComboBoxDevice")))
+      device->setEditText(QStringLiteral("/dev/ttyUSB9"));
+    Find<QPushButton>(dialog, "ButtonCancel")->click();
+  });
+  QString port;
+  EXPECT_THROW(RunCommunicationsPortStartup(nullptr, port), EAbort);
+  EXPECT_EQ(port, QStringLiteral("COM1"));
+  EXPECT_FALSE(ReadStoredCommPort().has_value());
+  EXPECT_NE(PortDeviceName(QStringLiteral("COM3")), QStringLiteral("/dev/ttyUSB9"));
+}
+
+TEST(RetrieveWindow, LooksAsSpecifiedBeforeItRuns) {
+  FakeDevice device;
+  FakeLink link;
+  link.AttachDevice(device);
+  ScriptedPrompter prompter;
+  TFormRetrieveQVAConfig form(*link.comms, nullptr, prompter, link.sleeper);
+  EXPECT_EQ(form.windowTitle(), QStringLiteral("Retrieving Configuration from QVA"));
+  EXPECT_EQ(form.size(), QSize(280, 40));
+  EXPECT_FALSE(form.windowFlags() & Qt::WindowCloseButtonHint);
+  EXPECT_FALSE(form.windowFlags() & Qt::WindowSystemMenuHint);
+  EXPECT_TRUE(Find<QLabel>(&form, "Label1")->isHidden());
+  EXPECT_TRUE(link.line->writes.empty());  // nothing runs before the window shows
+}
+
+TEST(RetrieveWindow, RunsTheProcedureOnceShownAndClosesWithTheRecord) {
+  FakeDevice device;
+  QVA_CONFIG_DATA stored = MakeBlankConfig();
+  stored.sensor_type = 3;
+  device.SetStoredConfig(SealForDevice(stored));
+  FakeLink link;
+  link.AttachDevice(device);
+  ScriptedPrompter prompter;
+  TFormRetrieveQVAConfig form(*link.comms, nullptr, prompter, link.sleeper);
+  EXPECT_EQ(form.exec(), 1);
+  auto* label = Find<QLabel>(&form, "Label1");
+  EXPECT_EQ(label->text(), QStringLiteral("Read Config OK"));
+  EXPECT_FALSE(label->isHidden());
+  std::optional<QVA_CONFIG_DATA> config = form.TakeConfig();
+  ASSERT_TRUE(config.has_value());
+  EXPECT_EQ(config->sensor_type, 3);
+  EXPECT_FALSE(form.TakeConfig().has_value());  // handed over, none kept
+}
+
+TEST(RetrieveWindow, VersionMismatchEndsWithResult2) {
+  FakeDevice device;
+  device.firmwareWord = 120;
+  FakeLink link;
+  link.AttachDevice(device);
+  ScriptedPrompter prompter;
+  prompter.ExpectMessage(VersionMismatchMessage(TransferDirection::Get, 12));
+  TFormRetrieveQVAConfig form(*link.comms, nullptr, prompter, link.sleeper);
+  EXPECT_EQ(form.exec(), 2);
+  EXPECT_FALSE(form.TakeConfig().has_value());
+}
+
+TEST(RetrieveWindow, LinkFailureIsRaisedAfterTheWindowClosed) {
+  FakeLink link;  // a silent line
+  ScriptedPrompter prompter;
+  try {
+    RunGetConfigurationWindow(nullptr, *link.comms, prompter, link.sleeper);
+    FAIL() << "no failure";
+  } catch (const ESerialCommunications& e) {
+    EXPECT_EQ(e.ErrorKind(), kCommsReadTimeout);
+    for (QWidget* widget : QApplication::topLevelWidgets())
+      EXPECT_FALSE(widget->isVisible()) << widget->objectName().toStdString();
+  }
+}
+
+TEST(RetrieveWindow, NotValidIsFinishedWithoutARecord) {
+  FakeDevice device;
+  QVA_CONFIG_DATA bad = SealForDevice(MakeBlankConfig());
+  bad.cfg_crc16 ^= 1;
+  device.SetStoredConfig(bad);
+  FakeLink link;
+  link.AttachDevice(device);
+  ScriptedPrompter prompter;
+  const GetOutcome outcome = RunGetConfigurationWindow(nullptr, *link.comms, prompter, link.sleeper);
+  EXPECT_EQ(outcome.result, GetOutcome::Result::NotValid);
+  EXPECT_FALSE(outcome.config.has_value());
+}
+
+TEST(SendWindow, CaptionHasTwoBlanksAndTheSendCompletes) {
+  FakeDevice device;
+  device.firmwareWord = 110;
+  device.SetStoredConfig(WithBadCrcForForms());
+  FakeLink link;
+  link.AttachDevice(device);
+  ScriptedPrompter prompter;
+  QVA_CONFIG_DATA config = MakeBlankConfig();
+  config.sensor_type = 1;
+  TFormSendQVAConfig form(config, nullptr, *link.comms, prompter, link.sleeper);
+  EXPECT_EQ(form.windowTitle(), QStringLiteral("Sending Configuration  to QVA"));
+  EXPECT_EQ(form.size(), QSize(280, 40));
+  EXPECT_EQ(form.exec(), 1);
+  EXPECT_EQ(Find<QLabel>(&form, "Label1")->text(), QStringLiteral("Config sent ok."));
+  EXPECT_EQ(device.copies, 1);
+}
+
+TEST(SendWindow, CancelledRetryIsRaisedAsAbortAfterTheWindowClosed) {
+  FakeDevice device;
+  device.SetStoredConfig(WithBadCrcForForms());
+  device.copyResults = {4};
+  FakeLink link;
+  link.AttachDevice(device);
+  ScriptedPrompter prompter;
+  prompter.ExpectMessage(QStringLiteral("There was an error copying the configuration to the QVA.\n"),
+                         MessageResult::Cancel);
+  EXPECT_THROW(RunSendConfigurationWindow(nullptr, *link.comms, MakeBlankConfig(), prompter, link.sleeper),
+               EAbort);
+}

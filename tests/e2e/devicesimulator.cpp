@@ -13,6 +13,7 @@ namespace {
 constexpr int kStartTimeoutMs = 10000;
 constexpr int kStopTimeoutMs = 5000;
 const QByteArray kPtyPrefix("PTY ");
+const QByteArray kDevicePrefix("DEVICE ");
 
 // Several simulators may run in one test; each gets its own files.
 int NextInstance() {
@@ -50,18 +51,23 @@ bool DeviceSimulator::Start() {
   }
   const QDeadlineTimer deadline(kStartTimeoutMs);
   while (!process_->canReadLine()) {
+    if (process_->state() != QProcess::Running) process_->waitForFinished(kStopTimeoutMs);
     if (process_->state() != QProcess::Running || deadline.hasExpired()) {
+      exitCode_ = process_->state() == QProcess::NotRunning && process_->exitStatus() == QProcess::NormalExit
+                      ? process_->exitCode()
+                      : -1;
       error_ = QStringLiteral("the simulator gave no PTY line; stderr: %1").arg(Log());
       return false;
     }
     process_->waitForReadyRead(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
   }
   const QByteArray line = process_->readLine().trimmed();
-  if (!line.startsWith(kPtyPrefix)) {
+  const QByteArray& prefix = line.startsWith(kDevicePrefix) ? kDevicePrefix : kPtyPrefix;
+  if (!line.startsWith(prefix)) {
     error_ = QStringLiteral("unexpected first line from the simulator: %1").arg(QString::fromLocal8Bit(line));
     return false;
   }
-  portPath_ = QString::fromLocal8Bit(line.mid(kPtyPrefix.size()));
+  portPath_ = QString::fromLocal8Bit(line.mid(prefix.size()));
   return true;
 }
 

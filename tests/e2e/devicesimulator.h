@@ -18,8 +18,9 @@ class DeviceSimulator {
   DeviceSimulator(const DeviceSimulator&) = delete;
   DeviceSimulator& operator=(const DeviceSimulator&) = delete;
 
-  // Starts the simulator and waits (at most 10 s) for its "PTY path" line.
-  // Returns false with a reason in Error() when it does not come.
+  // Starts the simulator and waits (at most 10 s) for its "PTY path" line
+  // ("DEVICE path" with --device). Returns false with a reason in Error()
+  // when it does not come; ExitCode() then tells how it ended.
   bool Start();
   // The pseudo-terminal the program under test opens.
   const QString& PortPath() const { return portPath_; }

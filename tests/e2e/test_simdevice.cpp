@@ -1,6 +1,8 @@
 // The simulated meter's memory map, its checks of requests, the copy to
 // EEPROM, its command line and its files.
 
+#include <random>
+
 #include <QJsonObject>
 
 #include <gtest/gtest.h>
@@ -635,4 +637,42 @@ TEST(SimStore, FailedWritesAreReportedNotThrown) {
   EXPECT_FALSE(StoreEepromImage(blocker + QStringLiteral("/eeprom.Q11"), SealedImage(1)).isEmpty());
   EXPECT_FALSE(WriteStateFile(blocker + QStringLiteral("/state.json"), QJsonObject()).isEmpty());
   EXPECT_EQ(ReadAll(blocker), QByteArray("x"));
+}
+
+// ---- hostile line ---------------------------------------------------------
+
+TEST(SimDeviceNoise, EveryAnswerToRandomBytesIsASoundPacket) {
+  std::mt19937 random(2024);
+  std::uniform_int_distribution<int> byte(0, 0xFF);
+  std::uniform_int_distribution<int> size(1, 300);
+  RequestFramer framer;
+  SimDevice device(DeviceSettings{}, SealedImage(1), 0);
+  int answered = 0;
+  for (int round = 0; round < 3000; ++round) {
+    Bytes chunk(static_cast<std::size_t>(size(random)));
+    for (uint8_t& value : chunk) value = static_cast<uint8_t>(byte(random));
+    // Now and then a real header, so that framing gets past the start bytes.
+    if (round % 3 == 0) {
+      const Bytes packet =
+          BuildPacket(static_cast<uint8_t>(byte(random) & 0x7F), 1, static_cast<uint8_t>(byte(random) % 14),
+                      static_cast<uint16_t>(byte(random) * 3), static_cast<uint8_t>(byte(random)));
+      chunk.insert(chunk.begin(), packet.begin(), packet.end());
+    }
+    framer.Feed(chunk.data(), chunk.size(), round);
+    while (const std::optional<Request> request = framer.Next()) {
+      const Bytes answer = device.Handle(*request, round);
+      ASSERT_GE(answer.size(), kHeaderSize);
+      const uint8_t type = answer[3] & kTypeMask;
+      ASSERT_TRUE(type == kTypeAck || type == kTypeNak);
+      ASSERT_EQ(answer[4], request->sequence);
+      if (answer.size() > kHeaderSize) {
+        ASSERT_EQ(answer.size(), kHeaderSize + answer[8] + kDataCrcSize);
+      }
+      ++answered;
+    }
+  }
+  // Noise never keeps the framer from finding the headers that follow it.
+  EXPECT_GE(answered, 900);
+  // Only valid requests may change what the meter holds.
+  EXPECT_EQ(device.StoredImage(), SealedImage(1));
 }

@@ -3,13 +3,16 @@
 # and runs each one, printing the number of runs and the result per target.
 #   scripts/fuzz.sh [--seconds N] [--runs N] [--replay] [TARGET...]
 #   --seconds N   run each target for N seconds (default 60)
-#   --runs N      run each target for N executions instead
+#   --runs N      run each target for N executions (with --seconds: until
+#                 either limit is reached)
 #   --replay      only replay the corpus (seeds and what earlier runs found)
-# The corpora live in build-fuzz/corpus/<target>; crashes in build-fuzz/crashes.
+# Every run starts by replaying the saved corpus and the seeds. The corpora
+# live in build-fuzz/corpus/<target>, findings in build-fuzz/crashes, the
+# log of each target in build-fuzz/<target>.log. Any finding fails the run.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
-SECONDS_PER_TARGET=60
+SECONDS_PER_TARGET=""
 RUNS=""
 REPLAY=0
 TARGETS=()
@@ -18,10 +21,12 @@ while [ $# -gt 0 ]; do
     --seconds) SECONDS_PER_TARGET=$2; shift 2 ;;
     --runs) RUNS=$2; shift 2 ;;
     --replay) REPLAY=1; shift ;;
-    -h|--help) sed -n '2,9p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,11p' "$0"; exit 0 ;;
+    -*) echo "fuzz.sh: unknown option $1" >&2; exit 2 ;;
     *) TARGETS+=("$1"); shift ;;
   esac
 done
+[ -z "$SECONDS_PER_TARGET" ] && [ -z "$RUNS" ] && SECONDS_PER_TARGET=60
 
 # clang and its sanitizer runtimes come from Debian's packages.
 missing=()
@@ -35,39 +40,53 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 BUILD=${QVA_FUZZ_BUILD_DIR:-build-fuzz}
-CXX=clang++-14 CC=clang-14 cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DQVA_FUZZ=ON -DQVA_BUILD_TESTS=OFF >/dev/null
-cmake --build "$BUILD" -j"$(nproc)" --target qva-fuzz-seeds >/dev/null
+JOBS=${QVA_FUZZ_JOBS:-$(nproc)}
+build_log="$BUILD/build.log"
+mkdir -p "$BUILD"
+build() {
+  if ! "$@" >"$build_log" 2>&1; then
+    tail -n 40 "$build_log" >&2
+    echo "fuzz.sh: build failed (see $build_log)" >&2
+    exit 1
+  fi
+}
+build env CXX=clang++-14 CC=clang-14 cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DQVA_FUZZ=ON -DQVA_BUILD_TESTS=OFF
 mapfile -t ALL < <(cmake --build "$BUILD" --target help | sed -n 's/^\.\.\. \(fuzz_[a-z0-9_]*\).*/\1/p' | grep -v _autogen | sort)
 [ ${#TARGETS[@]} -eq 0 ] && TARGETS=("${ALL[@]}")
-cmake --build "$BUILD" -j"$(nproc)" --target "${TARGETS[@]}" >/dev/null
+build cmake --build "$BUILD" -j"$JOBS" --target qva-fuzz-seeds "${TARGETS[@]}"
 
-"$BUILD/bin/qva-fuzz-seeds" "$BUILD/seeds"
+rm -rf "$BUILD/seeds"
+"$BUILD/bin/qva-fuzz-seeds" "$BUILD/seeds" >/dev/null
 mkdir -p "$BUILD/crashes"
+supp="$PWD/scripts/lsan.supp"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export LSAN_OPTIONS=suppressions=$supp
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 failed=0
-printf '%-28s %14s  %s\n' target runs result
+printf '%-24s %12s %8s  %s\n' target runs seconds result
 for t in "${TARGETS[@]}"; do
   corpus="$BUILD/corpus/$t"
   mkdir -p "$corpus" "$BUILD/seeds/$t"
   log="$BUILD/$t.log"
+  args=()
   if [ "$REPLAY" -eq 1 ]; then
     args=(-runs=0)
-  elif [ -n "$RUNS" ]; then
-    args=(-runs="$RUNS")
   else
-    args=(-max_total_time="$SECONDS_PER_TARGET")
+    [ -n "$RUNS" ] && args+=(-runs="$RUNS")
+    [ -n "$SECONDS_PER_TARGET" ] && args+=(-max_total_time="$SECONDS_PER_TARGET")
   fi
+  started=$(date +%s)
+  # New inputs go to the corpus (first folder); the seeds are only read.
   if "$BUILD/bin/$t" "${args[@]}" -artifact_prefix="$BUILD/crashes/$t-" -print_final_stats=1 \
        "$corpus" "$BUILD/seeds/$t" >"$log" 2>&1; then
     result=ok
   else
-    result="FAILED (see $log)"
+    result="FINDING (see $log)"
     failed=1
   fi
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n1)
-  printf '%-28s %14s  %s\n' "$t" "${runs:-?}" "$result"
+  printf '%-24s %12s %8s  %s\n' "$t" "${runs:-?}" "$(( $(date +%s) - started ))" "$result"
 done
 exit $failed

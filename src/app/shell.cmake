@@ -12,13 +12,11 @@ qva_core_library(qvacore_shell
   QT Network
 )
 
-if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/mainform.cpp)
-  qva_gui_library(qvagui_shell
-    SOURCES
-      app/qtprompter.cpp
-      app/aboutform.cpp
-      app/aboutform.ui
-      app/mainform.cpp
-    DEPENDS qvacore_shell
-  )
-endif()
+qva_gui_library(qvagui_shell
+  SOURCES
+    app/qtprompter.cpp
+    app/aboutform.cpp
+    app/aboutform.ui
+    app/mainform.cpp
+  DEPENDS qvacore_shell
+)

@@ -1,0 +1,447 @@
+#include "app/mainform.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScreen>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+#include "app/aboutform.h"
+#include "app/appinfo.h"
+#include "app/errorhandler.h"
+#include "app/registeredfilepath.h"
+#include "config/qvasetupfiler.h"
+
+namespace {
+
+constexpr int kDesignWidth = 616;
+constexpr int kDesignHeight = 436;
+constexpr int kPanelWidth = 185;
+constexpr int kPanelHeight = 106;
+constexpr int kLogoSize = 48;
+constexpr int kLabelPixelSize = 27;
+
+// A menu caption may contain '&' only as a mnemonic marker; a file name's
+// own ampersands must show as they are.
+QString EscapeMnemonics(QString text) {
+  return text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+}  // namespace
+
+QPixmap PaintQvaLogo(int size) {
+  QPixmap pixmap(size, size);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing);
+  const qreal s = size;
+  // A dial face with a red needle over a lambda: the meter at a glance.
+  painter.setPen(QPen(QColor(30, 50, 90), s * 0.06));
+  painter.setBrush(QColor(235, 240, 248));
+  painter.drawEllipse(QRectF(s * 0.05, s * 0.05, s * 0.9, s * 0.9));
+  painter.setPen(QPen(QColor(30, 50, 90), s * 0.05, Qt::SolidLine, Qt::RoundCap));
+  painter.drawArc(QRectF(s * 0.18, s * 0.18, s * 0.64, s * 0.64), 30 * 16, 120 * 16);
+  QFont font(QStringLiteral("Arial"));
+  font.setPixelSize(static_cast<int>(s * 0.42));
+  font.setBold(true);
+  painter.setFont(font);
+  painter.setPen(QColor(30, 50, 90));
+  painter.drawText(QRectF(0, s * 0.38, s, s * 0.5), Qt::AlignCenter, QString(QChar(0x03BB)));
+  painter.setPen(QPen(QColor(200, 20, 20), s * 0.05, Qt::SolidLine, Qt::RoundCap));
+  painter.drawLine(QPointF(s * 0.5, s * 0.5), QPointF(s * 0.72, s * 0.24));
+  return pixmap;
+}
+
+TFormQVASetupMain::TFormQVASetupMain(Prompter& prompter, QWidget* parent)
+    : QMainWindow(parent), prompter_(prompter), document_(prompter, this) {
+  setObjectName(QStringLiteral("FormQVASetupMain"));
+  BuildMenus();
+  BuildClientArea();
+  statusBar()->setObjectName(QStringLiteral("StatusBar1"));
+  resize(kDesignWidth, kDesignHeight);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect area = screen->availableGeometry();
+    move(area.center() - QPoint(kDesignWidth / 2, kDesignHeight / 2));
+  }
+  setWindowTitle(kApplicationTitle);
+  findChild<QAction*>(QStringLiteral("MenuItemHelpAbout"))
+      ->setText(QStringLiteral("&About ") + kApplicationTitle);
+  Run([this] { SetCurrentFile(QString()); });
+  UpdateMenuState();
+  // The rest of start-up (the port) runs once the window is on screen.
+  QMetaObject::invokeMethod(this, &TFormQVASetupMain::DeferredStartUp, Qt::QueuedConnection);
+}
+
+TFormQVASetupMain::~TFormQVASetupMain() {
+  document_.SetObserver(nullptr);
+}
+
+QAction* TFormQVASetupMain::AddItem(QMenu* menu, const char* name, const QString& caption,
+                                    const QString& hint, void (TFormQVASetupMain::*handler)()) {
+  QAction* action = menu->addAction(caption);
+  action->setObjectName(QString::fromLatin1(name));
+  action->setStatusTip(hint);
+  connect(action, &QAction::triggered, this,
+          [this, handler] { Run([this, handler] { (this->*handler)(); }); });
+  return action;
+}
+
+void TFormQVASetupMain::BuildMenus() {
+  QMenuBar* bar = menuBar();
+  bar->setObjectName(QStringLiteral("MainMenu1"));
+
+  menuFile_ = bar->addMenu(QStringLiteral("&File"));
+  menuFile_->setObjectName(QStringLiteral("MenuItemFile"));
+  AddItem(menuFile_, "MenuItemFileNew", QStringLiteral("&New..."),
+          QStringLiteral("Creates a new file based on a template"), &TFormQVASetupMain::MenuItemFileNewClick);
+  AddItem(menuFile_, "MenuItemFileOpen", QStringLiteral("&Open..."), QStringLiteral("Opens an existing file"),
+          &TFormQVASetupMain::MenuItemFileOpenClick);
+  configItems_ << AddItem(menuFile_, "MenuItemFileSave", QStringLiteral("&Save"),
+                          QStringLiteral("Saves to the current file"),
+                          &TFormQVASetupMain::MenuItemFileSaveClick);
+  configItems_ << AddItem(menuFile_, "MenuItemFileSaveAs", QStringLiteral("Save &As..."),
+                          QStringLiteral("Saves to a new file"), &TFormQVASetupMain::MenuItemFileSaveAsClick);
+  historyStart_ = menuFile_->addSeparator();
+  historyStart_->setObjectName(QStringLiteral("MenuItemStartHistoryBar"));
+  historyStart_->setVisible(false);
+  historyEnd_ = menuFile_->addSeparator();
+  historyEnd_->setObjectName(QStringLiteral("MenuItemEndHistoryBar"));
+  // Closing goes through closeEvent, which asks about unsaved work.
+  QAction* exitItem = menuFile_->addAction(QStringLiteral("E&xit"));
+  exitItem->setObjectName(QStringLiteral("MenuItemFileExit"));
+  exitItem->setStatusTip(QStringLiteral("Exits this program"));
+  connect(exitItem, &QAction::triggered, this, &TFormQVASetupMain::MenuItemFileExitClick);
+
+  QMenu* setup = bar->addMenu(QStringLiteral("&Setup"));
+  setup->setObjectName(QStringLiteral("Setup1"));
+  configItems_ << AddItem(setup, "MenuItemSetupSensor", QStringLiteral("&Sensor..."), QString(),
+                          &TFormQVASetupMain::MenuItemSetupSensorClick);
+  configItems_ << AddItem(setup, "MenuItemSetupDisplay", QStringLiteral("&Display..."), QString(),
+                          &TFormQVASetupMain::MenuItemSetupDisplayClick);
+  configItems_ << AddItem(setup, "MenuItemSetupDigitalInputs", QStringLiteral("Digital &Inputs..."),
+                          QString(), &TFormQVASetupMain::MenuItemSetupDigitalInputsClick);
+  configItems_ << AddItem(setup, "MenuItemSetupCANCommunications", QStringLiteral("&CAN Messages..."),
+                          QString(), &TFormQVASetupMain::MenuItemSetupCANCommunicationsClick);
+  configItems_ << AddItem(setup, "MenuItemSetupAnalogOutput", QStringLiteral("&Analog Output..."), QString(),
+                          &TFormQVASetupMain::MenuItemSetupAnalogOutputClick);
+
+  QMenu* online = bar->addMenu(QStringLiteral("&Online"));
+  online->setObjectName(QStringLiteral("MenuItemOnline"));
+  configItems_ << AddItem(online, "MenuItemSendConfiguration", QStringLiteral("&Send Configuration"),
+                          QString(), &TFormQVASetupMain::MenuItemSendConfigurationClick);
+  AddItem(online, "MenuItemGetConfiguration", QStringLiteral("&Get Configuration"), QString(),
+          &TFormQVASetupMain::MenuItemGetConfigurationClick);
+
+  QMenu* options = bar->addMenu(QStringLiteral("Optio&ns"));
+  options->setObjectName(QStringLiteral("MenuItemOptions"));
+  AddItem(options, "MenuItemFileLocations", QStringLiteral("&Configuration File Location..."), QString(),
+          &TFormQVASetupMain::MenuItemFileLocationsClick);
+  AddItem(options, "MenuItemCommunicationsPort", QStringLiteral("Communications &Port..."), QString(),
+          &TFormQVASetupMain::MenuItemCommunicationsPortClick);
+
+  QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+  help->setObjectName(QStringLiteral("MenuItemHelp"));
+  AddItem(help, "MenuItemHelpTopics", QStringLiteral("&Topics..."),
+          QStringLiteral("Shows the help topics screen"), &TFormQVASetupMain::MenuItemHelpTopicsClick);
+  help->addSeparator()->setObjectName(QStringLiteral("N3"));
+  AddItem(help, "MenuItemHelpAbout", QStringLiteral("&About"),
+          QStringLiteral("Shows information about this program"), &TFormQVASetupMain::MenuItemHelpAboutClick);
+
+  // A diagnostic menu for the workshop's own use: present, never shown.
+  QMenu* debug = bar->addMenu(QStringLiteral("&Debug"));
+  debug->setObjectName(QStringLiteral("Debug1"));
+  debug->menuAction()->setVisible(false);
+  configItems_ << AddItem(debug, "MenuItemViewConfig", QStringLiteral("&View Config..."), QString(),
+                          &TFormQVASetupMain::MenuItemViewConfigClick);
+}
+
+void TFormQVASetupMain::BuildClientArea() {
+  client_ = new QWidget(this);
+  client_->setObjectName(QStringLiteral("ClientArea"));
+  setCentralWidget(client_);
+  auto* bevel = new QFrame(client_);
+  bevel->setObjectName(QStringLiteral("Bevel1"));
+  bevel->setFrameShape(QFrame::HLine);
+  bevel->setFrameShadow(QFrame::Sunken);
+  bevel->setGeometry(0, 0, kDesignWidth, 2);
+
+  panel_ = new QFrame(client_);
+  panel_->setObjectName(QStringLiteral("Panel1"));
+  panel_->setFixedSize(kPanelWidth, kPanelHeight);
+  auto* layout = new QVBoxLayout(panel_);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->setSpacing(2);
+  auto* image = new QLabel(panel_);
+  image->setObjectName(QStringLiteral("Image1"));
+  image->setPixmap(PaintQvaLogo(kLogoSize));
+  image->setAlignment(Qt::AlignCenter);
+  layout->addWidget(image);
+  auto* label = new QLabel(QStringLiteral("QVA Setup"), panel_);
+  label->setObjectName(QStringLiteral("Label1"));
+  QFont font(QStringLiteral("Arial"));
+  font.setPixelSize(kLabelPixelSize);
+  font.setItalic(true);
+  label->setFont(font);
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::WindowText, Qt::red);
+  label->setPalette(palette);
+  label->setAlignment(Qt::AlignCenter);
+  layout->addWidget(label);
+  client_->installEventFilter(this);
+  CenterPanel();
+}
+
+bool TFormQVASetupMain::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == client_ && event->type() == QEvent::Resize) {
+    CenterPanel();
+    if (auto* bevel = client_->findChild<QFrame*>(QStringLiteral("Bevel1")))
+      bevel->resize(client_->width(), 2);
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TFormQVASetupMain::CenterPanel() {
+  panel_->move((client_->width() - panel_->width()) / 2, (client_->height() - panel_->height()) / 2);
+}
+
+bool TFormQVASetupMain::Run(const std::function<void()>& command) {
+  return RunCommand(prompter_, command);
+}
+
+void TFormQVASetupMain::DeferredStartUp() {
+  repaint();
+  if (hooks_.portStartUp) Run([this] { hooks_.portStartUp(commPort_, this); });
+}
+
+// ---- Document state ---------------------------------------------------------
+
+void TFormQVASetupMain::SetCurrentFile(const QString& path) {
+  document_.SetCurrentFile(path);
+}
+
+void TFormQVASetupMain::CurrentFileSet(const QString& previous, const QString& current) {
+  if (!previous.isEmpty()) UpdateHistory(previous, false);
+  setWindowTitle(document_.Caption());
+  // The list never shows the file that is open.
+  if (!current.isEmpty()) UpdateHistory(current, true);
+  UpdateHistory(QString(), false);
+}
+
+void TFormQVASetupMain::MenuStateChanged() {
+  UpdateMenuState();
+}
+
+void TFormQVASetupMain::UpdateMenuState() {
+  const bool loaded = document_.HasConfig();
+  for (QAction* action : configItems_) action->setEnabled(loaded);
+}
+
+void TFormQVASetupMain::UpdateHistory(const QString& name, bool remove) {
+  if (!history_) {
+    auto list = std::make_unique<HistoryList>();
+    list->Load();
+    history_ = std::move(list);
+  }
+  const QString trimmed = name.trimmed();
+  if (!trimmed.isEmpty()) {
+    if (remove)
+      history_->Remove(trimmed, false);
+    else
+      history_->Add(trimmed, true);
+  }
+  RebuildHistoryMenu();
+}
+
+void TFormQVASetupMain::RebuildHistoryMenu() {
+  for (QAction* action : historyItems_) {
+    menuFile_->removeAction(action);
+    // The item may be the one whose click is running now: it goes once that
+    // has returned, and is nameless until then.
+    action->setObjectName(QString());
+    action->deleteLater();
+  }
+  historyItems_.clear();
+  const int count = history_ ? history_->Count() : 0;
+  historyStart_->setVisible(count > 0);
+  if (count == 0) return;
+  const QString configFolder = GetFolder(FileType::ConfigFiles);
+  const QFontMetrics metrics(font());
+  for (int index = 0; index < count; ++index) {
+    const QString path = history_->Entries()[index];
+    const QString shown =
+        metrics.elidedText(HistoryDisplayName(path, configFolder), Qt::ElideMiddle, kHistoryNameWidth);
+    auto* action = new QAction(HistoryCaptionPrefix(index + 1, count) + EscapeMnemonics(shown), menuFile_);
+    action->setObjectName(QStringLiteral("MenuItemHistory%1").arg(index));
+    action->setStatusTip(HistoryHint(path));
+    action->setData(index);
+    connect(action, &QAction::triggered, this,
+            [this, index] { Run([this, index] { MenuItemHistoryClick(index); }); });
+    menuFile_->insertAction(historyEnd_, action);
+    historyItems_.append(action);
+  }
+}
+
+// ---- File menu ----------------------------------------------------------------
+
+void TFormQVASetupMain::MenuItemFileNewClick() {
+  if (document_.CanDiscardConfig()) RunNewConfigDialog();
+}
+
+void TFormQVASetupMain::RunNewConfigDialog() {
+  if (!hooks_.newConfigDialog) {
+    document_.NewBlankConfig();
+    return;
+  }
+  const std::optional<QString> choice = hooks_.newConfigDialog(this);
+  if (!choice) return;
+  if (choice->isEmpty())
+    document_.NewBlankConfig();
+  else
+    document_.LoadTemplate(*choice);
+}
+
+void TFormQVASetupMain::MenuItemFileOpenClick() {
+  if (!document_.CanDiscardConfig()) return;
+  FileDialogRequest request;
+  request.filter = kSetupOpenFilter;
+  request.filterIndex = 1;
+  request.defaultExtension = kSetupFileExtension;
+  request.initialDir = GetFolder(FileType::ConfigFiles);
+  const std::optional<QString> chosen = prompter_.OpenFile(request);
+  if (chosen && !chosen->isEmpty()) document_.OpenConfigFile(*chosen);
+}
+
+void TFormQVASetupMain::MenuItemHistoryClick(int index) {
+  if (!history_ || index < 0 || index >= history_->Count()) return;
+  // The entry is copied: the list changes as soon as the file opens.
+  const QString path = history_->Entries()[index];
+  if (document_.CanDiscardConfig()) document_.OpenConfigFile(path);
+}
+
+void TFormQVASetupMain::MenuItemFileSaveClick() {
+  document_.Save();
+}
+
+void TFormQVASetupMain::MenuItemFileSaveAsClick() {
+  document_.SaveConfigAs();
+}
+
+void TFormQVASetupMain::MenuItemFileExitClick() {
+  close();
+}
+
+bool TFormQVASetupMain::FormCloseQuery() {
+  bool allowed = false;
+  Run([this, &allowed] { allowed = document_.CanCloseConfig(); });
+  return allowed;
+}
+
+void TFormQVASetupMain::closeEvent(QCloseEvent* event) {
+  if (!FormCloseQuery()) {
+    event->ignore();
+    return;
+  }
+  // The file open at exit heads the recent-file list at the next start.
+  Run([this] { SetCurrentFile(QString()); });
+  event->accept();
+}
+
+// ---- Setup, view, online, options ---------------------------------------
+
+void TFormQVASetupMain::RunSetupEditor(SetupEditor editor) {
+  if (!hooks_.setupEditor) return;
+  document_.RunConfigDialog(
+      [this, editor](QVA_CONFIG_DATA& config) { hooks_.setupEditor(editor, config, this, commPort_); });
+}
+
+void TFormQVASetupMain::MenuItemSetupSensorClick() {
+  RunSetupEditor(SetupEditor::SensorSetup);
+}
+void TFormQVASetupMain::MenuItemSetupDisplayClick() {
+  RunSetupEditor(SetupEditor::DisplaySetup);
+}
+void TFormQVASetupMain::MenuItemSetupDigitalInputsClick() {
+  RunSetupEditor(SetupEditor::DigitalInputsSetup);
+}
+void TFormQVASetupMain::MenuItemSetupCANCommunicationsClick() {
+  RunSetupEditor(SetupEditor::CANMessagesSetup);
+}
+void TFormQVASetupMain::MenuItemSetupAnalogOutputClick() {
+  RunSetupEditor(SetupEditor::AnalogOutputSetup);
+}
+
+void TFormQVASetupMain::MenuItemViewConfigClick() {
+  if (!hooks_.viewConfig) return;
+  document_.RunConfigDialog([this](QVA_CONFIG_DATA& config) { hooks_.viewConfig(config, this); });
+}
+
+void TFormQVASetupMain::MenuItemGetConfigurationClick() {
+  if (!document_.PrepareGetConfiguration()) return;
+  if (!hooks_.getConfiguration) return;
+  const auto [finished, received] = hooks_.getConfiguration(commPort_, this);
+  document_.FinishGetConfiguration(finished, received);
+}
+
+void TFormQVASetupMain::MenuItemSendConfigurationClick() {
+  switch (document_.PrepareSendConfiguration()) {
+    case SendCheck::Stop:
+      return;
+    case SendCheck::NoSensor:
+      MenuItemSetupSensorClick();
+      return;
+    case SendCheck::Proceed:
+      break;
+  }
+  if (!hooks_.sendConfiguration) return;
+  document_.RunConfigDialog(
+      [this](QVA_CONFIG_DATA& config) { hooks_.sendConfiguration(config, commPort_, this); });
+  document_.FinishSendConfiguration();
+}
+
+void TFormQVASetupMain::MenuItemFileLocationsClick() {
+  struct RebuildAfter {
+    TFormQVASetupMain* form;
+    ~RebuildAfter() {
+      // The configuration folder may have changed, and with it the names shown.
+      form->Run([this] { form->RebuildHistoryMenu(); });
+    }
+  } rebuild{this};
+  if (hooks_.fileLocationsDialog) hooks_.fileLocationsDialog(this);
+}
+
+void TFormQVASetupMain::MenuItemCommunicationsPortClick() {
+  if (hooks_.communicationsPortDialog) hooks_.communicationsPortDialog(commPort_, this);
+}
+
+// ---- Help ------------------------------------------------------------------
+
+void TFormQVASetupMain::MenuItemHelpTopicsClick() {
+  MessageRequest request;
+  request.text = QStringLiteral("Function not implemented.");
+  request.caption = kApplicationTitle;
+  request.buttons = MessageButtons::Ok;
+  prompter_.Message(request);
+}
+
+void TFormQVASetupMain::MenuItemHelpAboutClick() {
+  TFormAboutQVASetup about(this);
+  about.exec();
+}
+
+void TFormQVASetupMain::BringToFront() {
+  if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
+  show();
+  raise();
+  activateWindow();
+  if (QWidget* modal = QApplication::activeModalWidget()) {
+    modal->show();
+    modal->raise();
+    modal->activateWindow();
+  }
+}

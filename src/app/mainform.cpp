@@ -435,13 +435,13 @@ void TFormQVASetupMain::MenuItemHelpAboutClick() {
 }
 
 void TFormQVASetupMain::BringToFront() {
-  if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
-  show();
-  raise();
-  activateWindow();
-  if (QWidget* modal = QApplication::activeModalWidget()) {
-    modal->show();
-    modal->raise();
-    modal->activateWindow();
-  }
+  const auto bringForward = [](QWidget* widget) {
+    if (widget->isMinimized()) widget->setWindowState(widget->windowState() & ~Qt::WindowMinimized);
+    widget->show();
+    widget->raise();
+    widget->activateWindow();
+  };
+  bringForward(this);
+  // A dialog open in this copy is what the user must answer first.
+  if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != this) bringForward(modal);
 }

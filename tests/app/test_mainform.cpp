@@ -1,6 +1,8 @@
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
+#include <QTimer>
 #include <QFile>
 #include <QFontMetrics>
 #include <QFrame>
@@ -459,6 +461,29 @@ TEST_F(MainFormTest, CancelledPortStartUpIsSilent) {
   form->Hooks().portStartUp = [](QString&, QWidget*) { throw EAbort(); };
   QApplication::processEvents();
   EXPECT_TRUE(prompter.Errors().empty());
+}
+
+TEST_F(MainFormTest, BringToFrontRestoresAMinimisedWindow) {
+  form->showMinimized();
+  QApplication::processEvents();
+  ASSERT_TRUE(form->isMinimized());
+  form->BringToFront();
+  EXPECT_FALSE(form->isMinimized());
+  EXPECT_TRUE(form->isVisible());
+}
+
+TEST_F(MainFormTest, BringToFrontRestoresTheOpenModalDialogToo) {
+  form->show();
+  QDialog dialog(form.get());
+  bool restored = false;
+  QTimer::singleShot(0, &dialog, [&] {
+    dialog.showMinimized();
+    form->BringToFront();
+    restored = !dialog.isMinimized() && dialog.isVisible() && QApplication::activeModalWidget() == &dialog;
+    dialog.accept();
+  });
+  dialog.exec();
+  EXPECT_TRUE(restored);
 }
 
 }  // namespace

@@ -209,3 +209,36 @@ TEST(SendWindow, CancelledRetryIsRaisedAsAbortAfterTheWindowClosed) {
   EXPECT_THROW(RunSendConfigurationWindow(nullptr, *link.comms, MakeBlankConfig(), prompter, link.sleeper),
                EAbort);
 }
+
+namespace {
+
+// While the procedure asks its question, the user tries Escape and the
+// close box of the progress window.
+class ClosingPrompter : public ScriptedPrompter {
+ public:
+  MessageResult Message(const MessageRequest& request) override {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+      if (auto* form = qobject_cast<TFormTransferProgress*>(widget); form && form->isVisible()) {
+        QMetaObject::invokeMethod(form, "reject");
+        form->close();
+        stillOpen = form->isVisible();
+      }
+    return ScriptedPrompter::Message(request);
+  }
+  bool stillOpen = false;
+};
+
+}  // namespace
+
+TEST(RetrieveWindow, EscapeAndCloseDoNotStopTheProcedure) {
+  FakeDevice device;
+  device.firmwareWord = 125;
+  FakeLink link;
+  link.AttachDevice(device);
+  ClosingPrompter prompter;
+  prompter.ExpectMessage(VersionMismatchMessage(TransferDirection::Get, 12));
+  TFormRetrieveQVAConfig form(*link.comms, nullptr, prompter, link.sleeper);
+  EXPECT_EQ(form.exec(), 2);
+  EXPECT_TRUE(prompter.stillOpen);
+  EXPECT_FALSE(form.isVisible());
+}

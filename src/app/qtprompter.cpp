@@ -75,6 +75,7 @@ QStringList NameFiltersFromFilter(const QString& filter) {
     QString description = parts[i].trimmed();
     QString patterns = parts[i + 1].trimmed();
     patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+    if (patterns.isEmpty()) continue;  // nothing a file could match
     if (!description.contains(QLatin1Char('(')))
       description += QStringLiteral(" (") + patterns + QLatin1Char(')');
     else if (!description.contains(patterns))

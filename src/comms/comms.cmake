@@ -23,5 +23,7 @@ qva_gui_library(qvagui_comms
     comms/formserialport.cpp
     comms/formtransfer.h
     comms/formtransfer.cpp
+    comms/commshooks.h
+    comms/commshooks.cpp
   DEPENDS qvacore_comms qvagui_stdcontrols Qt6::SerialPort
 )

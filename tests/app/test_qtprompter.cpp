@@ -52,7 +52,9 @@ TEST_P(QtPrompterButtons, RelabelledButtonsAnswerAsTheStandardOnes) {
   EXPECT_EQ(result, c.expected);
   EXPECT_EQ(title, QStringLiteral("Caption of the box"));
   for (const char* label : c.labels) {
-    if (*label) EXPECT_TRUE(seen.contains(QString::fromUtf8(label))) << label;
+    if (*label) {
+      EXPECT_TRUE(seen.contains(QString::fromUtf8(label))) << label;
+    }
   }
 }
 

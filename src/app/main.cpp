@@ -6,6 +6,30 @@
 #include "app/qtprompter.h"
 #include "app/singleinstanceguard.h"
 
+namespace {
+
+// Failures raised inside a slot or event handler of a dialog (a button of an
+// editor, a progress window's posted step) would otherwise unwind through
+// Qt's event loop, which does not carry exceptions: the program would end
+// and take the user's unsaved configuration with it. They are shown like
+// every other command's failure instead.
+class TQvaApplication : public QApplication {
+ public:
+  using QApplication::QApplication;
+  void SetPrompter(Prompter* prompter) { prompter_ = prompter; }
+  bool notify(QObject* receiver, QEvent* event) override {
+    if (!prompter_) return QApplication::notify(receiver, event);
+    bool result = false;
+    RunCommand(*prompter_, [&] { result = QApplication::notify(receiver, event); });
+    return result;
+  }
+
+ private:
+  Prompter* prompter_ = nullptr;
+};
+
+}  // namespace
+
 // Test aids for running the real program headless (both unset in use):
 //   QVA_SETUP_AUTO_ANSWER   every message box is written to standard error
 //                           as "QVA-PROMPT: <caption>|<text>" and answered
@@ -14,8 +38,9 @@
 //                           come forward appends a line naming the widget
 //                           that was raised.
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
+  TQvaApplication app(argc, argv);
   QtPrompter prompter(qEnvironmentVariableIsSet("QVA_SETUP_AUTO_ANSWER"));
+  app.SetPrompter(&prompter);
 
   // Held for the life of the program: it is the lock later copies find.
   SingleInstanceGuard guard;
@@ -38,5 +63,7 @@ int main(int argc, char** argv) {
   // The editors, transfers and option dialogs are attached here through
   // form.Hooks() (MainFormHooks).
   form.show();
-  return app.exec();
+  const int result = app.exec();
+  app.SetPrompter(nullptr);
+  return result;
 }

@@ -97,7 +97,6 @@ TEST(DeviceStatus, WordsAreConvertedToHostOrderAndBytesKept) {
 }
 
 TEST(DeviceLiveData, PumpCurrentIsASignedBigEndianWord) {
-  auto line = std::make_shared<FakeSerialPort::State>();
   FakeLink link;
   QByteArray data(kLiveDataSize, '\x11');
   data[0] = static_cast<char>(0xFE);

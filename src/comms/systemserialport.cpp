@@ -1,15 +1,19 @@
+#include <algorithm>
 #include <cerrno>
 
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QSerialPort>
 
 #include "comms/serialport.h"
 
-#ifdef Q_OS_LINUX
-#include <linux/serial.h>
+#ifdef Q_OS_UNIX
 #include <sys/ioctl.h>
 #include <unistd.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <linux/serial.h>
 #endif
 
 #ifdef Q_OS_WIN
@@ -185,7 +189,7 @@ class SystemSerialPort : public SerialPort {
   }
 
   bool HasModemLines() {
-#ifdef Q_OS_LINUX
+#ifdef Q_OS_UNIX
     int lines = 0;
     return ::ioctl(static_cast<int>(port_.handle()), TIOCMGET, &lines) == 0;
 #else

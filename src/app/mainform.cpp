@@ -226,11 +226,16 @@ void TFormQVASetupMain::SetCurrentFile(const QString& path) {
 }
 
 void TFormQVASetupMain::CurrentFileSet(const QString& previous, const QString& current) {
-  if (!previous.isEmpty()) UpdateHistory(previous, false);
+  // The document has already changed: a settings store that fails here is
+  // reported, but the caption and menus still follow the document.
   setWindowTitle(document_.Caption());
-  // The list never shows the file that is open.
-  if (!current.isEmpty()) UpdateHistory(current, true);
-  UpdateHistory(QString(), false);
+  // One message is enough for one change of file.
+  Run([&] {
+    if (!previous.isEmpty()) UpdateHistory(previous, false);
+    // The list never shows the file that is open.
+    if (!current.isEmpty()) UpdateHistory(current, true);
+    UpdateHistory(QString(), false);
+  });
 }
 
 void TFormQVASetupMain::MenuStateChanged() {

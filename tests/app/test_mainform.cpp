@@ -269,6 +269,21 @@ TEST_F(MainFormTest, MissingRecentFileShowsTheSystemErrorAndStaysListed) {
   EXPECT_EQ(HistoryCaptions().size(), 1);
 }
 
+TEST_F(MainFormTest, AFailingSettingsStoreIsReportedButTheDocumentStillShows) {
+  form.reset();
+  // The per-user store cannot be written where a folder stands in its place.
+  QDir().mkpath(TRegistry::StoreFolder() + QStringLiteral("/user.ini/blocked"));
+  const QString failure = QStringLiteral("Cannot access vendor registry key");
+  prompter.ExpectError(failure);
+  form = std::make_unique<TFormQVASetupMain>(prompter);
+  EXPECT_EQ(form->windowTitle(), kTitle);
+  const QString engine = WriteSetup(QStringLiteral("Engine.Q11"), SampleConfig());
+  prompter.ExpectOpenFile(engine).ExpectError(failure);
+  Action(QStringLiteral("MenuItemFileOpen"))->trigger();
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("Ulmora Quvarant Setup - Engine"));
+  EXPECT_TRUE(Action(QStringLiteral("MenuItemFileSave"))->isEnabled());
+}
+
 TEST_F(MainFormTest, PanelStaysCentredInTheClientArea) {
   form->show();
   for (const QSize size : {QSize(616, 436), QSize(900, 700), QSize(301, 257)}) {

@@ -413,10 +413,12 @@ TEST_F(SetupDocumentTest, FailedSaveLeavesNameAndFlagsAsTheyWere) {
 
 TEST_F(SetupDocumentTest, SaveOverADirectoryFailsAndKeepsState) {
   document.NewBlankConfig();
-  const QString folder = TestEnvironment::PathIn(QStringLiteral("dir.Q11/inner"));
-  Q_UNUSED(folder);
-  EXPECT_THROW(document.SaveConfigToFile(TestEnvironment::PathIn(QStringLiteral("dir.Q11"))), Exception);
+  // A folder stands where the file should go.
+  const QString target = TestEnvironment::PathIn(QStringLiteral("dir.Q11"));
+  ASSERT_TRUE(QDir().mkpath(target));
+  EXPECT_THROW(document.SaveConfigToFile(target), Exception);
   EXPECT_TRUE(document.FileName().isEmpty());
+  EXPECT_TRUE(QFileInfo(target).isDir());
 }
 
 // ---- Open failures ---------------------------------------------------------

@@ -130,7 +130,14 @@ corrupt_accepted=0 half_written=0 bad_stored_crc=0 backups_lost=0 backups_writab
 backups_made=0
 declare -A exit_codes=()
 
+faults_injected=0
+requests_served=0
 check_state() {
+  local n
+  n=$(sed -n 's/^ *"faults": *\([0-9]*\).*/\1/p' "$STATE" | head -n1)
+  faults_injected=$((faults_injected + ${n:-0}))
+  n=$(sed -n 's/^ *"requests": *\([0-9]*\).*/\1/p' "$STATE" | head -n1)
+  requests_served=$((requests_served + ${n:-0}))
   if ! grep -q '"stored_config_crc_valid": true' "$STATE"; then
     bad_stored_crc=$((bad_stored_crc + 1))
     echo "run $1: the meter holds a configuration with a wrong cfg_crc16" >&2
@@ -219,6 +226,7 @@ done
 elapsed=$(( $(date +%s) - started ))
 
 echo "Fault soak: $RUNS get and $RUNS send runs, fault rate $RATE %, seeds from $SEED, $elapsed s"
+echo "Requests received by the simulator: $requests_served, faults injected: $faults_injected"
 printf 'Get  : %4d exact configuration, %4d failed with the link message (exit 5), %4d otherwise\n' \
   "$get_exact" "$get_failed" "$get_other"
 printf 'Send : %4d stored exactly, %4d failed with the link message (exit 5; meter kept the old: %d, has the new: %d), %4d otherwise\n' \

@@ -4,7 +4,10 @@
 #include "app/errorhandler.h"
 #include "app/mainform.h"
 #include "app/qtprompter.h"
+#include "app/qvaconfigfilelocationform.h"
 #include "app/singleinstanceguard.h"
+#include "comms/commshooks.h"
+#include "config/newconfigform.h"
 
 namespace {
 
@@ -37,6 +40,9 @@ class TQvaApplication : public QApplication {
 //   QVA_SETUP_RAISE_LOG     a file to which each request of a later copy to
 //                           come forward appends a line naming the widget
 //                           that was raised.
+//   QVA_SETUP_QUIT_WHEN_SHOWN  the program ends as soon as the main window is
+//                           on screen and its start-up step has run (the
+//                           start-up benchmark times this).
 int main(int argc, char** argv) {
   TQvaApplication app(argc, argv);
   QtPrompter prompter(qEnvironmentVariableIsSet("QVA_SETUP_AUTO_ANSWER"));
@@ -60,9 +66,17 @@ int main(int argc, char** argv) {
     QWidget* front = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : &form;
     log.write("raised " + front->objectName().toUtf8() + (form.isMinimized() ? " minimized\n" : "\n"));
   });
-  // The editors, transfers and option dialogs are attached here through
-  // form.Hooks() (MainFormHooks).
+  // The template dialog behind New, the configuration folder dialog, and
+  // the Online commands with the port choice.
+  MainFormHooks& hooks = form.Hooks();
+  hooks.newConfigDialog = [&prompter](QWidget* owner) { return TFormNewConfig::Execute(prompter, owner); };
+  hooks.fileLocationsDialog = [&prompter](QWidget* owner) { TFormQVAConfigFileLocation::Execute(prompter, owner); };
+  InstallCommsHooks(hooks, prompter);
   form.show();
+  if (qEnvironmentVariableIsSet("QVA_SETUP_QUIT_WHEN_SHOWN")) {
+    // Queued after the window's own deferred start-up step.
+    QMetaObject::invokeMethod(&app, &QCoreApplication::quit, Qt::QueuedConnection);
+  }
   const int result = app.exec();
   app.SetPrompter(nullptr);
   return result;

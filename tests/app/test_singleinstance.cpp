@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/registryfunctions.h"
 #include "app/singleinstanceguard.h"
 #include "support/scriptedprompter.h"
 #include "support/testenvironment.h"
@@ -34,6 +35,13 @@ bool WaitFor(Condition condition, int timeoutMs = 10000) {
 
 class SingleInstance : public ::testing::Test {
  protected:
+  // A port chosen at an earlier start, so that the first copy comes up
+  // without its first-run port question.
+  void SetUp() override {
+    TRegistry registry;
+    OpenApplicationKey(registry);
+    registry.WriteString(QStringLiteral("Communications Port"), QStringLiteral("COM1"));
+  }
   void TearDown() override {
     for (QProcess* process : processes_) {
       process->kill();

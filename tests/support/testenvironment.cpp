@@ -84,7 +84,7 @@ QString BinDir() {
   const QByteArray dir = qgetenv("QVA_BIN_DIR");
   if (!dir.isEmpty()) return QFile::decodeName(dir);
   // The build puts the test programs in the same bin folder as the
-  // programs they run (CTest's environment list does not always reach them).
+  // programs they run.
   if (QCoreApplication::instance()) return QCoreApplication::applicationDirPath();
   return QStringLiteral(".");
 }

@@ -34,8 +34,8 @@ const std::vector<CommandSpec>& CommandSpecs() {
 }
 
 const CommandSpec* FindCommand(const QString& name) {
-  for (const CommandSpec& spec : CommandSpecs()) {
-    if (name == QLatin1String(spec.name)) return &spec;
+  for (const CommandSpec& definition : CommandSpecs()) {
+    if (name == QLatin1String(definition.name)) return &definition;
   }
   return nullptr;
 }
@@ -92,17 +92,17 @@ void SetValue(CommandLine& line, const OptionSpec& option, const QString& value,
   }
 }
 
-void CheckComplete(const CommandLine& line, const CommandSpec& spec) {
+void CheckComplete(const CommandLine& line, const CommandSpec& definition) {
   const QString command = line.command;
-  if (line.files.size() < spec.files) {
-    throw EUsage(spec.files == 2 ? QStringLiteral("%1 needs two setup files.").arg(command)
+  if (line.files.size() < definition.files) {
+    throw EUsage(definition.files == 2 ? QStringLiteral("%1 needs two setup files.").arg(command)
                                  : QStringLiteral("%1 needs a setup file.").arg(command),
                  command);
   }
-  if (line.files.size() > spec.files) {
-    throw EUsage(QStringLiteral("Unexpected argument \"%1\".").arg(line.files.at(spec.files)), command);
+  if (line.files.size() > definition.files) {
+    throw EUsage(QStringLiteral("Unexpected argument \"%1\".").arg(line.files.at(definition.files)), command);
   }
-  for (const char* name : spec.options) {
+  for (const char* name : definition.options) {
     const QString option = QLatin1String(name);
     if (option == QLatin1String("--port") && line.port.isEmpty())
       throw EUsage(QStringLiteral("%1 needs --port PORT.").arg(command), command);
@@ -116,7 +116,7 @@ void CheckComplete(const CommandLine& line, const CommandSpec& spec) {
 const QStringList& CliCommands() {
   static const QStringList names = [] {
     QStringList list;
-    for (const CommandSpec& spec : CommandSpecs()) list << QLatin1String(spec.name);
+    for (const CommandSpec& definition : CommandSpecs()) list << QLatin1String(definition.name);
     return list;
   }();
   return names;
@@ -156,8 +156,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     line.command = command;
     return line;
   }
-  const CommandSpec* spec = FindCommand(command);
-  if (!spec) throw EUsage(QStringLiteral("Unknown command \"%1\".").arg(command), QString());
+  const CommandSpec* definition = FindCommand(command);
+  if (!definition) throw EUsage(QStringLiteral("Unknown command \"%1\".").arg(command), QString());
   line.command = command;
 
   std::vector<QString> seen;
@@ -182,7 +182,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
       inlineValue = true;
     }
     const OptionSpec* option = FindOption(name);
-    if (!option || !Allows(*spec, *option)) {
+    if (!option || !Allows(*definition, *option)) {
       throw EUsage(QStringLiteral("Unknown option \"%1\" for %2.").arg(name, command), command);
     }
     if (option->takesValue && !inlineValue) {
@@ -195,6 +195,6 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     }
     SetValue(line, *option, value, seen);
   }
-  if (!line.help) CheckComplete(line, *spec);
+  if (!line.help) CheckComplete(line, *definition);
   return line;
 }

@@ -170,22 +170,22 @@ ParseOutcome ParseSimOptions(const QStringList& arguments) {
       if (!value) return fail();
       options.seed = static_cast<uint32_t>(*value);
     } else if (name == QLatin1String("--states")) {
-      QString spec;
-      if (!text(spec)) return fail();
-      const auto steps = ParseStates(spec);
+      QString given;
+      if (!text(given)) return fail();
+      const auto steps = ParseStates(given);
       if (!steps) {
         p.error = QStringLiteral("--states %1: expected NAME:SECONDS,...,NAME (names or numbers 0 to 255)")
-                      .arg(spec);
+                      .arg(given);
         return fail();
       }
       options.device.states = *steps;
     } else if (name == QLatin1String("--fault")) {
-      QString spec;
-      if (!text(spec)) return fail();
-      const auto rule = ParseFaultRule(spec, &p.error);
+      QString given;
+      if (!text(given)) return fail();
+      const auto rule = ParseFaultRule(given, &p.error);
       if (!rule) return fail();
       if (options.faults.count(rule->first)) {
-        p.error = QStringLiteral("--fault %1: exchange %2 already has a fault").arg(spec).arg(rule->first);
+        p.error = QStringLiteral("--fault %1: exchange %2 already has a fault").arg(given).arg(rule->first);
         return fail();
       }
       options.faults.emplace(rule->first, rule->second);
@@ -240,7 +240,7 @@ QString SimHelpText() {
       "                        without checking its CRC)\n"
       "  --sensor-type N       status byte 13 (default: sensor_type of the stored\n"
       "                        configuration)\n"
-      "  --states SPEC         status byte 12 over time, e.g. WARM_UP:3,RUN = WARM_UP\n"
+      "  --states STEPS        status byte 12 over time, e.g. WARM_UP:3,RUN = WARM_UP\n"
       "                        for 3 s, then RUN for ever; names RUN, CONTROL_WAIT,\n"
       "                        PUMP_WAIT, WARM_UP, NO_HEATER, STOP, PUMP_OFF or\n"
       "                        numbers 0-255; seconds may have decimals (default RUN)\n"

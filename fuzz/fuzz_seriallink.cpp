@@ -25,12 +25,9 @@
 #include "config/crc16.h"
 #include "config/qvaerrors.h"
 #include "linkinput.h"
+#include "fuzzfinding.h"
 
 namespace {
-
-[[noreturn]] void Finding() {
-  __builtin_trap();
-}
 
 class NoSleeper : public Sleeper {
  public:

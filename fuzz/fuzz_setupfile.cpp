@@ -7,6 +7,7 @@
 
 #include "config/qvaerrors.h"
 #include "config/qvasetupfiler.h"
+#include "fuzzfinding.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // A copy of exactly the input, so that the sanitizer sees any overread.
@@ -15,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QVA_CONFIG_DATA config = ParseSetupFile(bytes);
     // What parses must write back to the same record.
     const QVA_CONFIG_DATA again = ParseSetupFile(SetupFileBytes(config));
-    if (!ConfigsEqual(config, again)) __builtin_trap();
+    if (!ConfigsEqual(config, again)) Finding();
   } catch (const EFileFormat&) {
   } catch (const EFileVersion&) {
   }

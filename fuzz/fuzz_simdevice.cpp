@@ -16,12 +16,9 @@
 #include "config/qvaconfig.h"
 #include "simdevice.h"
 #include "simprotocol.h"
+#include "fuzzfinding.h"
 
 namespace {
-
-[[noreturn]] void Finding() {
-  __builtin_trap();
-}
 
 uint16_t U16BE(const uint8_t* p) {
   return static_cast<uint16_t>((p[0] << 8) | p[1]);

@@ -15,6 +15,7 @@
 
 #include "config/qvaerrors.h"
 #include "tables/qvatablefiler.h"
+#include "fuzzfinding.h"
 
 #ifndef QVA_FUZZ_TABLE
 #error "QVA_FUZZ_TABLE must name the table record"
@@ -27,10 +28,6 @@ namespace {
 
 using Table = QVA_FUZZ_TABLE;
 constexpr bool kText = QVA_FUZZ_TEXT != 0;
-
-[[noreturn]] void Finding() {
-  __builtin_trap();
-}
 
 bool SameBytes(const Table& a, const Table& b) {
   return std::memcmp(&a, &b, sizeof(Table)) == 0;

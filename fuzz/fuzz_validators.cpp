@@ -15,12 +15,9 @@
 
 #include "app/prompter.h"
 #include "ui/validators.h"
+#include "fuzzfinding.h"
 
 namespace {
-
-[[noreturn]] void Finding() {
-  __builtin_trap();
-}
 
 class RecordingPrompter : public Prompter {
  public:

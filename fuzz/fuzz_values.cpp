@@ -18,12 +18,9 @@
 
 #include "config/qvaerrors.h"
 #include "ui/qvavalues.h"
+#include "fuzzfinding.h"
 
 namespace {
-
-[[noreturn]] void Finding() {
-  __builtin_trap();
-}
 
 struct FuzzType {
   ValueType type;

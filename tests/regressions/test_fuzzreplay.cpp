@@ -5,6 +5,7 @@
 // of the rule; an exception escaping a target is a finding too.
 #include <cstddef>
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,11 @@ struct ReplayTarget {
   const char* name;
   int (*entry)(const uint8_t*, size_t);
 };
+
+// Test names and failure reports show the target's name.
+void PrintTo(const ReplayTarget& target, std::ostream* out) {
+  *out << target.name;
+}
 
 const ReplayTarget kTargets[] = {
     {"fuzz_setupfile", FuzzReplay_fuzz_setupfile},

@@ -97,7 +97,7 @@ TEST(CliGet, WritesTheMetersConfigurationToANewFile) {
   ExpectSameRecordApartFromCrc(received, stored);
   // The host record keeps the CRC the meter sent.
   const QVA_CONFIG_DATA sealed = SealForDevice(stored);
-  EXPECT_EQ(received.cfg_crc16, ConfigImageCrc(sealed));
+  EXPECT_EQ(int{received.cfg_crc16}, int{ConfigImageCrc(sealed)});
 }
 
 TEST(CliGet, UpgradesAConfigurationOfAnOlderVersion) {
@@ -112,7 +112,7 @@ TEST(CliGet, UpgradesAConfigurationOfAnOlderVersion) {
       RunQvaCli({QStringLiteral("get"), QStringLiteral("--port"), sim.Port(), QStringLiteral("-o"), out});
   ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
   const QVA_CONFIG_DATA received = ReadSetupFile(out);
-  EXPECT_EQ(received.version, 110);
+  EXPECT_EQ(int{received.version}, 110);
   EXPECT_EQ(received.display_config.table2_decimal_places, 2);
   EXPECT_EQ(Count(result.err, QStringLiteral("upgraded from version 100")), 1) << result.err.toStdString();
 }

@@ -146,7 +146,7 @@ TEST(ConfigUpgrade, DisplayOfTableTwoTakesTableTwoPlacesMinusOne) {
   config.display_config.table1_decimal_places = 4;
   config.output_table[1].decimal_places = 3;
   EXPECT_TRUE(UpgradeConfig(config));
-  EXPECT_EQ(config.version, 110);
+  EXPECT_EQ(int{config.version}, 110);
   EXPECT_EQ(config.display_config.table2_decimal_places, 2);
   EXPECT_EQ(config.display_config.table1_decimal_places, 4);
 }
@@ -160,7 +160,7 @@ TEST(ConfigUpgrade, DisplayOfTableOneMovesOldPlacesToTableTwo) {
   EXPECT_TRUE(UpgradeConfig(config));
   EXPECT_EQ(config.display_config.table2_decimal_places, 2);
   EXPECT_EQ(config.display_config.table1_decimal_places, 2);
-  EXPECT_EQ(config.version, 110);
+  EXPECT_EQ(int{config.version}, 110);
 }
 
 TEST(ConfigUpgrade, ZeroDecimalPlacesStayZeroInsteadOfWrapping) {

@@ -140,7 +140,7 @@ TEST(TableFileBinary, LoadingAnAnalogFileKeepsTheChosenTableIndex) {
   ParseTableFile(TableFileBytes(saved, false), loaded, false);
   EXPECT_EQ(loaded.out_table_index, 1);
   EXPECT_EQ(loaded.out_function, 3);
-  EXPECT_EQ(loaded.default_output, -2500);
+  EXPECT_EQ(int{loaded.default_output}, -2500);
   EXPECT_EQ(loaded.num_rows, 2);
 }
 
@@ -294,8 +294,8 @@ TEST(TableFileText, ReadsPointsSkippingWhatComesBeforeThem) {
       EXPECT_TRUE(SameBytes(table, before)) << c.name;
     } else {
       EXPECT_EQ(table.num_rows, c.points) << c.name;
-      EXPECT_EQ(table.values[0].x, c.firstX) << c.name;
-      EXPECT_EQ(table.values[0].y, c.firstY) << c.name;
+      EXPECT_EQ(int{table.values[0].x}, c.firstX) << c.name;
+      EXPECT_EQ(int{table.values[0].y}, c.firstY) << c.name;
     }
   }
 }
@@ -317,7 +317,7 @@ TEST(TableFileText, ReadsAtMost32Points) {
   QVA_USER_CAL_TABLE table{};
   EXPECT_EQ(ParseTableFile(text, table, true), kMaxTablePoints);
   EXPECT_EQ(table.num_rows, kMaxTablePoints);
-  EXPECT_EQ(table.values[31].x, 31000);
+  EXPECT_EQ(int{table.values[31].x}, 31000);
 }
 
 TEST(TableFileText, ALongLineIsCutAndEndsTheReading) {
@@ -325,12 +325,12 @@ TEST(TableFileText, ALongLineIsCutAndEndsTheReading) {
   const QByteArray longPoint = "1, 2" + QByteArray(76, ' ') + "9999999";
   QVA_OUTPUT_CAL_TABLE table{};
   EXPECT_EQ(ParseTableFile(longPoint + "\n3, 4\n", table, true), 1);
-  EXPECT_EQ(table.values[0].y, 2);
+  EXPECT_EQ(int{table.values[0].y}, 2);
   // A line of exactly 80 characters is whole.
   const QByteArray exact = "1, " + QByteArray(76, '0') + "7";
   ASSERT_EQ(exact.size(), 80);
   EXPECT_EQ(ParseTableFile(exact + "\r\n3, 4\r\n", table, true), 2);
-  EXPECT_EQ(table.values[0].y, 7);
+  EXPECT_EQ(int{table.values[0].y}, 7);
 }
 
 TEST(TableFileWrite, AShortWriteIsReportedForBothForms) {
@@ -352,7 +352,7 @@ TEST(TableFileWrite, StreamsMatchTheByteForms) {
   buffer.open(QIODevice::ReadOnly);
   QVA_ANALOG_OUT_TABLE loaded{};
   EXPECT_EQ(ReadTableFile(loaded, buffer, false), 2);
-  EXPECT_EQ(loaded.default_output, -2500);
+  EXPECT_EQ(int{loaded.default_output}, -2500);
 }
 
 TEST(TableFileFilters, ComposedFromTheKind) {
@@ -430,8 +430,8 @@ TEST(LoadTableFromFile, TextOfAnyExtensionLoadsThePointsOnly) {
   QVA_OUTPUT_CAL_TABLE work = MakeOutputTable();
   EXPECT_EQ(LoadTableFromFile(prompter, "Output Tables", work), TableLoadResult::LoadedPoints);
   EXPECT_EQ(work.num_rows, 1);
-  EXPECT_EQ(work.values[0].x, 1500);
-  EXPECT_EQ(work.values[0].y, 20);
+  EXPECT_EQ(int{work.values[0].x}, 1500);
+  EXPECT_EQ(int{work.values[0].y}, 20);
   EXPECT_EQ(work.decimal_places, 2);
 }
 

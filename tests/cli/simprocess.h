@@ -1,30 +1,25 @@
 #pragma once
 
 #include <QJsonObject>
-#include <QProcess>
 #include <QString>
 #include <QStringList>
 
-// A qva-device-sim serving a fresh pseudo-terminal for one test. The
-// simulator answers at full speed and writes its summary to a state file,
-// read after it has stopped.
+#include "devicesimulator.h"
+
+// The shared simulator fixture, started at once and answering at full
+// speed: the command-line tests care about outcomes, not line timing.
 class SimProcess {
  public:
-  explicit SimProcess(const QStringList& arguments);
-  ~SimProcess();
-  SimProcess(const SimProcess&) = delete;
-  SimProcess& operator=(const SimProcess&) = delete;
+  explicit SimProcess(const QStringList& arguments)
+      : sim_(QStringList{QStringLiteral("--no-pacing")} + arguments), started_(sim_.Start()) {}
 
-  bool Started() const { return !port_.isEmpty(); }
+  bool Started() const { return started_; }
   // The pseudo-terminal's path, for --port.
-  const QString& Port() const { return port_; }
+  const QString& Port() const { return sim_.PortPath(); }
   // Stops the simulator (SIGTERM) and returns its final summary.
-  QJsonObject Stop();
+  QJsonObject Stop() { return sim_.Stop(); }
 
  private:
-  QProcess process_;
-  QString port_;
-  QString stateFile_;
+  DeviceSimulator sim_;
+  bool started_;
 };
-
-QString SimProgramPath();

@@ -43,6 +43,10 @@ BUILD=${QVA_FUZZ_BUILD_DIR:-build-fuzz}
 JOBS=${QVA_FUZZ_JOBS:-$(nproc)}
 build_log="$BUILD/build.log"
 mkdir -p "$BUILD"
+# Several invocations may share the build folder (one per core): the build
+# runs under a lock and each invocation makes its own copy of the seeds.
+exec 9>"$BUILD/.build.lock"
+flock 9
 build() {
   if ! "$@" >"$build_log" 2>&1; then
     tail -n 40 "$build_log" >&2
@@ -56,8 +60,10 @@ mapfile -t ALL < <(cmake --build "$BUILD" --target help | sed -n 's/^\.\.\. \(fu
 [ ${#TARGETS[@]} -eq 0 ] && TARGETS=("${ALL[@]}")
 build cmake --build "$BUILD" -j"$JOBS" --target qva-fuzz-seeds "${TARGETS[@]}"
 
-rm -rf "$BUILD/seeds"
-"$BUILD/bin/qva-fuzz-seeds" "$BUILD/seeds" >/dev/null
+SEEDS=$(mktemp -d "$BUILD/seeds.XXXXXX")
+trap 'rm -rf "$SEEDS"' EXIT
+"$BUILD/bin/qva-fuzz-seeds" "$SEEDS" >/dev/null
+flock -u 9
 mkdir -p "$BUILD/crashes"
 supp="$PWD/scripts/lsan.supp"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
@@ -68,7 +74,7 @@ failed=0
 printf '%-24s %12s %8s  %s\n' target runs seconds result
 for t in "${TARGETS[@]}"; do
   corpus="$BUILD/corpus/$t"
-  mkdir -p "$corpus" "$BUILD/seeds/$t"
+  mkdir -p "$corpus" "$SEEDS/$t"
   log="$BUILD/$t.log"
   args=()
   if [ "$REPLAY" -eq 1 ]; then
@@ -80,7 +86,7 @@ for t in "${TARGETS[@]}"; do
   started=$(date +%s)
   # New inputs go to the corpus (first folder); the seeds are only read.
   if "$BUILD/bin/$t" "${args[@]}" -artifact_prefix="$BUILD/crashes/$t-" -print_final_stats=1 \
-       "$corpus" "$BUILD/seeds/$t" >"$log" 2>&1; then
+       "$corpus" "$SEEDS/$t" >"$log" 2>&1; then
     result=ok
   else
     result="FINDING (see $log)"

@@ -49,8 +49,9 @@ struct LinkReply {
   QByteArray bytes;  // what the device puts on the line
 };
 
-// Frames an answer to a request as the device would.
-inline QByteArray FrameAnswer(const QByteArray& request, uint8_t type, uint8_t baseOrCode,
+// A packet as it goes on the line: header with its CRC, then the data with
+// its CRC when there is data (which also sets the data flag of the type).
+inline QByteArray FramePacket(uint8_t type, uint8_t sequence, uint8_t base, uint16_t address, uint8_t length,
                               const QByteArray& data) {
   QByteArray packet(11, '\0');
   auto* p = reinterpret_cast<uint8_t*>(packet.data());
@@ -58,22 +59,32 @@ inline QByteArray FrameAnswer(const QByteArray& request, uint8_t type, uint8_t b
   p[1] = 0x81;
   p[2] = 0x82;
   p[3] = static_cast<uint8_t>(type | (data.isEmpty() ? 0 : 0x80));
-  p[4] = request.size() > 4 ? static_cast<uint8_t>(request[4]) : 0;
-  p[5] = baseOrCode;
-  p[6] = request.size() > 6 ? static_cast<uint8_t>(request[6]) : 0;
-  p[7] = request.size() > 7 ? static_cast<uint8_t>(request[7]) : 0;
-  p[8] = static_cast<uint8_t>(data.size());
+  p[4] = sequence;
+  p[5] = base;
+  p[6] = static_cast<uint8_t>(address >> 8);
+  p[7] = static_cast<uint8_t>(address & 0xFF);
+  p[8] = length;
   const uint16_t crc = Crc16(p, 9, 0);
   p[9] = static_cast<uint8_t>(crc >> 8);
-  p[10] = static_cast<uint8_t>(crc);
+  p[10] = static_cast<uint8_t>(crc & 0xFF);
   if (!data.isEmpty()) {
     const uint16_t dataCrc =
         Crc16(reinterpret_cast<const uint8_t*>(data.constData()), static_cast<std::size_t>(data.size()), 0);
     packet += data;
     packet.append(static_cast<char>(dataCrc >> 8));
-    packet.append(static_cast<char>(dataCrc));
+    packet.append(static_cast<char>(dataCrc & 0xFF));
   }
   return packet;
+}
+
+// Frames an answer to a request as the device would.
+inline QByteArray FrameAnswer(const QByteArray& request, uint8_t type, uint8_t baseOrCode,
+                              const QByteArray& data) {
+  const auto at = [&request](int i) {
+    return request.size() > i ? static_cast<uint8_t>(request[i]) : uint8_t{0};
+  };
+  return FramePacket(type, at(4), baseOrCode, static_cast<uint16_t>((at(6) << 8) | at(7)),
+                     static_cast<uint8_t>(data.size()), data);
 }
 
 class LinkInput {

@@ -187,28 +187,7 @@ QByteArray LineRecord(uint8_t waitMs, const QByteArray& bytes) {
 
 QByteArray Request(uint8_t type, uint8_t sequence, uint8_t base, uint16_t address, const QByteArray& data,
                    uint8_t length) {
-  QByteArray packet(11, '\0');
-  auto* p = reinterpret_cast<uint8_t*>(packet.data());
-  p[0] = 0x80;
-  p[1] = 0x81;
-  p[2] = 0x82;
-  p[3] = static_cast<uint8_t>(type | (data.isEmpty() ? 0 : 0x80));
-  p[4] = sequence;
-  p[5] = base;
-  p[6] = static_cast<uint8_t>(address >> 8);
-  p[7] = static_cast<uint8_t>(address & 0xFF);
-  p[8] = length;
-  const uint16_t crc = Crc16(p, 9, 0);
-  p[9] = static_cast<uint8_t>(crc >> 8);
-  p[10] = static_cast<uint8_t>(crc & 0xFF);
-  if (!data.isEmpty()) {
-    const uint16_t dataCrc =
-        Crc16(reinterpret_cast<const uint8_t*>(data.constData()), static_cast<std::size_t>(data.size()), 0);
-    packet += data;
-    packet.append(static_cast<char>(dataCrc >> 8));
-    packet.append(static_cast<char>(dataCrc & 0xFF));
-  }
-  return packet;
+  return FramePacket(type, sequence, base, address, length, data);
 }
 
 void SimSeeds() {

@@ -1,6 +1,6 @@
 #include "clihelp.h"
 
-#include "app/appinfo.h"
+#include "platform/appinfo.h"
 #include "qvaversion.h"
 
 namespace {

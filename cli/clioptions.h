@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "config/qvaerrors.h"
+#include "platform/qvaerrors.h"
 
 // A command line that does not fit the command: the message says what is
 // wrong; the caller adds where to find help.

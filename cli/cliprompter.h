@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "app/prompter.h"
+#include "platform/prompter.h"
 #include "comms/transferprocedures.h"
 
 class CliOutput;

@@ -8,7 +8,7 @@
 #include "configreport.h"
 #include "exitcodes.h"
 #include "transfercommands.h"
-#include "config/qvaerrors.h"
+#include "platform/qvaerrors.h"
 #include "config/qvasetupfiler.h"
 
 void CliOutput::Report(const QByteArray& bytes) {

@@ -9,9 +9,9 @@
 #include "clirun.h"
 #include "exitcodes.h"
 #include "comms/qvaserialcomms.h"
-#include "comms/sleeper.h"
-#include "config/fileattributes.h"
-#include "config/qvaerrors.h"
+#include "platform/sleeper.h"
+#include "platform/fileattributes.h"
+#include "platform/qvaerrors.h"
 #include "config/qvasetupfiler.h"
 
 namespace {

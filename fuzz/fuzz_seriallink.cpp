@@ -21,9 +21,9 @@
 
 #include "comms/qvaserialcomms.h"
 #include "comms/serialport.h"
-#include "comms/sleeper.h"
+#include "platform/sleeper.h"
 #include "config/crc16.h"
-#include "config/qvaerrors.h"
+#include "platform/qvaerrors.h"
 #include "linkinput.h"
 #include "fuzzfinding.h"
 

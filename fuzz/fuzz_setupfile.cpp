@@ -5,7 +5,7 @@
 
 #include <QByteArray>
 
-#include "config/qvaerrors.h"
+#include "platform/qvaerrors.h"
 #include "config/qvasetupfiler.h"
 #include "fuzzfinding.h"
 

@@ -13,7 +13,7 @@
 #include <QByteArray>
 #include <QLocale>
 
-#include "config/qvaerrors.h"
+#include "platform/qvaerrors.h"
 #include "tables/qvatablefiler.h"
 #include "fuzzfinding.h"
 

@@ -13,7 +13,7 @@
 
 #include <QString>
 
-#include "app/prompter.h"
+#include "platform/prompter.h"
 #include "ui/validators.h"
 #include "fuzzfinding.h"
 

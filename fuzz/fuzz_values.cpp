@@ -16,7 +16,7 @@
 #include <QLocale>
 #include <QString>
 
-#include "config/qvaerrors.h"
+#include "platform/qvaerrors.h"
 #include "ui/qvavalues.h"
 #include "fuzzfinding.h"
 

@@ -7,7 +7,7 @@
 
 #include <QStringList>
 
-#include "config/qvaerrors.h"
+#include "platform/qvaerrors.h"
 #include "simdevice.h"
 #include "simfaults.h"
 #include "simline.h"

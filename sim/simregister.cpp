@@ -2,9 +2,9 @@
 
 #include <QRegularExpression>
 
-#include "app/qvaregistry.h"
-#include "app/registryfunctions.h"
-#include "config/qvaerrors.h"
+#include "platform/qvaregistry.h"
+#include "platform/registryfunctions.h"
+#include "platform/qvaerrors.h"
 
 namespace qvasim {
 

@@ -3,7 +3,7 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 
-#include "config/qvaerrors.h"
+#include "platform/qvaerrors.h"
 #include "config/qvasetupfiler.h"
 
 namespace qvasim {

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "app/prompter.h"
+#include "platform/prompter.h"
 
 // The save-or-discard questions: a standard box whose push buttons carry
 // other labels ("&Save", "&Lose") while answering as the standard buttons

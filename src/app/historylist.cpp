@@ -1,8 +1,8 @@
 #include "app/historylist.h"
 
-#include "app/qvaregistry.h"
-#include "app/registryfunctions.h"
-#include "config/qvaerrors.h"
+#include "platform/qvaregistry.h"
+#include "platform/registryfunctions.h"
+#include "platform/qvaerrors.h"
 #include "config/qvasetupfiler.h"
 
 namespace {

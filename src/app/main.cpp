@@ -1,12 +1,12 @@
 #include <QApplication>
 #include <QFile>
 
-#include "app/errorhandler.h"
+#include "platform/errorhandler.h"
 #include "app/mainform.h"
-#include "app/qtprompter.h"
+#include "platform/qtprompter.h"
 #include "app/qvaconfigfilelocationform.h"
 #include "app/singleinstanceguard.h"
-#include "comms/commshooks.h"
+#include "app/commshooks.h"
 #include "config/newconfigform.h"
 
 namespace {

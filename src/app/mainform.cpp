@@ -13,9 +13,9 @@
 #include <QVBoxLayout>
 
 #include "app/aboutform.h"
-#include "app/appinfo.h"
-#include "app/errorhandler.h"
-#include "app/registeredfilepath.h"
+#include "platform/appinfo.h"
+#include "platform/errorhandler.h"
+#include "platform/registeredfilepath.h"
 #include "config/qvasetupfiler.h"
 
 namespace {

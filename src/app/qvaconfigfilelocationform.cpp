@@ -2,9 +2,9 @@
 
 #include <QLayout>
 
-#include "app/prompter.h"
-#include "app/registeredfilepath.h"
-#include "config/qvaerrors.h"
+#include "platform/prompter.h"
+#include "platform/registeredfilepath.h"
+#include "platform/qvaerrors.h"
 #include "ui_qvaconfigfilelocationform.h"
 
 TFormQVAConfigFileLocation::TFormQVAConfigFileLocation(Prompter& prompter, QWidget* parent)

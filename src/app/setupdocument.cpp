@@ -2,10 +2,10 @@
 
 #include <QFileInfo>
 
-#include "app/appinfo.h"
+#include "platform/appinfo.h"
 #include "app/custommessagebox.h"
-#include "app/registeredfilepath.h"
-#include "config/fileattributes.h"
+#include "platform/registeredfilepath.h"
+#include "platform/fileattributes.h"
 #include "config/qvasetupfiler.h"
 
 SetupDocument::SetupDocument(Prompter& prompter, DocumentObserver* observer)

@@ -5,7 +5,7 @@
 
 #include <QString>
 
-#include "app/prompter.h"
+#include "platform/prompter.h"
 #include "config/qvaconfig.h"
 
 // Told by the document whenever what the main window shows of it changes.

@@ -6,7 +6,7 @@
 #include <QLockFile>
 #include <QStandardPaths>
 
-#include "app/appinfo.h"
+#include "platform/appinfo.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <QObject>
 #include <QString>
 
-#include "app/prompter.h"
+#include "platform/prompter.h"
 
 class QLocalServer;
 class QLockFile;

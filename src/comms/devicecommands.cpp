@@ -3,7 +3,7 @@
 #include <QDeadlineTimer>
 
 #include "comms/qvaserialcomms.h"
-#include "comms/sleeper.h"
+#include "platform/sleeper.h"
 
 namespace {
 

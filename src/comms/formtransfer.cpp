@@ -6,7 +6,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "comms/sleeper.h"
+#include "platform/sleeper.h"
 
 namespace {
 constexpr int kClientWidth = 280;

@@ -1,8 +1,8 @@
 #include "comms/portdevices.h"
 
-#include "app/qvaregistry.h"
-#include "app/registryfunctions.h"
-#include "config/qvaerrors.h"
+#include "platform/qvaregistry.h"
+#include "platform/registryfunctions.h"
+#include "platform/qvaerrors.h"
 
 namespace {
 

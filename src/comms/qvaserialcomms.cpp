@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "comms/portdevices.h"
-#include "comms/sleeper.h"
+#include "platform/sleeper.h"
 #include "config/crc16.h"
 
 namespace {

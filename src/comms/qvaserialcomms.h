@@ -8,7 +8,7 @@
 #include <QString>
 
 #include "comms/serialport.h"
-#include "config/qvaerrors.h"
+#include "platform/qvaerrors.h"
 
 class Sleeper;
 

@@ -1,12 +1,12 @@
 #include "comms/transferprocedures.h"
 
-#include "app/prompter.h"
-#include "app/registeredfilepath.h"
+#include "platform/prompter.h"
+#include "platform/registeredfilepath.h"
 #include "comms/devicecommands.h"
 #include "comms/qvaserialcomms.h"
-#include "comms/sleeper.h"
-#include "config/fileattributes.h"
-#include "config/qvaerrors.h"
+#include "platform/sleeper.h"
+#include "platform/fileattributes.h"
+#include "platform/qvaerrors.h"
 #include "config/qvasetupfiler.h"
 
 namespace {

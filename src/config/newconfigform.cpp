@@ -4,7 +4,7 @@
 
 #include <QLayout>
 
-#include "app/prompter.h"
+#include "platform/prompter.h"
 #include "ui_newconfigform.h"
 
 namespace {

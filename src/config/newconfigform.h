@@ -7,7 +7,7 @@
 #include <QDialog>
 #include <QString>
 
-#include "app/registeredfilepath.h"
+#include "platform/registeredfilepath.h"
 
 class Prompter;
 

@@ -7,8 +7,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include "config/fileattributes.h"
-#include "config/qvaerrors.h"
+#include "platform/fileattributes.h"
+#include "platform/qvaerrors.h"
 
 #ifndef Q_OS_WIN
 #include <fcntl.h>

@@ -9,9 +9,9 @@
 #include <QFileInfo>
 #include <QIODevice>
 
-#include "app/prompter.h"
-#include "app/registeredfilepath.h"
-#include "config/qvaerrors.h"
+#include "platform/prompter.h"
+#include "platform/registeredfilepath.h"
+#include "platform/qvaerrors.h"
 #include "config/qvasetupfiler.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <QMouseEvent>
 #include <QVBoxLayout>
 
-#include "config/qvaerrors.h"
+#include "platform/qvaerrors.h"
 #include "tables/gridutils.h"
 
 namespace {

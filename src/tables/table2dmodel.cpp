@@ -4,8 +4,8 @@
 #include <limits>
 #include <utility>
 
-#include "app/prompter.h"
-#include "config/qvaerrors.h"
+#include "platform/prompter.h"
+#include "platform/qvaerrors.h"
 #include "ui/validators.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include <QLocale>
 
-#include "config/qvaerrors.h"
+#include "platform/qvaerrors.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <limits>
 
-#include "app/prompter.h"
-#include "config/qvaerrors.h"
+#include "platform/prompter.h"
+#include "platform/qvaerrors.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <QFileInfo>
 #include <QString>
 
-#include "app/registeredfilepath.h"
+#include "platform/registeredfilepath.h"
 #include "app/setupdocument.h"
 #include "config/qvaconfig.h"
 #include "config/qvasetupfiler.h"

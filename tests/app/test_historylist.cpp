@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "app/historylist.h"
-#include "app/qvaregistry.h"
-#include "app/registryfunctions.h"
+#include "platform/qvaregistry.h"
+#include "platform/registryfunctions.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include <gtest/gtest.h>
 
 #include "app/mainform.h"
-#include "app/qvaregistry.h"
-#include "config/qvaerrors.h"
+#include "platform/qvaregistry.h"
+#include "platform/qvaerrors.h"
 #include "documenttestsupport.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/custommessagebox.h"
-#include "config/qvaerrors.h"
+#include "platform/qvaerrors.h"
 #include "documenttestsupport.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/registryfunctions.h"
+#include "platform/registryfunctions.h"
 #include "app/singleinstanceguard.h"
 #include "support/scriptedprompter.h"
 #include "support/testenvironment.h"

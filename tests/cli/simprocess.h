@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "devicesimulator.h"
+#include "support/devicesimulator.h"
 
 // The shared simulator fixture, started at once and answering at full
 // speed: the command-line tests care about outcomes, not line timing.

@@ -13,7 +13,7 @@
 
 #include "clitestsupport.h"
 #include "config/configfields.h"
-#include "config/qvaerrors.h"
+#include "platform/qvaerrors.h"
 #include "config/qvasetupfiler.h"
 #include "support/testenvironment.h"
 

@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/registeredfilepath.h"
+#include "platform/registeredfilepath.h"
 #include "clitestsupport.h"
 #include "comms/devicecommands.h"
 #include "comms/portdevices.h"

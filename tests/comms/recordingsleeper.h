@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "comms/sleeper.h"
+#include "platform/sleeper.h"
 
 // Records the waits asked for instead of waiting.
 class RecordingSleeper : public Sleeper {

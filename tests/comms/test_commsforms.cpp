@@ -8,7 +8,7 @@
 #include <QTimer>
 
 #include "app/mainform.h"
-#include "comms/commshooks.h"
+#include "app/commshooks.h"
 #include "comms/formserialport.h"
 #include "comms/formtransfer.h"
 #include "comms/portdevices.h"

@@ -2,10 +2,10 @@
 
 #include <deque>
 
-#include "app/qvaregistry.h"
-#include "app/registryfunctions.h"
+#include "platform/qvaregistry.h"
+#include "platform/registryfunctions.h"
 #include "comms/portchoice.h"
-#include "config/qvaerrors.h"
+#include "platform/qvaerrors.h"
 
 namespace {
 

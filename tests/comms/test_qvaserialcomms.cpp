@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "app/qvaregistry.h"
+#include "platform/qvaregistry.h"
 #include "comms/portdevices.h"
 #include "comms/qvaserialcomms.h"
 #include "commstestsupport.h"

@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "app/registeredfilepath.h"
+#include "platform/registeredfilepath.h"
 #include "comms/devicecommands.h"
 #include "comms/transferprocedures.h"
 #include "commstestsupport.h"

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "config/qvaerrors.h"
+#include "platform/qvaerrors.h"
 #include "config/qvasetupfiler.h"
 #include "support/testenvironment.h"
 

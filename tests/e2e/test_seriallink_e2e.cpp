@@ -9,14 +9,14 @@
 
 #include <gtest/gtest.h>
 
-#include "app/qvaregistry.h"
-#include "app/registryfunctions.h"
+#include "platform/qvaregistry.h"
+#include "platform/registryfunctions.h"
 #include "comms/devicecommands.h"
 #include "comms/portdevices.h"
 #include "comms/qvaserialcomms.h"
-#include "comms/sleeper.h"
+#include "platform/sleeper.h"
 #include "config/qvasetupfiler.h"
-#include "devicesimulator.h"
+#include "support/devicesimulator.h"
 #include "support/testenvironment.h"
 
 namespace {

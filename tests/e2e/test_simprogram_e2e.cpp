@@ -16,9 +16,9 @@
 
 #include "comms/devicecommands.h"
 #include "comms/qvaserialcomms.h"
-#include "comms/sleeper.h"
+#include "platform/sleeper.h"
 #include "config/qvasetupfiler.h"
-#include "devicesimulator.h"
+#include "support/devicesimulator.h"
 #include "support/testenvironment.h"
 
 namespace {

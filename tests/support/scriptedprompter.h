@@ -6,7 +6,7 @@
 
 #include <QString>
 
-#include "app/prompter.h"
+#include "platform/prompter.h"
 
 // A Prompter for tests: every prompt must have been announced, in order,
 // with its answer. A prompt that was not expected, or of another kind or

@@ -1,6 +1,6 @@
 #include "support/testenvironment.h"
 
-#include "config/fileattributes.h"
+#include "platform/fileattributes.h"
 
 #include <cstdlib>
 
@@ -24,21 +24,43 @@ void SetEnv(const char* name, const QString& value) {
 
 namespace TestEnvironment {
 
+namespace {
+
+int g_caseNumber = 0;
+QString g_caseRoot;
+
+// Points HOME, the XDG folders and TMPDIR at a new, empty folder of the
+// root, so that what one test case stored (settings, recent files, folders,
+// a lock) is never seen by the next.
+void StartFreshCase() {
+  const QString base = g_root->path() + QStringLiteral("/case-") + QString::number(++g_caseNumber);
+  g_caseRoot = base;
+  for (const char* sub : {"home", "config", "data", "cache", "runtime", "tmp", "home/Documents"}) {
+    QDir().mkpath(base + QLatin1Char('/') + QLatin1String(sub));
+  }
+  QFile::setPermissions(base + QStringLiteral("/runtime"),
+                        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  SetEnv("HOME", base + QStringLiteral("/home"));
+  SetEnv("XDG_CONFIG_HOME", base + QStringLiteral("/config"));
+  SetEnv("XDG_DATA_HOME", base + QStringLiteral("/data"));
+  SetEnv("XDG_CACHE_HOME", base + QStringLiteral("/cache"));
+  SetEnv("XDG_RUNTIME_DIR", base + QStringLiteral("/runtime"));
+  SetEnv("XDG_DOCUMENTS_DIR", base + QStringLiteral("/home/Documents"));
+  SetEnv("TMPDIR", base + QStringLiteral("/tmp"));
+}
+
+class FreshCaseListener : public ::testing::EmptyTestEventListener {
+  void OnTestStart(const ::testing::TestInfo&) override { StartFreshCase(); }
+};
+
+}  // namespace
+
 void Setup() {
   g_root = new QTemporaryDir(QDir::tempPath() + QStringLiteral("/qva-test-XXXXXX"));
-  const QString root = g_root->path();
-  for (const char* sub : {"home", "config", "data", "cache", "runtime", "tmp", "home/Documents"}) {
-    QDir().mkpath(root + QLatin1Char('/') + QLatin1String(sub));
-  }
-  QFile::setPermissions(root + QStringLiteral("/runtime"),
-                        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-  SetEnv("HOME", root + QStringLiteral("/home"));
-  SetEnv("XDG_CONFIG_HOME", root + QStringLiteral("/config"));
-  SetEnv("XDG_DATA_HOME", root + QStringLiteral("/data"));
-  SetEnv("XDG_CACHE_HOME", root + QStringLiteral("/cache"));
-  SetEnv("XDG_RUNTIME_DIR", root + QStringLiteral("/runtime"));
-  SetEnv("XDG_DOCUMENTS_DIR", root + QStringLiteral("/home/Documents"));
-  SetEnv("TMPDIR", root + QStringLiteral("/tmp"));
+  // The process itself starts in a fresh folder too (static set-up, the
+  // application object), and every test case then in one of its own.
+  StartFreshCase();
+  ::testing::UnitTest::GetInstance()->listeners().Append(new FreshCaseListener);
 }
 
 void TearDown() {
@@ -48,7 +70,7 @@ void TearDown() {
 }
 
 QString Root() {
-  return g_root ? g_root->path() : QDir::tempPath();
+  return g_root ? g_caseRoot : QDir::tempPath();
 }
 
 QString PathIn(const QString& relative) {

@@ -3,17 +3,18 @@
 #include <QByteArray>
 #include <QString>
 
-// Every test process runs in a temporary root of its own: HOME, the XDG
-// folders (settings store, documents, runtime) and the temporary folder all
-// point inside it, so tests never touch the user's files and never see each
-// other's. The root is removed when the process ends.
+// Every test process runs in a temporary root of its own, and every test
+// case in a fresh folder of it: HOME, the XDG folders (settings store,
+// documents, runtime) and the temporary folder all point inside it, so tests
+// never touch the user's files and never see each other's, however they are
+// run. The root is removed when the process ends.
 namespace TestEnvironment {
 
 // Called once by the test main, before the application object exists.
 void Setup();
 void TearDown();
 
-// The temporary root of this process.
+// The folder of the running test case.
 QString Root();
 
 // A path inside the root; the folders leading to it are created.

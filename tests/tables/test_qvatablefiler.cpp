@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/registeredfilepath.h"
-#include "config/qvaerrors.h"
+#include "platform/registeredfilepath.h"
+#include "platform/qvaerrors.h"
 #include "config/qvasetupfiler.h"
 #include "support/scriptedprompter.h"
 #include "support/testenvironment.h"

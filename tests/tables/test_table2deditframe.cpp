@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "config/qvaerrors.h"
+#include "platform/qvaerrors.h"
 #include "support/scriptedprompter.h"
 #include "tables/gridutils.h"
 #include "tables/table2deditframe.h"

@@ -1,0 +1,152 @@
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include "platform/registeredfilepath.h"
+#include "config/qvaconfig.h"
+#include "platform/qvaerrors.h"
+#include "config/qvasetupfiler.h"
+#include "support/testenvironment.h"
+#include "support/qstringprinter.h"
+
+namespace {
+
+QVA_CONFIG_DATA ConfigWithVersion(uint16_t marker) {
+  QVA_CONFIG_DATA config = MakeBlankConfig();
+  config.version = marker;
+  return config;
+}
+
+std::vector<QString> FolderNames(const QString& folder) {
+  std::vector<QString> names;
+  for (const FileEntry& entry : ListFiles(JoinPath(folder, "*"), faAnyFile)) names.push_back(entry.name);
+  return names;
+}
+
+}  // namespace
+
+TEST(SaveOverWithBackup, NewFileHasNoBackup) {
+  const QString path = TestEnvironment::PathIn("work/Engine.Q11");
+  SaveOverWithBackup(path, ConfigWithVersion(110));
+  EXPECT_EQ(ReadSetupFile(path).version, 110);
+  EXPECT_TRUE(FolderNames(GetFolder(FileType::SaveBackups)).empty());
+}
+
+TEST(SaveOverWithBackup, OldFileBecomesReadOnlyNumberedBackup) {
+  const QString path = TestEnvironment::PathIn("work/Engine.Q11");
+  WriteSetupFile(path, ConfigWithVersion(101));
+  SaveOverWithBackup(path, ConfigWithVersion(102));
+  const QString backup = JoinPath(GetFolder(FileType::SaveBackups), "Engine - 000.Q11");
+  ASSERT_TRUE(QFileInfo::exists(backup));
+  EXPECT_TRUE(IsReadOnly(backup));
+  EXPECT_EQ(ReadSetupFile(backup).version, 101);
+  EXPECT_EQ(ReadSetupFile(path).version, 102);
+  EXPECT_FALSE(IsReadOnly(path));
+
+  SaveOverWithBackup(path, ConfigWithVersion(103));
+  EXPECT_EQ(ReadSetupFile(JoinPath(GetFolder(FileType::SaveBackups), "Engine - 001.Q11")).version, 102);
+  EXPECT_EQ(ReadSetupFile(path).version, 103);
+}
+
+TEST(SaveOverWithBackup, MoveThatFailsStillSavesWithoutBackup) {
+  const QString path = TestEnvironment::PathIn("work/Engine.Q11");
+  WriteSetupFile(path, ConfigWithVersion(101));
+  int moves = 0;
+  SaveOverWithBackup(path, ConfigWithVersion(102), [&moves](const QString&, const QString&) {
+    ++moves;
+    return false;
+  });
+  EXPECT_EQ(moves, 1);
+  EXPECT_EQ(ReadSetupFile(path).version, 102);
+  EXPECT_TRUE(FolderNames(GetFolder(FileType::SaveBackups)).empty());
+}
+
+TEST(SaveOverWithBackup, NewFileThatCannotBePutInPlaceKeepsTheBackup) {
+  const QString path = TestEnvironment::PathIn("work/Engine.Q11");
+  WriteSetupFile(path, ConfigWithVersion(101));
+  // Something takes the path once the old file has moved (a folder), so the
+  // new file cannot be put there: the old content must survive as backup.
+  const auto moveThenBlock = [&path](const QString& from, const QString& to) {
+    if (!QFile::rename(from, to)) return false;
+    if (from == path) QDir().mkpath(path);
+    return true;
+  };
+  EXPECT_THROW(SaveOverWithBackup(path, ConfigWithVersion(102), moveThenBlock), EFileWrite);
+  const QString backup = JoinPath(GetFolder(FileType::SaveBackups), "Engine - 000.Q11");
+  EXPECT_EQ(ReadSetupFile(backup).version, 101);
+  EXPECT_TRUE(IsReadOnly(backup));
+}
+
+TEST(SaveOverWithBackup, ExistingBackupNameIsNeverOverwritten) {
+  const QString path = TestEnvironment::PathIn("work/Engine.Q11");
+  WriteSetupFile(path, ConfigWithVersion(101));
+  const QString saves = GetFolder(FileType::SaveBackups);
+  // A folder with the next backup's name: the move must not replace it.
+  QDir().mkpath(JoinPath(saves, "Engine - 000.Q11"));
+  SaveOverWithBackup(path, ConfigWithVersion(102));
+  EXPECT_TRUE(QFileInfo(JoinPath(saves, "Engine - 000.Q11")).isDir());
+  EXPECT_EQ(ReadSetupFile(path).version, 102);
+}
+
+TEST(SaveOverWithBackup, FailedWriteLeavesTheOldFileInPlace) {
+  // The target is a folder: nothing may be written or moved.
+  const QString folderTarget = TestEnvironment::PathIn("work/Folder.Q11");
+  QDir().mkpath(folderTarget);
+  EXPECT_THROW(SaveOverWithBackup(folderTarget, ConfigWithVersion(102)), ESystemError);
+  EXPECT_TRUE(QFileInfo(folderTarget).isDir());
+  EXPECT_TRUE(FolderNames(GetFolder(FileType::SaveBackups)).empty());
+}
+
+TEST(SaveOverWithBackup, TempFileThatCannotBeCreatedLosesNothing) {
+  const QString blocker = TestEnvironment::PathIn("work/notafolder");
+  WriteAll(blocker, "x");
+  EXPECT_THROW(SaveOverWithBackup(blocker + "/Engine.Q11", ConfigWithVersion(102)), Exception);
+  EXPECT_EQ(ReadAll(blocker), QByteArray("x"));
+  EXPECT_TRUE(FolderNames(GetFolder(FileType::SaveBackups)).empty());
+}
+
+TEST(SaveOverWithBackup, ReadOnlyOldFileIsNeverOverwritten) {
+  const QString path = TestEnvironment::PathIn("work/Locked.Q11");
+  WriteSetupFile(path, ConfigWithVersion(101));
+  SetReadOnly(path, true);
+  EXPECT_THROW(SaveOverWithBackup(path, ConfigWithVersion(102)), ESystemError);
+  EXPECT_EQ(ReadSetupFile(path).version, 101);
+  EXPECT_TRUE(IsReadOnly(path));
+  EXPECT_TRUE(FolderNames(GetFolder(FileType::SaveBackups)).empty());
+}
+
+TEST(SaveOverWithBackup, PrunesTheSaveBackupsFolder) {
+  const QString saves = GetFolder(FileType::SaveBackups);
+  const QDateTime start(QDate(2024, 1, 1), QTime(8, 0));
+  for (int i = 0; i < kSaveBackupsLimit; ++i) {
+    const QString p = JoinPath(saves, QStringLiteral("Old - %1.Q11").arg(i, 3, 10, QLatin1Char('0')));
+    WriteAll(p, "x");
+    QFile f(p);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.setFileTime(start.addSecs(i), QFileDevice::FileModificationTime));
+    f.close();
+    SetReadOnly(p, true);
+  }
+  const QString path = TestEnvironment::PathIn("work/Engine.Q11");
+  WriteSetupFile(path, ConfigWithVersion(101));
+  SaveOverWithBackup(path, ConfigWithVersion(102));
+  EXPECT_FALSE(QFileInfo::exists(JoinPath(saves, "Old - 000.Q11")));
+  EXPECT_TRUE(QFileInfo::exists(JoinPath(saves, "Old - 001.Q11")));
+  EXPECT_TRUE(QFileInfo::exists(JoinPath(saves, "Engine - 000.Q11")));
+}
+
+TEST(SaveOverWithBackup, ThroughALinkTheOldContentIsKeptAndTheLinkStays) {
+  const QString real = TestEnvironment::PathIn("data/Real.Q11");
+  const QString link = TestEnvironment::PathIn("work/Engine.Q11");
+  WriteSetupFile(real, ConfigWithVersion(101));
+  ASSERT_TRUE(QFile::link(real, link));
+  SaveOverWithBackup(link, ConfigWithVersion(102));
+  const QString backup = JoinPath(GetFolder(FileType::SaveBackups), "Engine - 000.Q11");
+  EXPECT_FALSE(QFileInfo(backup).isSymLink());
+  EXPECT_EQ(ReadSetupFile(backup).version, 101);
+  EXPECT_TRUE(QFileInfo(link).isSymLink());
+  EXPECT_EQ(ReadSetupFile(link).version, 102);
+  EXPECT_EQ(ReadSetupFile(real).version, 102);
+}

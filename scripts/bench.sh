@@ -12,7 +12,7 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 RUNS=${1:-5}
 BIN=${QVA_BUILD_DIR:-build}/bin
-for p in qva-cli qva-device-sim qva-setup; do
+for p in qva-cli qva-device-sim qva-setup qva-setup-host; do
   [ -x "$BIN/$p" ] || { echo "$BIN/$p is not built (./build.sh build)" >&2; exit 1; }
 done
 
@@ -93,7 +93,7 @@ start_sim --no-pacing --register-port COM1 --select-port
 : >"$WORK/startup"
 for _ in $(seq "$RUNS"); do
   t0=$(now_ms)
-  QT_QPA_PLATFORM=offscreen QVA_SETUP_QUIT_WHEN_SHOWN=1 "$BIN/qva-setup" >/dev/null 2>&1
+  QT_QPA_PLATFORM=offscreen QVA_SETUP_QUIT_WHEN_SHOWN=1 "$BIN/qva-setup-host" >/dev/null 2>&1
   echo $(( $(now_ms) - t0 )) >>"$WORK/startup"
 done
 printf 'qva-setup start-up to the main window shown (offscreen, to exit): median %s ms\n' "$(median <"$WORK/startup")"

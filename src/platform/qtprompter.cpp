@@ -1,7 +1,5 @@
 #include "platform/qtprompter.h"
 
-#include <cstdio>
-
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -89,11 +87,6 @@ QStringList NameFiltersFromFilter(const QString& filter) {
 
 MessageResult QtPrompter::Message(const MessageRequest& request) {
   const ButtonSet set = ButtonsOf(request.buttons);
-  if (autoAnswer_) {
-    std::fprintf(stderr, "QVA-PROMPT: %s|%s\n", qPrintable(request.caption), qPrintable(request.text));
-    std::fflush(stderr);
-    return set.results[0];
-  }
   QMessageBox box(IconOf(request.icon), request.caption, request.text, QMessageBox::NoButton, PromptParent());
   QAbstractButton* pressed[3] = {nullptr, nullptr, nullptr};
   for (int i = 0; i < set.count; ++i) {
@@ -109,7 +102,6 @@ MessageResult QtPrompter::Message(const MessageRequest& request) {
 }
 
 std::optional<QString> QtPrompter::RunFileDialog(const FileDialogRequest& request, bool save) {
-  if (autoAnswer_) return std::nullopt;
   QFileDialog dialog(PromptParent(), request.title);
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -143,17 +135,11 @@ std::optional<QString> QtPrompter::SaveFile(const FileDialogRequest& request) {
 }
 
 std::optional<QString> QtPrompter::ChooseFolder(const QString& title, const QString& startFolder) {
-  if (autoAnswer_) return std::nullopt;
   const QString chosen = QFileDialog::getExistingDirectory(PromptParent(), title, startFolder);
   if (chosen.isEmpty()) return std::nullopt;
   return chosen;
 }
 
 void QtPrompter::ShowError(const QString& message) {
-  if (autoAnswer_) {
-    std::fprintf(stderr, "QVA-ERROR: %s\n", qPrintable(message));
-    std::fflush(stderr);
-    return;
-  }
   QMessageBox::critical(PromptParent(), kApplicationTitle, message);
 }

@@ -10,12 +10,6 @@ class QWidget;
 // buttons and button labels, QFileDialog for files and folders.
 class QtPrompter : public Prompter {
  public:
-  // autoAnswer: a test aid for running the real program headless. Instead of
-  // showing a box, each message is written to standard error as
-  // "QVA-PROMPT: <caption>|<text>" and answered with the box's first button;
-  // file dialogs are answered with a cancel.
-  explicit QtPrompter(bool autoAnswer = false) : autoAnswer_(autoAnswer) {}
-
   MessageResult Message(const MessageRequest& request) override;
   std::optional<QString> OpenFile(const FileDialogRequest& request) override;
   std::optional<QString> SaveFile(const FileDialogRequest& request) override;
@@ -24,7 +18,6 @@ class QtPrompter : public Prompter {
 
  private:
   std::optional<QString> RunFileDialog(const FileDialogRequest& request, bool save);
-  bool autoAnswer_;
 };
 
 // "desc|pattern|desc|pattern" as QFileDialog name filters: a description

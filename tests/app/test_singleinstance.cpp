@@ -49,16 +49,16 @@ class SingleInstance : public ::testing::Test {
       delete process;
     }
   }
-  // qva-setup, headless, its message boxes answered and reported on stderr.
+  // The desktop program, headless, its message boxes answered and reported on
+  // stderr.
   QProcess* Start() {
     auto* process = new QProcess;
     processes_.push_back(process);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("QVA_SETUP_AUTO_ANSWER"), QStringLiteral("1"));
     env.insert(QStringLiteral("QVA_SETUP_RAISE_LOG"), RaiseLog());
     process->setProcessEnvironment(env);
-    process->start(BinDir() + QStringLiteral("/qva-setup"), {});
+    process->start(BinDir() + QStringLiteral("/qva-setup-host"), {});
     EXPECT_TRUE(process->waitForStarted(10000));
     return process;
   }

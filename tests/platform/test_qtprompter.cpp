@@ -7,6 +7,7 @@
 
 #include "app/custommessagebox.h"
 #include "platform/qtprompter.h"
+#include "support/autoanswerprompter.h"
 
 namespace {
 
@@ -79,13 +80,23 @@ INSTANTIATE_TEST_SUITE_P(
         PressCase{"RetryCancel", MessageButtons::RetryCancel, {"", "", ""}, "Retry", MessageResult::Retry}),
     [](const auto& p) { return std::string(p.param.name); });
 
-TEST(QtPrompter, AutoAnswerTakesTheFirstButtonWithoutShowingABox) {
-  QtPrompter prompter(true);
+// The headless host of the desktop program answers as a user pressing the
+// first button would.
+TEST(AutoAnswerPrompter, TakesTheFirstButtonAndCancelsFileDialogs) {
+  AutoAnswerPrompter prompter;
   MessageRequest request;
   request.text = QStringLiteral("Go on?");
-  request.buttons = MessageButtons::YesNoCancel;
-  EXPECT_EQ(prompter.Message(request), MessageResult::Yes);
+  const std::pair<MessageButtons, MessageResult> cases[] = {
+      {MessageButtons::Ok, MessageResult::Ok},           {MessageButtons::OkCancel, MessageResult::Ok},
+      {MessageButtons::YesNo, MessageResult::Yes},       {MessageButtons::YesNoCancel, MessageResult::Yes},
+      {MessageButtons::RetryCancel, MessageResult::Retry}};
+  for (const auto& [buttons, first] : cases) {
+    request.buttons = buttons;
+    EXPECT_EQ(prompter.Message(request), first);
+  }
   EXPECT_FALSE(prompter.SaveFile(FileDialogRequest{}).has_value());
+  EXPECT_FALSE(prompter.OpenFile(FileDialogRequest{}).has_value());
+  EXPECT_FALSE(prompter.ChooseFolder(QStringLiteral("Folder"), QString()).has_value());
 }
 
 struct FilterCase {

@@ -3,6 +3,7 @@
 #   ./build.sh run    build and launch the desktop program
 #   ./build.sh test   build and run the whole test suite headless
 #   ./build.sh build  only build
+#   ./build.sh package  build the .deb (prefix /usr) into build-package/
 # Works as root or as a user with sudo (used for apt-get only).
 set -euo pipefail
 
@@ -49,8 +50,17 @@ case "${1:-}" in
     install_missing
     build
     ;;
+  package)
+    PACKAGES+=(dpkg-dev file)
+    install_missing
+    BUILD_DIR=${QVA_BUILD_DIR:-build-package}
+    QVA_CMAKE_ARGS="-DCMAKE_INSTALL_PREFIX=/usr -DQVA_BUILD_TESTS=OFF ${QVA_CMAKE_ARGS:-}"
+    build
+    (cd "$BUILD_DIR" && cpack -G DEB)
+    ls "$BUILD_DIR"/*.deb
+    ;;
   *)
-    echo "usage: $0 run|test|build" >&2
+    echo "usage: $0 run|test|build|package" >&2
     exit 2
     ;;
 esac

@@ -1,6 +1,7 @@
 #include "app/desktopprogram.h"
 
 #include <QApplication>
+#include <QIcon>
 
 #include "app/commshooks.h"
 #include "app/mainform.h"
@@ -36,6 +37,13 @@ class TQvaApplication : public QApplication {
 
 int RunDesktopProgram(int argc, char** argv, const DesktopProgramHost& host) {
   TQvaApplication app(argc, argv);
+  // The desktop entry that launches the program, so that a desktop shows
+  // its name and icon for the window.
+  QGuiApplication::setDesktopFileName(QStringLiteral("com.ulmora.qvasetup"));
+  QIcon icon;
+  for (int size : {16, 24, 32, 48, 64, 128, 256})
+    icon.addFile(QStringLiteral(":/icons/qva-setup-%1.png").arg(size), QSize(size, size));
+  QApplication::setWindowIcon(icon);
   std::unique_ptr<Prompter> owned = host.makePrompter ? host.makePrompter() : std::make_unique<QtPrompter>();
   Prompter& prompter = *owned;
   app.SetPrompter(&prompter);

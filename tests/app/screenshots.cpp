@@ -1,0 +1,87 @@
+// qva-screenshots FOLDER: renders the main window and every dialog of the
+// desktop program into FOLDER/*.png, for the README and the metainfo.
+// scripts/screenshots.sh runs it under Xvfb, so that the windows are drawn
+// by the real window system with the real fonts and style.
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QTimer>
+
+#include "app/aboutform.h"
+#include "app/mainform.h"
+#include "app/qvaconfigfilelocationform.h"
+#include "comms/formserialport.h"
+#include "comms/formtransfer.h"
+#include "config/newconfigform.h"
+#include "support/autoanswerprompter.h"
+
+namespace {
+
+// A progress window caught while its step runs.
+class ProgressShot : public TFormTransferProgress {
+ public:
+  ProgressShot(const QString& caption, const QString& status) : TFormTransferProgress(caption, nullptr) {
+    Status(status);
+  }
+
+ protected:
+  int Procedure() override { return kResultFinished; }
+};
+
+bool Shoot(QWidget& window, const QString& path) {
+  window.show();
+  window.raise();
+  // Let the window system map and paint the window.
+  for (int i = 0; i < 10; ++i) {
+    QApplication::processEvents();
+    QTimer timer;
+    timer.setSingleShot(true);
+    QEventLoop loop;
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    timer.start(30);
+    loop.exec();
+  }
+  const bool saved = window.grab().save(path);
+  std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));
+  window.hide();
+  return saved;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: qva-screenshots FOLDER\n");
+    return 2;
+  }
+  const QString folder = QString::fromLocal8Bit(argv[1]);
+  QDir().mkpath(folder);
+  AutoAnswerPrompter prompter;
+  bool ok = true;
+  auto shot = [&](const char* name, QWidget& window) {
+    ok = Shoot(window, folder + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png")) && ok;
+  };
+
+  TFormQVASetupMain main(prompter);
+  main.SetCommPort(QStringLiteral("COM1"));
+  main.RunNewConfigDialog();
+  shot("main-window", main);
+
+  TFormAboutQVASetup about(&main);
+  shot("about", about);
+  TFormNewConfig newConfig(prompter, &main);
+  shot("new-configuration", newConfig);
+  TFormQVAConfigFileLocation locations(prompter, &main);
+  shot("configuration-file-location", locations);
+  TFormSerialPort port(&main);
+  port.SetPortName(QStringLiteral("COM1"));
+  shot("communications-port", port);
+  ProgressShot get(QStringLiteral("Get Configuration"), QStringLiteral("Reading config."));
+  shot("get-configuration", get);
+  return ok ? 0 : 1;
+}

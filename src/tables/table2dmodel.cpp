@@ -239,18 +239,23 @@ bool Table2DModel::ValidateTable(Prompter& prompter, const QString& ownerCaption
 bool Table2DModel::ReadPoints(Prompter& prompter, const QString& ownerCaption, const QString& frameCaption,
                               TablePoint* points, int capacity, int& count) {
   if (!ValidateTable(prompter, ownerCaption, frameCaption)) return false;
+  const auto read = FullRowPoints(capacity);
+  if (!read) return false;  // cannot happen after CheckCells; never store a guess
+  std::copy(read->begin(), read->end(), points);
+  count = static_cast<int>(read->size());
+  return true;
+}
+
+std::optional<std::vector<TablePoint>> Table2DModel::FullRowPoints(int capacity) const {
   std::vector<TablePoint> read;
-  for (int row = 0; row < RowCount(); ++row) {
+  for (int row = 0; row < RowCount() && static_cast<int>(read.size()) < capacity; ++row) {
     if (IsCellBlank(kInputColumn, row) || IsCellBlank(kOutputColumn, row)) continue;
     const auto x = CellValue(kInputColumn, row);
     const auto y = CellValue(kOutputColumn, row);
-    if (!x || !y) return false;  // cannot happen after CheckCells; never store a guess
-    if (static_cast<int>(read.size()) >= capacity) break;
+    if (!x || !y) return std::nullopt;
     read.push_back({*x, *y});
   }
-  std::copy(read.begin(), read.end(), points);
-  count = static_cast<int>(read.size());
-  return true;
+  return read;
 }
 
 bool Table2DModel::CommitOnExit(Prompter& prompter, const QString& ownerCaption) {

@@ -85,6 +85,9 @@ class Table2DModel {
   // capacity) and their number into count. Writes nothing on failure.
   bool ReadPoints(Prompter& prompter, const QString& ownerCaption, const QString& frameCaption,
                   TablePoint* points, int capacity, int& count);
+  // The full rows top to bottom as points, at most capacity; nothing when a
+  // full row does not parse. ReadPoints writes these once the table is valid.
+  std::optional<std::vector<TablePoint>> FullRowPoints(int capacity) const;
 
   // Each non-blank cell through ValidateScaledText (field "Row n"), rewritten
   // in canonical form.

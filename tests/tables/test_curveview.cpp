@@ -76,6 +76,14 @@ TEST(CurveView, PlotsWhatTheFrameStoresAndFollowsEveryCellTyped) {
   EXPECT_EQ(host.view->Curve().Points(), (std::vector<TablePoint>{{500, 2500}, {2000, 4500}, {3000, 4800}}));
   host.SetText(1, 1, "0.5");
   EXPECT_EQ(host.view->Curve().Points(), host.Stored());
+  EXPECT_TRUE(host.view->toolTip().isEmpty());
+
+  // Outputs that fall after rising: still drawn, but the user is told it
+  // would not be stored.
+  host.SetText(1, 2, "0.1");
+  EXPECT_FALSE(host.view->Curve().Storable());
+  EXPECT_EQ(host.view->Curve().Points().size(), 4U);
+  EXPECT_FALSE(host.view->toolTip().isEmpty());
 }
 
 TEST(CurveView, FollowsTheColumnTypesAndTitles) {

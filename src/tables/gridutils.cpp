@@ -8,16 +8,17 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 
+#include "tables/table2dmodel.h"
+
 namespace {
 
 constexpr int kReferencePixelsPerInch = 96;
 
-QString CellText(const QAbstractItemModel* model, int row, int column) {
-  return model->data(model->index(row, column), Qt::EditRole).toString();
-}
-
-bool IsCellBlank(const QAbstractItemModel* model, int row, int column) {
-  return CellText(model, row, column).trimmed().isEmpty();
+// The table model's blank rules over the model's display texts.
+TextGridRules RulesOf(const QAbstractItemModel* model) {
+  return TextGridRules(model->columnCount(), model->rowCount(), [model](int column, int row) {
+    return model->data(model->index(row, column), Qt::EditRole).toString();
+  });
 }
 
 }  // namespace
@@ -112,24 +113,15 @@ void ClearGridCells(QAbstractItemModel* model) {
 }
 
 bool IsRowBlank(const QAbstractItemModel* model, int row) {
-  for (int column = 0; column < model->columnCount(); ++column) {
-    if (!IsCellBlank(model, row, column)) return false;
-  }
-  return true;
+  return RulesOf(model).IsRowBlank(row);
 }
 
 bool IsColumnBlank(const QAbstractItemModel* model, int column) {
-  for (int row = 0; row < model->rowCount(); ++row) {
-    if (!IsCellBlank(model, row, column)) return false;
-  }
-  return true;
+  return RulesOf(model).IsColumnBlank(column);
 }
 
 int FirstBlankColumn(const QAbstractItemModel* model, int row) {
-  for (int column = 0; column < model->columnCount(); ++column) {
-    if (row < 0 ? IsColumnBlank(model, column) : IsCellBlank(model, row, column)) return column;
-  }
-  return -1;
+  return RulesOf(model).FirstBlankColumn(row);
 }
 
 void ExchangeRows(QAbstractItemModel* model, int a, int b) {

@@ -6,8 +6,8 @@ class QTableView;
 
 // Small helpers for the text grids of the table frame and the viewer. Cells
 // are addressed by model column and row; the header row is the view's
-// horizontal header, so every model cell is a data cell. A cell is blank
-// when its text, trimmed of blanks, is empty.
+// horizontal header, so every model cell is a data cell. The blank rules are
+// those of the table model (TextGridRules in tables/table2dmodel.h).
 
 // Section sizes follow the screen's pixels per inch (96 = unchanged).
 void ScaleGridToScreen(QTableView* grid);
@@ -32,11 +32,9 @@ void ScrollCellIntoView(QTableView* grid, int column, int row);
 // Closes the editor, scrolls to the cell and selects it alone.
 void GoToCell(QTableView* grid, int column, int row);
 
-// Model helpers (display texts).
+// Model helpers (display texts), by the table model's blank rules.
 void ClearGridCells(QAbstractItemModel* model);
 bool IsRowBlank(const QAbstractItemModel* model, int row);
 bool IsColumnBlank(const QAbstractItemModel* model, int column);
-// The first blank column of the row, or -1; for a negative row, the first
-// column that IsColumnBlank.
 int FirstBlankColumn(const QAbstractItemModel* model, int row);
 void ExchangeRows(QAbstractItemModel* model, int a, int b);

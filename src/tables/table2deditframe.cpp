@@ -152,6 +152,10 @@ TFrameTable2DEdit::TFrameTable2DEdit(QWidget* parent) : QFrame(parent) {
   grid_->EnterPressed = [this] { StringGridTableKeyPress(nullptr); };
   delegate_->EnterInEditor = [this](QWidget* editor) { StringGridTableKeyPress(editor); };
 
+  connect(itemModel_, &QAbstractItemModel::dataChanged, this, &TFrameTable2DEdit::TableChanged);
+  connect(itemModel_, &QAbstractItemModel::modelReset, this, &TFrameTable2DEdit::TableChanged);
+  connect(itemModel_, &QAbstractItemModel::headerDataChanged, this, &TFrameTable2DEdit::TableChanged);
+
   SetupTable(kMaxTablePoints, PlainNumberType, PlainNumberType);
   connect(qApp, &QApplication::focusChanged, this, &TFrameTable2DEdit::FocusChanged);
 }

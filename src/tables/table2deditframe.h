@@ -101,12 +101,15 @@ class TFrameTable2DEdit : public QFrame {
 
   TStringGridTable* Grid() const { return grid_; }
   Table2DModel& Model() { return table_; }
+  const Table2DModel& Model() const { return table_; }
 
  signals:
   // The focus left the frame for another control of the same window (not
   // during the frame's own checks): hosts run CommitOnExit here unless
   // newFocus is their Cancel button.
   void FrameExit(QWidget* newFocus);
+  // A cell's text, a column's type or title, or the row count changed.
+  void TableChanged();
 
  private:
   Prompter& RequirePrompter() const;

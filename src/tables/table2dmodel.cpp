@@ -18,6 +18,34 @@ const QString kEmptyText;
 
 }  // namespace
 
+TextGridRules::TextGridRules(int columns, int rows, CellText cellText)
+    : columns_(columns), rows_(rows), cellText_(std::move(cellText)) {}
+
+bool TextGridRules::IsCellBlank(int column, int row) const {
+  return cellText_(column, row).trimmed().isEmpty();
+}
+
+bool TextGridRules::IsRowBlank(int row) const {
+  for (int column = 0; column < columns_; ++column) {
+    if (!IsCellBlank(column, row)) return false;
+  }
+  return true;
+}
+
+bool TextGridRules::IsColumnBlank(int column) const {
+  for (int row = 0; row < rows_; ++row) {
+    if (!IsCellBlank(column, row)) return false;
+  }
+  return true;
+}
+
+int TextGridRules::FirstBlankColumn(int row) const {
+  for (int column = 0; column < columns_; ++column) {
+    if (row < 0 ? IsColumnBlank(column) : IsCellBlank(column, row)) return column;
+  }
+  return -1;
+}
+
 Table2DModel::Table2DModel(int rows) {
   Setup(rows, PlainNumberType, PlainNumberType);
 }
@@ -51,26 +79,24 @@ void Table2DModel::SetCurrent(TableCell cell) {
   current_.row = std::clamp(cell.row, 0, RowCount() - 1);
 }
 
+TextGridRules Table2DModel::Rules() const {
+  return TextGridRules(kColumns, RowCount(), [this](int column, int row) { return Cell(column, row); });
+}
+
 bool Table2DModel::IsCellBlank(int column, int row) const {
-  return Cell(column, row).trimmed().isEmpty();
+  return Rules().IsCellBlank(column, row);
 }
 
 bool Table2DModel::IsRowBlank(int row) const {
-  return IsCellBlank(kInputColumn, row) && IsCellBlank(kOutputColumn, row);
+  return Rules().IsRowBlank(row);
 }
 
 bool Table2DModel::IsColumnBlank(int column) const {
-  for (int row = 0; row < RowCount(); ++row) {
-    if (!IsCellBlank(column, row)) return false;
-  }
-  return true;
+  return Rules().IsColumnBlank(column);
 }
 
 int Table2DModel::FirstBlankColumn(int row) const {
-  for (int column = 0; column < kColumns; ++column) {
-    if (row < 0 ? IsColumnBlank(column) : IsCellBlank(column, row)) return column;
-  }
-  return -1;
+  return Rules().FirstBlankColumn(row);
 }
 
 void Table2DModel::ExchangeRows(int a, int b) {
@@ -99,7 +125,7 @@ void Table2DModel::ShowPoints(const TablePoint* points, int count) {
   }
 }
 
-std::optional<int16_t> Table2DModel::RawValue(int column, int row) const {
+std::optional<int16_t> Table2DModel::CellValue(int column, int row) const {
   if (IsCellBlank(column, row)) return std::nullopt;
   try {
     return ParseValue16(ColumnType(column), Cell(column, row));
@@ -144,7 +170,7 @@ void Table2DModel::SortByInput() {
   if (FirstHalfFilledRow()) return;
   std::vector<std::optional<int16_t>> inputs;
   inputs.reserve(cells_.size());
-  for (int row = 0; row < RowCount(); ++row) inputs.push_back(RawValue(kInputColumn, row));
+  for (int row = 0; row < RowCount(); ++row) inputs.push_back(CellValue(kInputColumn, row));
 
   int currentRow = current_.row;
   for (int a = 0; a + 1 < RowCount(); ++a) {
@@ -170,8 +196,8 @@ void Table2DModel::SortByInput() {
 bool Table2DModel::CheckDuplicateInputs(Prompter& prompter, const QString& frameCaption) {
   for (int row = 0; row + 1 < RowCount(); ++row) {
     if (IsRowBlank(row) || IsRowBlank(row + 1)) continue;
-    const auto upper = RawValue(kInputColumn, row);
-    const auto lower = RawValue(kInputColumn, row + 1);
+    const auto upper = CellValue(kInputColumn, row);
+    const auto lower = CellValue(kInputColumn, row + 1);
     if (upper && lower && *upper == *lower) {
       ShowInformation(prompter, kDuplicateInputMessage, frameCaption);
       SetCurrent({kInputColumn, row});
@@ -186,8 +212,8 @@ bool Table2DModel::CheckMonotonicOutputs(Prompter& prompter, const QString& fram
   Direction direction = Direction::Unknown;
   for (int row = 0; row + 1 < RowCount(); ++row) {
     if (IsRowBlank(row) || IsRowBlank(row + 1)) continue;
-    const auto upper = RawValue(kOutputColumn, row);
-    const auto lower = RawValue(kOutputColumn, row + 1);
+    const auto upper = CellValue(kOutputColumn, row);
+    const auto lower = CellValue(kOutputColumn, row + 1);
     if (!upper || !lower || *upper == *lower) continue;
     const Direction step = *lower < *upper ? Direction::Down : Direction::Up;
     if (direction == Direction::Unknown) {
@@ -213,18 +239,23 @@ bool Table2DModel::ValidateTable(Prompter& prompter, const QString& ownerCaption
 bool Table2DModel::ReadPoints(Prompter& prompter, const QString& ownerCaption, const QString& frameCaption,
                               TablePoint* points, int capacity, int& count) {
   if (!ValidateTable(prompter, ownerCaption, frameCaption)) return false;
+  const auto read = FullRowPoints(capacity);
+  if (!read) return false;  // cannot happen after CheckCells; never store a guess
+  std::copy(read->begin(), read->end(), points);
+  count = static_cast<int>(read->size());
+  return true;
+}
+
+std::optional<std::vector<TablePoint>> Table2DModel::FullRowPoints(int capacity) const {
   std::vector<TablePoint> read;
-  for (int row = 0; row < RowCount(); ++row) {
+  for (int row = 0; row < RowCount() && static_cast<int>(read.size()) < capacity; ++row) {
     if (IsCellBlank(kInputColumn, row) || IsCellBlank(kOutputColumn, row)) continue;
-    const auto x = RawValue(kInputColumn, row);
-    const auto y = RawValue(kOutputColumn, row);
-    if (!x || !y) return false;  // cannot happen after CheckCells; never store a guess
-    if (static_cast<int>(read.size()) >= capacity) break;
+    const auto x = CellValue(kInputColumn, row);
+    const auto y = CellValue(kOutputColumn, row);
+    if (!x || !y) return std::nullopt;
     read.push_back({*x, *y});
   }
-  std::copy(read.begin(), read.end(), points);
-  count = static_cast<int>(read.size());
-  return true;
+  return read;
 }
 
 bool Table2DModel::CommitOnExit(Prompter& prompter, const QString& ownerCaption) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -16,6 +17,28 @@ struct TableCell {
   int column = 0;
   int row = 0;
   bool operator==(const TableCell&) const = default;
+};
+
+// The blank rules of a text grid, whatever holds its texts: the table model
+// below and the widget grids (gridutils) share them. A cell is blank when
+// its text, trimmed of blanks, is empty; a row or column when all its cells
+// are.
+class TextGridRules {
+ public:
+  using CellText = std::function<QString(int column, int row)>;
+  TextGridRules(int columns, int rows, CellText cellText);
+
+  bool IsCellBlank(int column, int row) const;
+  bool IsRowBlank(int row) const;
+  bool IsColumnBlank(int column) const;
+  // The first blank column of the row, or -1; for a negative row, the first
+  // column that is blank in every row.
+  int FirstBlankColumn(int row) const;
+
+ private:
+  int columns_;
+  int rows_;
+  CellText cellText_;
 };
 
 // The rules of a two-column lookup table as the user edits it: N rows of two
@@ -41,14 +64,15 @@ class Table2DModel {
   TableCell Current() const { return current_; }
   void SetCurrent(TableCell cell);
 
+  // TextGridRules over this table's cells.
   bool IsCellBlank(int column, int row) const;
   bool IsRowBlank(int row) const;
   bool IsColumnBlank(int column) const;
-  // The first blank column of the row, or -1; for a negative row, the first
-  // column that is blank in every row.
   int FirstBlankColumn(int row) const;
   void ExchangeRows(int a, int b);
   void Clear();
+  // The raw value of a non-blank cell that parses under its column's type.
+  std::optional<int16_t> CellValue(int column, int row) const;
 
   // Blank table, then the first `count` points (0..rows) formatted without
   // unit; the current cell goes to the first cell.
@@ -61,6 +85,9 @@ class Table2DModel {
   // capacity) and their number into count. Writes nothing on failure.
   bool ReadPoints(Prompter& prompter, const QString& ownerCaption, const QString& frameCaption,
                   TablePoint* points, int capacity, int& count);
+  // The full rows top to bottom as points, at most capacity; nothing when a
+  // full row does not parse. ReadPoints writes these once the table is valid.
+  std::optional<std::vector<TablePoint>> FullRowPoints(int capacity) const;
 
   // Each non-blank cell through ValidateScaledText (field "Row n"), rewritten
   // in canonical form.
@@ -80,7 +107,7 @@ class Table2DModel {
 
  private:
   bool InRange(int column, int row) const;
-  std::optional<int16_t> RawValue(int column, int row) const;
+  TextGridRules Rules() const;
   std::optional<int> FirstHalfFilledRow() const;
 
   struct Row {

@@ -7,6 +7,7 @@
 #include "app/qvaconfigfilelocationform.h"
 #include "app/singleinstanceguard.h"
 #include "app/commshooks.h"
+#include "app/editorhooks.h"
 #include "config/newconfigform.h"
 
 namespace {
@@ -72,6 +73,7 @@ int main(int argc, char** argv) {
   hooks.newConfigDialog = [&prompter](QWidget* owner) { return TFormNewConfig::Execute(prompter, owner); };
   hooks.fileLocationsDialog = [&prompter](QWidget* owner) { TFormQVAConfigFileLocation::Execute(prompter, owner); };
   InstallCommsHooks(hooks, prompter);
+  InstallEditorHooks(hooks, prompter);
   form.show();
   if (qEnvironmentVariableIsSet("QVA_SETUP_QUIT_WHEN_SHOWN")) {
     // Queued after the window's own deferred start-up step.

@@ -1,7 +1,5 @@
 #include "editors/digitalinputssetup.h"
 
-#include <QLineEdit>
-
 #include "editors/digitalinputs.h"
 #include "ui/validators.h"
 #include "ui_digitalinputssetup.h"
@@ -10,14 +8,12 @@ TFormDigitalInputsSetup::TFormDigitalInputsSetup(Prompter& prompter, QVA_CONFIG_
     : TSetupDialogOf(prompter, config, WriteBack::Direct, owner),
       ui_(std::make_unique<Ui::TFormDigitalInputsSetup>()) {
   ui_->setupUi(this);
-  // The up-down's edit part carries the edit's name.
-  if (auto* edit = ui_->UpDownPulsesPerRev->findChild<QLineEdit*>())
-    edit->setObjectName(QStringLiteral("EditPulsesPerRev"));
-
   FieldBindings& fields = Bindings();
-  fields.UpDown(ui_->UpDownPulsesPerRev, QVA_FIELD(rpm_pulses_per_rev), QStringLiteral("RPM pulses per rev"))
+  fields
+      .UpDown(ui_->EditPulsesPerRev, ui_->UpDownPulsesPerRev, QVA_FIELD(rpm_pulses_per_rev),
+              QStringLiteral("RPM pulses per rev"))
       .ZeroShowsAs(kDefaultPulsesPerRev)
-      .When([this] { return ui_->UpDownPulsesPerRev->isEnabled(); });
+      .When([this] { return ui_->EditPulsesPerRev->isEnabled(); });
   fields.CodeCombo(ui_->ComboBoxActivateMode, QVA_FIELD(activate_mode), ActivationModeItems());
   fields.CodeCombo(ui_->ComboBoxInput1Mode, QVA_FIELD(dig_input_mode[0]), Input1ModeItems());
   fields.CodeCombo(ui_->ComboBoxInput2Mode, QVA_FIELD(dig_input_mode[1]), Input2ModeItems());
@@ -31,5 +27,6 @@ TFormDigitalInputsSetup::~TFormDigitalInputsSetup() = default;
 void TFormDigitalInputsSetup::ComboBoxInput1ModeChange() {
   const bool pulses = PulsesPerRevApplies(GetComboItemCode(ui_->ComboBoxInput1Mode));
   ui_->LabelPulsesPerRev->setEnabled(pulses);
+  ui_->EditPulsesPerRev->setEnabled(pulses);
   ui_->UpDownPulsesPerRev->setEnabled(pulses);
 }

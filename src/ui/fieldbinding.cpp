@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QSignalBlocker>
 #include <QSpinBox>
 
 #include "platform/prompter.h"
@@ -53,8 +54,9 @@ void FieldBinding::Load(const QVA_CONFIG_DATA& record) {
   if (value == 0 && zeroShowsAs_) value = *zeroShowsAs_;
   switch (kind_) {
     case Kind::UpDown:
-      // Like the up-down it stands for, the position stays within its range.
-      static_cast<QSpinBox*>(control_)->setValue(static_cast<int>(value));
+      // The up-down's position stays within its range, and the edit shows it.
+      upDown_->setValue(static_cast<int>(value));
+      Edit(control_)->setText(QString::number(upDown_->value()));
       break;
     case Kind::Scaled16:
       Edit(control_)->setText(FormatValue16(type_, static_cast<int16_t>(value), showUnit_));
@@ -87,7 +89,7 @@ void FieldBinding::Load(const QVA_CONFIG_DATA& record) {
 bool FieldBinding::Validate(Prompter& prompter, QWidget* owner) {
   switch (kind_) {
     case Kind::UpDown:
-      return ValidateUpDownEdit(prompter, static_cast<QSpinBox*>(control_), fieldName_, owner, true);
+      return ValidateUpDownEdit(prompter, Edit(control_), upDown_, fieldName_, owner, true);
     case Kind::Scaled16:
       if (emptyStoresZero_ && Edit(control_)->text().isEmpty()) return true;
       return ValidateScaledEdit(prompter, Edit(control_), static_cast<int16_t>(low_), static_cast<int16_t>(high_),
@@ -109,14 +111,8 @@ bool FieldBinding::Validate(Prompter& prompter, QWidget* owner) {
 
 int64_t FieldBinding::Value() const {
   switch (kind_) {
-    case Kind::UpDown: {
-      // The typed text passed the validator; the spin box itself may not
-      // have taken it yet.
-      const auto* upDown = static_cast<const QSpinBox*>(control_);
-      bool ok = false;
-      const int value = upDown->cleanText().trimmed().toInt(&ok);
-      return ok ? value : upDown->value();
-    }
+    case Kind::UpDown:
+      return Edit(control_)->text().trimmed().toInt();
     case Kind::Scaled16:
       if (Edit(control_)->text().isEmpty()) return 0;  // only reached with EmptyStoresZero
       return ParseValue16(type_, Edit(control_)->text());
@@ -153,8 +149,22 @@ FieldBinding& FieldBindings::Add(FieldBinding::Kind kind, QWidget* control, Fiel
   return *entries_.back().binding;
 }
 
-FieldBinding& FieldBindings::UpDown(QSpinBox* upDown, FieldAccess access, const QString& fieldName) {
-  return Add(FieldBinding::Kind::UpDown, upDown, std::move(access), fieldName);
+FieldBinding& FieldBindings::UpDown(QLineEdit* edit, QSpinBox* upDown, FieldAccess access,
+                                    const QString& fieldName) {
+  FieldBinding& binding = Add(FieldBinding::Kind::UpDown, edit, std::move(access), fieldName);
+  binding.upDown_ = upDown;
+  // The up-down shows no text of its own: its arrows step the edit's number.
+  upDown->setFocusPolicy(Qt::NoFocus);
+  QObject::connect(upDown, &QSpinBox::valueChanged, edit,
+                   [edit](int value) { edit->setText(QString::number(value)); });
+  QObject::connect(edit, &QLineEdit::textEdited, upDown, [upDown](const QString& text) {
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    if (!ok || value < upDown->minimum() || value > upDown->maximum()) return;
+    const QSignalBlocker quiet(upDown);
+    upDown->setValue(value);
+  });
+  return binding;
 }
 
 FieldBinding& FieldBindings::Scaled16(QLineEdit* edit, FieldAccess access, const ValueType& type, int16_t low,

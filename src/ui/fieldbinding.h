@@ -73,6 +73,7 @@ class FieldBinding {
   FieldAccess access_;
   QString fieldName_;
   QWidget* control_ = nullptr;
+  QSpinBox* upDown_ = nullptr;
   std::vector<std::pair<QAbstractButton*, int>> radios_;
   ValueType type_{};
   int64_t low_ = 0;
@@ -98,8 +99,10 @@ class FieldBindings {
   FieldBindings(const FieldBindings&) = delete;
   FieldBindings& operator=(const FieldBindings&) = delete;
 
-  // A whole number in an up-down, its range the up-down's.
-  FieldBinding& UpDown(QSpinBox* upDown, FieldAccess access, const QString& fieldName);
+  // A whole number typed into edit or stepped with its up-down, which
+  // supplies the range. The edit takes any text, so that OK can name what
+  // is wrong with it (a spin box would silently put back its last value).
+  FieldBinding& UpDown(QLineEdit* edit, QSpinBox* upDown, FieldAccess access, const QString& fieldName);
   // A raw 16-bit value shown through type, low..high raw.
   FieldBinding& Scaled16(QLineEdit* edit, FieldAccess access, const ValueType& type, int16_t low, int16_t high,
                          const QString& fieldName, bool showUnit);

@@ -105,7 +105,8 @@ TEST_F(DigitalInputsSetupTest, PulsesShowTenForZeroAndAreStoredOnlyWhileInput1Me
   };
   for (const Case& c : cases) {
     Open(Record(0, c.mode1, 0, c.storedPulses));
-    EXPECT_EQ(UpDown()->value(), c.shown) << c.storedPulses;
+    EXPECT_EQ(PulsesEdit()->text(), QString::number(c.shown)) << c.storedPulses;
+    EXPECT_EQ(PulsesEdit()->isEnabled(), c.enabled) << c.mode1;
     EXPECT_EQ(UpDown()->isEnabled(), c.enabled) << c.mode1;
     EXPECT_EQ(Find<QLabel>(dialog.get(), "LabelPulsesPerRev")->isEnabled(), c.enabled) << c.mode1;
     Press("ButtonOk");
@@ -117,10 +118,12 @@ TEST_F(DigitalInputsSetupTest, PulsesShowTenForZeroAndAreStoredOnlyWhileInput1Me
 TEST_F(DigitalInputsSetupTest, PulsesFollowTheInput1Choice) {
   Open(Record(0, 0, 0, 0));
   Choose(Input1(), "Measure RPM");
+  EXPECT_TRUE(PulsesEdit()->isEnabled());
   EXPECT_TRUE(UpDown()->isEnabled());
   EXPECT_TRUE(Find<QLabel>(dialog.get(), "LabelPulsesPerRev")->isEnabled());
   PulsesEdit()->setText("25");
   Choose(Input1(), "Active High");
+  EXPECT_FALSE(PulsesEdit()->isEnabled());
   EXPECT_FALSE(UpDown()->isEnabled());
   // A disabled field is neither checked nor stored, whatever it holds.
   PulsesEdit()->setText("999");
@@ -150,7 +153,8 @@ TEST_F(DigitalInputsSetupTest, PulsesOutsideOneTo255AreRefusedAndNothingIsWritte
     EXPECT_EQ(prompter.Messages().back().icon, MessageIcon::Information);
     EXPECT_FALSE(Closed()) << typed;
     EXPECT_TRUE(SameBytes(record, stored)) << typed;
-    EXPECT_EQ(dialog->focusWidget(), UpDown()) << typed;
+    EXPECT_EQ(dialog->focusWidget(), PulsesEdit()) << typed;
+    EXPECT_EQ(PulsesEdit()->selectedText(), QString::fromLatin1(typed)) << typed;
   }
 }
 

@@ -6,6 +6,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QTest>
 #include <QVBoxLayout>
 
 #include "config/qvaconfig.h"
@@ -21,6 +22,7 @@ class TTestSetupDialog : public TSetupDialogOf<TTestSetupDialog> {
   TTestSetupDialog(Prompter& prompter, QVA_CONFIG_DATA& record, WriteBack writeBack, QWidget* owner = nullptr)
       : TSetupDialogOf(prompter, record, writeBack, owner) {
     new QVBoxLayout(this);
+    auto* updateRateEdit = Add<QLineEdit>("EditUpdateRate");
     auto* updateRate = Add<QSpinBox>("UpDownUpdateRate");
     updateRate->setRange(1, 10);
     auto* pages = Add<QStackedWidget>("Notebook1");
@@ -29,7 +31,7 @@ class TTestSetupDialog : public TSetupDialogOf<TTestSetupDialog> {
     for (const char* name : {"ButtonOk", "ButtonCancel", "ButtonHelp"}) Add<QPushButton>(name);
 
     FieldBindings& fields = Bindings();
-    fields.UpDown(updateRate, QVA_FIELD(display_config.update_rate), "update rate").ZeroShowsAs(1);
+    fields.UpDown(updateRateEdit, updateRate, QVA_FIELD(display_config.update_rate), "update rate").ZeroShowsAs(1);
     fields.Scaled16(Add<QLineEdit>("EditFilterTime"), QVA_FIELD(display_config.filter_time), FilterTimeType, 0,
                     255, "filter time", true);
     fields.Scaled16(Add<QLineEdit>("EditHeaterVoltage"), QVA_FIELD(ntk_heater_voltage), HeaterVoltsType, 50, 255,
@@ -124,7 +126,8 @@ class SetupDialogTest : public ::testing::Test {
 
 TEST_F(SetupDialogTest, LoadShowsEveryKindOfField) {
   Open();
-  EXPECT_EQ(Get<QSpinBox>("UpDownUpdateRate")->value(), 1);  // 0 is "not set"
+  EXPECT_EQ(Get("EditUpdateRate")->text(), QStringLiteral("1"));  // 0 is "not set"
+  EXPECT_EQ(Get<QSpinBox>("UpDownUpdateRate")->value(), 1);
   EXPECT_EQ(Get("EditFilterTime")->text(), QStringLiteral("2.5 s"));
   EXPECT_EQ(Get("EditHeaterVoltage")->text(), QStringLiteral("10.5 V"));
   EXPECT_EQ(Get("EditUserCalResistor")->text(), QStringLiteral("1500"));
@@ -141,6 +144,24 @@ TEST_F(SetupDialogTest, LoadShowsEveryKindOfField) {
   EXPECT_EQ(dialog->layout()->sizeConstraint(), QLayout::SetFixedSize);
 }
 
+TEST_F(SetupDialogTest, AnUpDownStepsItsEditAndFollowsWhatIsTyped) {
+  record.display_config.update_rate = 40;  // beyond the up-down: it shows its limit
+  Open();
+  auto* edit = Get("EditUpdateRate");
+  auto* upDown = Get<QSpinBox>("UpDownUpdateRate");
+  EXPECT_EQ(edit->text(), QStringLiteral("10"));
+  upDown->stepDown();
+  EXPECT_EQ(edit->text(), QStringLiteral("9"));
+  QTest::keyClicks(edit, "3", Qt::NoModifier);  // typed after the 9: 93 is beyond the range
+  EXPECT_EQ(edit->text(), QStringLiteral("93"));
+  EXPECT_EQ(upDown->value(), 9);
+  edit->clear();
+  QTest::keyClicks(edit, "4");
+  EXPECT_EQ(upDown->value(), 4);
+  upDown->stepUp();
+  EXPECT_EQ(edit->text(), QStringLiteral("5"));
+}
+
 TEST_F(SetupDialogTest, UnknownCodesShowTheFirstChoice) {
   record.sensor_type = 9;
   record.can_message_config[2].IDR1 = 0x40;
@@ -152,7 +173,7 @@ TEST_F(SetupDialogTest, UnknownCodesShowTheFirstChoice) {
 TEST_F(SetupDialogTest, OkStoresEveryKindAndRewritesTheTexts) {
   const QVA_CONFIG_DATA stored = record;
   Open();
-  Get<QSpinBox>("UpDownUpdateRate")->findChild<QLineEdit*>()->setText("7");
+  Get("EditUpdateRate")->setText("7");
   Get("EditFilterTime")->setText("250 ms");
   Get("EditHeaterVoltage")->clear();
   Get("EditUserCalResistor")->setText("3000");
@@ -183,7 +204,7 @@ TEST_F(SetupDialogTest, TheFirstFailureStopsFocusesAndWritesNothing) {
   const QVA_CONFIG_DATA stored = record;
   // Direct: the fields would reach the caller's record at once.
   Open(TSetupDialog::WriteBack::Direct);
-  Get<QSpinBox>("UpDownUpdateRate")->findChild<QLineEdit*>()->setText("3");  // passes, but is not written
+  Get("EditUpdateRate")->setText("3");  // passes, but is not written
   Get("EditFilterTime")->setText("30");
   Get("EditCompoundID")->setText("G1");
   Get<QPushButton>("ButtonOk")->setFocus();

@@ -30,13 +30,9 @@ struct FieldAccess {
 
 // FieldAccess for a member of the record, for example
 // QVA_FIELD(dig_input_mode[1]) or QVA_FIELD(display_config.filter_time).
-#define QVA_FIELD(member)                                                                 \
-  FieldAccess {                                                                           \
-    [](const QVA_CONFIG_DATA& c) -> int64_t { return c.member; },                         \
-        [](QVA_CONFIG_DATA& c, int64_t v) {                                               \
-          c.member = static_cast<std::remove_cvref_t<decltype(c.member)>>(v);             \
-        }                                                                                 \
-  }
+#define QVA_FIELD(member)                                                                            \
+  FieldAccess{[](const QVA_CONFIG_DATA& c) -> int64_t { return c.member; },                          \
+              [](QVA_CONFIG_DATA& c, int64_t v) { c.member = static_cast<std::remove_cvref_t<decltype(c.member)>>(v); }}
 
 // One control joined to one field of the record: how the field is shown,
 // checked and stored. Made by FieldBindings; the options below return the

@@ -4,6 +4,7 @@
 #include <QIcon>
 
 #include "app/commshooks.h"
+#include "app/editorhooks.h"
 #include "app/mainform.h"
 #include "app/qvaconfigfilelocationform.h"
 #include "app/singleinstanceguard.h"
@@ -63,12 +64,13 @@ int RunDesktopProgram(int argc, char** argv, const DesktopProgramHost& host) {
     QWidget* front = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : &form;
     host.raised(front, form.isMinimized());
   });
-  // The template dialog behind New, the configuration folder dialog, and
-  // the Online commands with the port choice.
+  // The template dialog behind New, the configuration folder dialog, the
+  // Online commands with the port choice, and the setup windows.
   MainFormHooks& hooks = form.Hooks();
   hooks.newConfigDialog = [&prompter](QWidget* owner) { return TFormNewConfig::Execute(prompter, owner); };
   hooks.fileLocationsDialog = [&prompter](QWidget* owner) { TFormQVAConfigFileLocation::Execute(prompter, owner); };
   InstallCommsHooks(hooks, prompter);
+  InstallEditorHooks(hooks, prompter);
   form.show();
   if (host.quitWhenShown) {
     // Queued after the window's own deferred start-up step.

@@ -43,6 +43,9 @@ class Prompter {
   virtual std::optional<QString> ChooseFolder(const QString& title, const QString& startFolder) = 0;
   // The standard error box of the top-level handler: the exception's message.
   virtual void ShowError(const QString& message) = 0;
+  // A dialog's Help button asks for its help context. The program ships no
+  // help pages, so by default nothing is shown.
+  virtual void RequestHelp(int helpContext) { (void)helpContext; }
 };
 
 // A notice with one OK button and the information icon.

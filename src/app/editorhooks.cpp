@@ -1,0 +1,55 @@
+#include "app/editorhooks.h"
+
+#include <QWidget>
+
+#include "editors/digitalinputs.h"
+#include "editors/digitalinputssetup.h"
+#include "platform/prompter.h"
+
+namespace {
+
+const QString kViewConfigCaption = QStringLiteral("View QVA Configuration");
+
+// Told, in the main window's caption, when a menu item's window is missing.
+void ReportNotAvailable(Prompter& prompter, const QString& windowCaption, const QWidget* owner) {
+  ShowInformation(prompter, windowCaption + QStringLiteral(" is not available in this version."),
+                  owner != nullptr ? owner->window()->windowTitle() : QString());
+}
+
+QString SetupEditorCaption(SetupEditor editor) {
+  switch (editor) {
+    case SetupEditor::SensorSetup:
+      return QStringLiteral("Sensor Setup");
+    case SetupEditor::DisplaySetup:
+      return QStringLiteral("Display Setup");
+    case SetupEditor::DigitalInputsSetup:
+      return kDigitalInputsCaption;
+    case SetupEditor::CANMessagesSetup:
+      return QStringLiteral("CAN Message Setup");
+    case SetupEditor::AnalogOutputSetup:
+      return QStringLiteral("Analog Output Setup");
+  }
+  return QString();
+}
+
+}  // namespace
+
+void InstallEditorHooks(MainFormHooks& hooks, Prompter& prompter) {
+  hooks.setupEditor = [&prompter](SetupEditor editor, QVA_CONFIG_DATA& config, QWidget* owner,
+                                  const QString& /*commPort*/) {
+    switch (editor) {
+      case SetupEditor::DigitalInputsSetup:
+        TFormDigitalInputsSetup::Execute(prompter, config, owner);
+        return;
+      case SetupEditor::SensorSetup:
+      case SetupEditor::DisplaySetup:
+      case SetupEditor::CANMessagesSetup:
+      case SetupEditor::AnalogOutputSetup:
+        ReportNotAvailable(prompter, SetupEditorCaption(editor), owner);
+        return;
+    }
+  };
+  hooks.viewConfig = [&prompter](QVA_CONFIG_DATA& /*config*/, QWidget* owner) {
+    ReportNotAvailable(prompter, kViewConfigCaption, owner);
+  };
+}

@@ -1,0 +1,266 @@
+#include "ui/fieldbinding.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSignalBlocker>
+#include <QSpinBox>
+
+#include "platform/prompter.h"
+#include "ui/validators.h"
+
+// ---- FieldBinding ----------------------------------------------------------
+
+QWidget* FieldBinding::Control() const {
+  if (kind_ == Kind::RadioGroup) return radios_.empty() ? nullptr : radios_.front().first;
+  return control_;
+}
+
+FieldBinding& FieldBinding::When(std::function<bool()> active) {
+  active_ = std::move(active);
+  return *this;
+}
+
+FieldBinding& FieldBinding::ZeroShowsAs(int64_t shown) {
+  zeroShowsAs_ = shown;
+  return *this;
+}
+
+FieldBinding& FieldBinding::EmptyStoresZero() {
+  emptyStoresZero_ = true;
+  return *this;
+}
+
+FieldBinding& FieldBinding::ItemsFrom(std::function<CodeList(const QVA_CONFIG_DATA&)> items) {
+  items_ = std::move(items);
+  return *this;
+}
+
+namespace {
+
+void FillCombo(QComboBox* combo, const CodeList& items) {
+  combo->clear();
+  for (const CodeItem& item : items) combo->addItem(item.text, item.code);
+}
+
+QLineEdit* Edit(QWidget* control) {
+  return static_cast<QLineEdit*>(control);
+}
+
+}  // namespace
+
+void FieldBinding::Load(const QVA_CONFIG_DATA& record) {
+  int64_t value = access_.get(record);
+  if (value == 0 && zeroShowsAs_) value = *zeroShowsAs_;
+  switch (kind_) {
+    case Kind::UpDown:
+      // The up-down's position stays within its range, and the edit shows it.
+      upDown_->setValue(static_cast<int>(value));
+      Edit(control_)->setText(QString::number(upDown_->value()));
+      break;
+    case Kind::Scaled16:
+      Edit(control_)->setText(FormatValue16(type_, static_cast<int16_t>(value), showUnit_));
+      break;
+    case Kind::Scaled32:
+      Edit(control_)->setText(FormatValue32(type_, static_cast<uint32_t>(value), showUnit_));
+      break;
+    case Kind::Hex:
+      Edit(control_)->setText(HexText(static_cast<uint32_t>(value), digits_));
+      break;
+    case Kind::CodeCombo: {
+      auto* combo = static_cast<QComboBox*>(control_);
+      if (items_) FillCombo(combo, items_(record));
+      SelectComboItemByCodeOrFirst(combo, static_cast<int>(value));
+      break;
+    }
+    case Kind::Check:
+      static_cast<QAbstractButton*>(control_)->setChecked(value != 0);
+      break;
+    case Kind::RadioGroup: {
+      QAbstractButton* chosen = radios_.empty() ? nullptr : radios_.front().first;
+      for (const auto& [button, code] : radios_)
+        if (code == value) chosen = button;
+      if (chosen != nullptr) chosen->setChecked(true);
+      break;
+    }
+  }
+}
+
+bool FieldBinding::Validate(Prompter& prompter, QWidget* owner) {
+  switch (kind_) {
+    case Kind::UpDown:
+      return ValidateUpDownEdit(prompter, Edit(control_), upDown_, fieldName_, owner, true);
+    case Kind::Scaled16:
+      if (emptyStoresZero_ && Edit(control_)->text().isEmpty()) return true;
+      return ValidateScaledEdit(prompter, Edit(control_), static_cast<int16_t>(low_), static_cast<int16_t>(high_),
+                                fieldName_, owner, type_, true, showUnit_);
+    case Kind::Scaled32:
+      if (emptyStoresZero_ && Edit(control_)->text().isEmpty()) return true;
+      return ValidateScaledEdit32(prompter, Edit(control_), static_cast<uint32_t>(low_),
+                                  static_cast<uint32_t>(high_), fieldName_, owner, type_, true, showUnit_);
+    case Kind::Hex:
+      return ValidateHexEdit(prompter, Edit(control_), static_cast<uint32_t>(low_), static_cast<uint32_t>(high_),
+                             fieldName_, owner, digits_);
+    case Kind::CodeCombo:
+    case Kind::Check:
+    case Kind::RadioGroup:
+      return true;
+  }
+  return true;
+}
+
+int64_t FieldBinding::Value() const {
+  switch (kind_) {
+    case Kind::UpDown:
+      return Edit(control_)->text().trimmed().toInt();
+    case Kind::Scaled16:
+      if (Edit(control_)->text().isEmpty()) return 0;  // only reached with EmptyStoresZero
+      return ParseValue16(type_, Edit(control_)->text());
+    case Kind::Scaled32:
+      if (Edit(control_)->text().isEmpty()) return 0;
+      return ParseValue32(type_, Edit(control_)->text());
+    case Kind::Hex: {
+      uint32_t value = 0;
+      ParseHexText(Edit(control_)->text(), value);
+      return value;
+    }
+    case Kind::CodeCombo:
+      return GetComboItemCode(static_cast<const QComboBox*>(control_));
+    case Kind::Check:
+      return static_cast<const QAbstractButton*>(control_)->isChecked() ? 1 : 0;
+    case Kind::RadioGroup:
+      for (const auto& [button, code] : radios_)
+        if (button->isChecked()) return code;
+      return radios_.empty() ? 0 : radios_.front().second;
+  }
+  return 0;
+}
+
+// ---- FieldBindings ---------------------------------------------------------
+
+FieldBindings::~FieldBindings() = default;
+
+FieldBinding& FieldBindings::Add(FieldBinding::Kind kind, QWidget* control, FieldAccess access,
+                                 const QString& fieldName) {
+  Entry entry;
+  entry.binding.reset(new FieldBinding(kind, std::move(access), fieldName));
+  entry.binding->control_ = control;
+  entries_.push_back(std::move(entry));
+  return *entries_.back().binding;
+}
+
+FieldBinding& FieldBindings::UpDown(QLineEdit* edit, QSpinBox* upDown, FieldAccess access,
+                                    const QString& fieldName) {
+  FieldBinding& binding = Add(FieldBinding::Kind::UpDown, edit, std::move(access), fieldName);
+  binding.upDown_ = upDown;
+  // The up-down shows no text of its own: its arrows step the edit's number.
+  upDown->setFocusPolicy(Qt::NoFocus);
+  QObject::connect(upDown, &QSpinBox::valueChanged, edit,
+                   [edit](int value) { edit->setText(QString::number(value)); });
+  QObject::connect(edit, &QLineEdit::textEdited, upDown, [upDown](const QString& text) {
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    if (!ok || value < upDown->minimum() || value > upDown->maximum()) return;
+    const QSignalBlocker quiet(upDown);
+    upDown->setValue(value);
+  });
+  return binding;
+}
+
+FieldBinding& FieldBindings::Scaled16(QLineEdit* edit, FieldAccess access, const ValueType& type, int16_t low,
+                                      int16_t high, const QString& fieldName, bool showUnit) {
+  FieldBinding& binding = Add(FieldBinding::Kind::Scaled16, edit, std::move(access), fieldName);
+  binding.type_ = type;
+  binding.low_ = low;
+  binding.high_ = high;
+  binding.showUnit_ = showUnit;
+  return binding;
+}
+
+FieldBinding& FieldBindings::Scaled32(QLineEdit* edit, FieldAccess access, const ValueType& type, uint32_t low,
+                                      uint32_t high, const QString& fieldName, bool showUnit) {
+  FieldBinding& binding = Add(FieldBinding::Kind::Scaled32, edit, std::move(access), fieldName);
+  binding.type_ = type;
+  binding.low_ = low;
+  binding.high_ = high;
+  binding.showUnit_ = showUnit;
+  return binding;
+}
+
+FieldBinding& FieldBindings::Hex(QLineEdit* edit, FieldAccess access, uint32_t low, uint32_t high,
+                                 const QString& fieldName, int digits) {
+  FieldBinding& binding = Add(FieldBinding::Kind::Hex, edit, std::move(access), fieldName);
+  binding.low_ = low;
+  binding.high_ = high;
+  binding.digits_ = digits;
+  return binding;
+}
+
+FieldBinding& FieldBindings::CodeCombo(QComboBox* combo, FieldAccess access, const CodeList& items) {
+  FillCombo(combo, items);
+  return Add(FieldBinding::Kind::CodeCombo, combo, std::move(access), QString());
+}
+
+FieldBinding& FieldBindings::Check(QAbstractButton* box, FieldAccess access) {
+  return Add(FieldBinding::Kind::Check, box, std::move(access), QString());
+}
+
+FieldBinding& FieldBindings::RadioGroup(std::vector<std::pair<QAbstractButton*, int>> buttons,
+                                        FieldAccess access) {
+  FieldBinding& binding = Add(FieldBinding::Kind::RadioGroup, nullptr, std::move(access), QString());
+  binding.radios_ = std::move(buttons);
+  return binding;
+}
+
+void FieldBindings::Rule(std::function<QString(const QVA_CONFIG_DATA&)> rule, QWidget* focus) {
+  Entry entry;
+  entry.rule = std::move(rule);
+  entry.focus = focus;
+  entries_.push_back(std::move(entry));
+}
+
+void FieldBindings::Step(std::function<bool(QVA_CONFIG_DATA&)> step) {
+  Entry entry;
+  entry.step = std::move(step);
+  entries_.push_back(std::move(entry));
+}
+
+void FieldBindings::React(QComboBox* control, std::function<void()> react) {
+  QObject::connect(control, &QComboBox::currentIndexChanged, control, [react] { react(); });
+  reactions_.push_back(std::move(react));
+}
+
+void FieldBindings::React(QAbstractButton* control, std::function<void()> react) {
+  QObject::connect(control, &QAbstractButton::toggled, control, [react] { react(); });
+  reactions_.push_back(std::move(react));
+}
+
+void FieldBindings::Load(const QVA_CONFIG_DATA& record) {
+  for (Entry& entry : entries_)
+    if (entry.binding) entry.binding->Load(record);
+  for (const auto& react : reactions_) react();
+}
+
+bool FieldBindings::Store(QVA_CONFIG_DATA& record) {
+  // Every field and rule works on a candidate; the record is written only
+  // once all of them passed.
+  QVA_CONFIG_DATA candidate = record;
+  for (Entry& entry : entries_) {
+    if (entry.binding) {
+      FieldBinding& binding = *entry.binding;
+      if (!binding.Active()) continue;
+      if (!binding.Validate(prompter_, owner_)) return false;
+      binding.access_.set(candidate, binding.Value());
+    } else if (entry.step) {
+      if (!entry.step(candidate)) return false;
+    } else if (entry.rule) {
+      const QString message = entry.rule(candidate);
+      if (message.isEmpty()) continue;
+      ShowInformation(prompter_, message, owner_->window()->windowTitle());
+      if (entry.focus != nullptr) ShowAndFocusControl(entry.focus);
+      return false;
+    }
+  }
+  record = candidate;
+  return true;
+}

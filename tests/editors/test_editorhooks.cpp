@@ -1,0 +1,76 @@
+#include <QAction>
+#include <QPushButton>
+
+#include "app/editorhooks.h"
+#include "app/mainform.h"
+#include "editors/digitalinputssetup.h"
+#include "editortestsupport.h"
+
+namespace {
+
+class EditorHooksTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    form = std::make_unique<TFormQVASetupMain>(prompter);
+    InstallEditorHooks(form->Hooks(), prompter);
+    Trigger("MenuItemFileNew");  // a blank, untitled configuration
+    ASSERT_TRUE(form->Document().HasConfig());
+  }
+  void TearDown() override {
+    form->Document().SetModified(false);
+    form.reset();
+  }
+  void Trigger(const char* item) {
+    QAction* action = form->findChild<QAction*>(QString::fromLatin1(item));
+    ASSERT_NE(action, nullptr) << item;
+    action->trigger();
+  }
+
+  HelpRecordingPrompter prompter;
+  std::unique_ptr<TFormQVASetupMain> form;
+};
+
+TEST_F(EditorHooksTest, DigitalInputsOpensItsDialogOnTheLoadedRecord) {
+  QString caption;
+  OnNextDialog([&](QDialog* dialog) {
+    caption = dialog->windowTitle();
+    EXPECT_NE(qobject_cast<TFormDigitalInputsSetup*>(dialog), nullptr);
+    EXPECT_EQ(dialog->parentWidget(), form.get());
+    Choose(Find<QComboBox>(dialog, "ComboBoxInput1Mode"), "Active Low");
+    Find<QPushButton>(dialog, "ButtonOk")->click();
+  });
+  Trigger("MenuItemSetupDigitalInputs");
+  EXPECT_EQ(caption, QStringLiteral("Digital Inputs Setup"));
+  EXPECT_EQ(form->Document().Config()->dig_input_mode[0], 1);
+  EXPECT_TRUE(form->Document().Modified());
+}
+
+TEST_F(EditorHooksTest, DigitalInputsCancelledLeavesTheDocumentUnmodified) {
+  OnNextDialog([](QDialog* dialog) {
+    Choose(Find<QComboBox>(dialog, "ComboBoxInput2Mode"), "Active High");
+    Find<QPushButton>(dialog, "ButtonCancel")->click();
+  });
+  Trigger("MenuItemSetupDigitalInputs");
+  EXPECT_EQ(form->Document().Config()->dig_input_mode[1], 0);
+  EXPECT_FALSE(form->Document().Modified());
+}
+
+TEST_F(EditorHooksTest, WindowsNotYetBuiltSaySoInTheMainWindowsCaption) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"MenuItemSetupSensor", "Sensor Setup is not available in this version."},
+      {"MenuItemSetupDisplay", "Display Setup is not available in this version."},
+      {"MenuItemSetupCANCommunications", "CAN Message Setup is not available in this version."},
+      {"MenuItemSetupAnalogOutput", "Analog Output Setup is not available in this version."},
+      {"MenuItemViewConfig", "View QVA Configuration is not available in this version."},
+  };
+  for (const auto& [item, message] : cases) {
+    prompter.ExpectMessage(QString::fromLatin1(message));
+    Trigger(item);
+    EXPECT_TRUE(prompter.AllAnswered()) << item;
+    EXPECT_EQ(prompter.Messages().back().caption, QStringLiteral("Ulmora Quvarant Setup - untitled")) << item;
+    EXPECT_EQ(prompter.Messages().back().icon, MessageIcon::Information) << item;
+  }
+  EXPECT_FALSE(form->Document().Modified());
+}
+
+}  // namespace

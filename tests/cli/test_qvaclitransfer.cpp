@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/registeredfilepath.h"
+#include "platform/filepaths.h"
 #include "clitestsupport.h"
 #include "comms/devicecommands.h"
 #include "comms/portdevices.h"

@@ -10,6 +10,8 @@
 
 #include "platform/qvaregistry.h"
 #include "platform/registeredfilepath.h"
+#include "app/configfilelocation.h"
+#include "config/templates.h"
 #include "platform/registryfunctions.h"
 #include "platform/qvaerrors.h"
 #include "support/qstringprinter.h"

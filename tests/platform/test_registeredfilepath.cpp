@@ -9,6 +9,8 @@
 
 #include "platform/qvaregistry.h"
 #include "platform/registeredfilepath.h"
+#include "platform/filepaths.h"
+#include "platform/numberedbackups.h"
 #include "platform/registryfunctions.h"
 #include "platform/qvaerrors.h"
 #include "support/testenvironment.h"

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/registeredfilepath.h"
+#include "platform/filepaths.h"
+#include "platform/numberedbackups.h"
 #include "config/qvaconfig.h"
 #include "platform/qvaerrors.h"
 #include "config/qvasetupfiler.h"

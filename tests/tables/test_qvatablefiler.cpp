@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/registeredfilepath.h"
+#include "tables/tablefilecommands.h"
 #include "platform/qvaerrors.h"
 #include "config/qvasetupfiler.h"
 #include "support/scriptedprompter.h"

@@ -43,8 +43,8 @@ void SaveOverWithBackup(const QString& path, const QByteArray& bytes, const File
     writer.Commit();
   } catch (const EFileWrite&) {
     // Put the old file back where it was rather than leave the user with
-    // neither version at the path.
-    if (!backup.isEmpty() && !QFileInfo::exists(target)) {
+    // neither version at the path; the mover never replaces what is there.
+    if (!backup.isEmpty()) {
       SetReadOnlyAttribute(backup, false);
       if (move(backup, target)) {
         QFile::setPermissions(target, oldPermissions);

@@ -1,17 +1,17 @@
-#include <QCoreApplication>
+// Path utilities: joining, titles, creating folders, listing with wildcards.
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
-#include "platform/registeredfilepath.h"
 #include "platform/filepaths.h"
 #include "platform/qvaerrors.h"
 #include "support/testenvironment.h"
 #include "support/qstringprinter.h"
+
 namespace {
 
 void Touch(const QString& path, const QDateTime& modified = QDateTime()) {

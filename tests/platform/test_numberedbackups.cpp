@@ -1,9 +1,9 @@
-#include <QCoreApplication>
+// Numbered backups: the next free number, backup names and pruning.
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
@@ -13,6 +13,7 @@
 #include "platform/qvaerrors.h"
 #include "support/testenvironment.h"
 #include "support/qstringprinter.h"
+
 namespace {
 
 void Touch(const QString& path, const QDateTime& modified = QDateTime()) {

@@ -1,3 +1,5 @@
+// The named folders in the settings store and the path macros.
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -13,6 +15,7 @@
 #include "platform/qvaerrors.h"
 #include "support/testenvironment.h"
 #include "support/qstringprinter.h"
+
 namespace {
 
 const QString kSep = QDir::separator();

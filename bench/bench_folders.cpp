@@ -7,6 +7,9 @@
 #include <QFile>
 
 #include "platform/registeredfilepath.h"
+#include "platform/filepaths.h"
+#include "platform/numberedbackups.h"
+#include "config/qvasetupfiler.h"
 #include "platform/fileattributes.h"
 #include "config/qvaconfig.h"
 #include "support/testenvironment.h"

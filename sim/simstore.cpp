@@ -4,6 +4,7 @@
 #include <QJsonDocument>
 
 #include "platform/qvaerrors.h"
+#include "platform/safefilewriter.h"
 #include "config/qvasetupfiler.h"
 
 namespace qvasim {
@@ -39,7 +40,7 @@ QString StoreEepromImage(const QString& path, const ConfigBytes& deviceImage) {
 
 QString WriteStateFile(const QString& path, const QJsonObject& summary) {
   try {
-    WriteFileAtomically(path, QJsonDocument(summary).toJson(QJsonDocument::Indented));
+    WriteFileSafely(path, QJsonDocument(summary).toJson(QJsonDocument::Indented));
   } catch (const Exception& error) {
     return error.Message();
   }

@@ -2,6 +2,7 @@
 
 #include <QLayout>
 
+#include "app/configfilelocation.h"
 #include "platform/prompter.h"
 #include "platform/registeredfilepath.h"
 #include "platform/qvaerrors.h"

@@ -4,6 +4,7 @@
 
 #include "platform/appinfo.h"
 #include "app/custommessagebox.h"
+#include "platform/filepaths.h"
 #include "platform/registeredfilepath.h"
 #include "platform/fileattributes.h"
 #include "config/qvasetupfiler.h"

@@ -1,7 +1,7 @@
 #include "comms/transferprocedures.h"
 
 #include "platform/prompter.h"
-#include "platform/registeredfilepath.h"
+#include "platform/numberedbackups.h"
 #include "comms/devicecommands.h"
 #include "comms/qvaserialcomms.h"
 #include "platform/sleeper.h"

@@ -5,6 +5,7 @@
 #include <QLayout>
 
 #include "platform/prompter.h"
+#include "platform/registeredfilepath.h"
 #include "ui_newconfigform.h"
 
 namespace {

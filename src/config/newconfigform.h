@@ -7,7 +7,7 @@
 #include <QDialog>
 #include <QString>
 
-#include "platform/registeredfilepath.h"
+#include "config/templates.h"
 
 class Prompter;
 

@@ -4,11 +4,9 @@
 #include <cstring>
 
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
-#include "platform/fileattributes.h"
 #include "platform/qvaerrors.h"
+#include "platform/safefilewriter.h"
 
 #ifndef Q_OS_WIN
 #include <fcntl.h>
@@ -22,12 +20,6 @@ constexpr char kConfigChunkTag[8] = "QVA_CFG";
 constexpr uint32_t kSetupChunkLength = kChunkHeaderSize + kSetupChunkBodySize;  // 256
 constexpr uint32_t kConfigChunkLength = kChunkHeaderSize + kConfigSize;         // 688
 constexpr std::size_t kFileTypeOffset = 64;
-
-#ifdef Q_OS_WIN
-constexpr int kAccessDenied = 5;  // ERROR_ACCESS_DENIED
-#else
-constexpr int kAccessDenied = EACCES;
-#endif
 
 // Checks one chunk header at `at`: tag first, then version, then length.
 void CheckChunkHeader(const QByteArray& bytes, std::size_t at, const char (&tag)[8], uint32_t length) {
@@ -129,24 +121,18 @@ QByteArray ReadFileBytes(const QString& path, qint64 maxBytes) {
 #endif
 }
 
-void WriteFileAtomically(const QString& path, const QByteArray& bytes) {
-  const QFileInfo info(path);
-  // Only a regular file is ever replaced: never a folder or a device node.
-  if (info.exists() && (!info.isFile() || IsReadOnlyFile(path))) throw ESystemError(kAccessDenied);
-  QSaveFile file(path);
-  errno = 0;
-  if (!file.open(QIODevice::WriteOnly)) throw ESystemError(ErrnoOr(kAccessDenied));
-  if (file.write(bytes) != bytes.size()) {
-    file.cancelWriting();
-    throw EFileWrite();
-  }
-  if (!file.commit()) throw EFileWrite();
-}
-
 QVA_CONFIG_DATA ReadSetupFile(const QString& path) {
   return ParseSetupFile(ReadFileBytes(path, kSetupFileSize));
 }
 
 void WriteSetupFile(const QString& path, const QVA_CONFIG_DATA& config) {
-  WriteFileAtomically(path, SetupFileBytes(config));
+  WriteFileSafely(path, SetupFileBytes(config));
+}
+
+void SaveOverWithBackup(const QString& path, const QVA_CONFIG_DATA& config) {
+  SaveOverWithBackup(path, SetupFileBytes(config), MoveWithoutReplacing);
+}
+
+void SaveOverWithBackup(const QString& path, const QVA_CONFIG_DATA& config, const FileMover& move) {
+  SaveOverWithBackup(path, SetupFileBytes(config), move);
 }

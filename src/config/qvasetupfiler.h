@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "platform/numberedbackups.h"
+#include "platform/savewithbackup.h"
 #include "config/qvaconfig.h"
 
 // Setup files: one host image wrapped in two tagged chunks, 944 bytes.
@@ -17,7 +19,7 @@ constexpr uint32_t kChunkVersion = 1;
 // Value at body offset 64 of a file header chunk: 2 = setup file.
 constexpr uint32_t kSetupFileType = 2;
 
-inline const QString kSetupFileExtension = QStringLiteral("Q11");
+// kSetupFileExtension ("Q11") comes with the numbered backups, which are setup files.
 inline const QString kOldSetupFileExtension = QStringLiteral("QV1");
 // Dialog filters in "description|pattern|..." form.
 inline const QString kSetupSaveFilter = QStringLiteral("QVA setup files (*.Q11)|*.Q11");
@@ -47,17 +49,20 @@ QVA_CONFIG_DATA ParseSetupFile(const QByteArray& bytes);
 // then as ParseSetupFile. Does not upgrade.
 QVA_CONFIG_DATA ReadSetupFile(const QString& path);
 
-// Writes a setup file atomically: the new content goes to a temporary file
-// in the same folder and replaces the target only once complete, so a
-// failed write leaves any previous file as it was. A target that exists
-// without write permission is refused like the platform refuses it.
-// Raises ESystemError when the file cannot be created and EFileWrite when
-// the bytes cannot all be written.
+// Writes a setup file through the safe file writer: the new content goes
+// to a temporary file in the same folder and replaces the target only once
+// every byte is there, so a failed write leaves any previous file as it
+// was. A target that exists without write permission is refused like the
+// platform refuses it. Raises ESystemError when the file cannot be created
+// and EFileWrite when the bytes cannot all be written.
 void WriteSetupFile(const QString& path, const QVA_CONFIG_DATA& config);
+
+// Saves the record over the setup file at path, keeping the file it
+// replaces as a read-only numbered backup in the SaveBackups folder (see
+// the byte form in platform/savewithbackup.h for what a failure leaves).
+void SaveOverWithBackup(const QString& path, const QVA_CONFIG_DATA& config);
+void SaveOverWithBackup(const QString& path, const QVA_CONFIG_DATA& config, const FileMover& move);
 
 // Reads at most maxBytes of a file as raw bytes. Raises ESystemError with the
 // platform's code when the file cannot be opened or read.
 QByteArray ReadFileBytes(const QString& path, qint64 maxBytes);
-
-// Writes bytes atomically as WriteSetupFile does.
-void WriteFileAtomically(const QString& path, const QByteArray& bytes);

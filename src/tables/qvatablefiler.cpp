@@ -5,12 +5,9 @@
 #include <vector>
 
 #include <QBuffer>
-#include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
 
-#include "platform/prompter.h"
-#include "platform/registeredfilepath.h"
 #include "platform/qvaerrors.h"
 #include "config/qvasetupfiler.h"
 
@@ -277,57 +274,6 @@ int ReadImpl(Table& table, QIODevice& in, bool text) {
   return PointCount(table);
 }
 
-bool IsBinaryName(const QString& path, const QString& extension) {
-  return QFileInfo(path).suffix().compare(extension, Qt::CaseInsensitive) == 0;
-}
-
-template <typename Table>
-TableLoadResult LoadImpl(Prompter& prompter, const QString& caption, Table& work) {
-  const TableFileKind kind = TableTraits<Table>::kKind;
-  const TableFileKindInfo& info = KindInfo(kind);
-  FileDialogRequest request;
-  request.filter = TableLoadFilter(kind);
-  request.defaultExtension = info.extension;
-  request.initialDir = GetFolder(FileType::SetupTables);
-  const std::optional<QString> path = prompter.OpenFile(request);
-  if (!path) return TableLoadResult::Cancelled;
-
-  // A file that cannot be opened reads as empty.
-  QFile file(*path);
-  const bool opened = QFileInfo(*path).isFile() && file.open(QIODevice::ReadOnly);
-  QBuffer empty;
-  empty.open(QIODevice::ReadOnly);
-  QIODevice& in = opened ? static_cast<QIODevice&>(file) : empty;
-
-  if (IsBinaryName(*path, info.extension)) {
-    ReadImpl(work, in, false);
-    return TableLoadResult::LoadedBinary;
-  }
-  if (ReadImpl(work, in, true) == 0) {
-    ShowInformation(prompter, kNoValuesLoadedMessage, caption);
-    return TableLoadResult::NoValues;
-  }
-  return TableLoadResult::LoadedPoints;
-}
-
-template <typename Table>
-bool SaveImpl(Prompter& prompter, const Table& table) {
-  const TableFileKind kind = TableTraits<Table>::kKind;
-  const TableFileKindInfo& info = KindInfo(kind);
-  FileDialogRequest request;
-  request.filter = TableSaveFilter(kind);
-  request.defaultExtension = info.extension;
-  request.initialDir = GetFolder(FileType::SetupTables);
-  request.overwritePrompt = true;
-  const std::optional<QString> chosen = prompter.SaveFile(request);
-  if (!chosen) return false;
-  QString path = *chosen;
-  if (QFileInfo(path).suffix().isEmpty()) path += QLatin1Char('.') + info.extension;
-  const bool text = !IsBinaryName(path, info.extension);
-  WriteFileAtomically(path, TableFileBytes(table, text));
-  return true;
-}
-
 }  // namespace
 
 const TableFileKindInfo& KindInfo(TableFileKind kind) {
@@ -357,6 +303,10 @@ QString TableLoadFilter(TableFileKind kind) {
 
 QString TableSaveFilter(TableFileKind kind) {
   return BinaryFilter(kind) + QStringLiteral("|CSV Format Files (*.CSV)|*.CSV");
+}
+
+bool IsBinaryTableFileName(const QString& path, TableFileKind kind) {
+  return QFileInfo(path).suffix().compare(KindInfo(kind).extension, Qt::CaseInsensitive) == 0;
 }
 
 template <typename Table>
@@ -397,24 +347,4 @@ int ReadTableFile(QVA_ANALOG_OUT_TABLE& table, QIODevice& in, bool text) {
 }
 int ReadTableFile(QVA_USER_CAL_TABLE& table, QIODevice& in, bool text) {
   return ReadImpl(table, in, text);
-}
-
-TableLoadResult LoadTableFromFile(Prompter& prompter, const QString& caption, QVA_OUTPUT_CAL_TABLE& work) {
-  return LoadImpl(prompter, caption, work);
-}
-TableLoadResult LoadTableFromFile(Prompter& prompter, const QString& caption, QVA_ANALOG_OUT_TABLE& work) {
-  return LoadImpl(prompter, caption, work);
-}
-TableLoadResult LoadTableFromFile(Prompter& prompter, const QString& caption, QVA_USER_CAL_TABLE& work) {
-  return LoadImpl(prompter, caption, work);
-}
-
-bool SaveTableToFile(Prompter& prompter, const QVA_OUTPUT_CAL_TABLE& table) {
-  return SaveImpl(prompter, table);
-}
-bool SaveTableToFile(Prompter& prompter, const QVA_ANALOG_OUT_TABLE& table) {
-  return SaveImpl(prompter, table);
-}
-bool SaveTableToFile(Prompter& prompter, const QVA_USER_CAL_TABLE& table) {
-  return SaveImpl(prompter, table);
 }

@@ -6,7 +6,6 @@
 #include "config/qvaconfig.h"
 #include "ui/qvavalues.h"
 
-class Prompter;
 class QIODevice;
 
 // Table files: a lookup table of one configuration kept on disk to load into
@@ -30,9 +29,17 @@ struct TableFileKindInfo {
 
 const TableFileKindInfo& KindInfo(TableFileKind kind);
 
+// The kind of each table record.
+constexpr TableFileKind KindOf(const QVA_OUTPUT_CAL_TABLE&) { return TableFileKind::OutputTable; }
+constexpr TableFileKind KindOf(const QVA_ANALOG_OUT_TABLE&) { return TableFileKind::AnalogOutput; }
+constexpr TableFileKind KindOf(const QVA_USER_CAL_TABLE&) { return TableFileKind::UserCalibration; }
+
 // The dialog filters: "<description> (*.<ext>)|*.<ext>|CSV Format Files ...".
 QString TableLoadFilter(TableFileKind kind);
 QString TableSaveFilter(TableFileKind kind);
+// True for a binary table file: its extension is the kind's (ignoring
+// case); any other name is a text file.
+bool IsBinaryTableFileName(const QString& path, TableFileKind kind);
 
 constexpr int kMaxTableLineLength = 80;
 // Byte size of a binary file holding n points.
@@ -64,32 +71,3 @@ template <typename Table>
 QByteArray TableFileBytes(const Table& table, bool text);
 template <typename Table>
 int ParseTableFile(const QByteArray& bytes, Table& table, bool text);
-
-// ---- The Load and Save As buttons of the table dialogs ----
-
-enum class TableLoadResult {
-  Cancelled,     // the user cancelled the file dialog: nothing changes
-  LoadedBinary,  // the whole record was replaced: refresh every control
-  LoadedPoints,  // only the points and num_rows: show them in the frame
-  NoValues,      // a text file without a point: the notice was shown
-};
-
-// Asks for a file (initial folder: Setup Tables) and reads it into `work`, a
-// copy of the dialog's record: as a binary file when its extension is the
-// kind's (ignoring case), else as text. A text file without any point shows
-// "No values could be loaded from the file.\nYou should check that the file
-// format is correct." titled with `caption`. Read failures propagate.
-TableLoadResult LoadTableFromFile(Prompter& prompter, const QString& caption, QVA_OUTPUT_CAL_TABLE& work);
-TableLoadResult LoadTableFromFile(Prompter& prompter, const QString& caption, QVA_ANALOG_OUT_TABLE& work);
-TableLoadResult LoadTableFromFile(Prompter& prompter, const QString& caption, QVA_USER_CAL_TABLE& work);
-
-// Asks for a file name (initial folder: Setup Tables, overwrite question)
-// and writes the table, binary for the kind's extension, else text. The
-// file is replaced only once complete. Returns false when cancelled.
-// The caller validates and stores its table first.
-bool SaveTableToFile(Prompter& prompter, const QVA_OUTPUT_CAL_TABLE& table);
-bool SaveTableToFile(Prompter& prompter, const QVA_ANALOG_OUT_TABLE& table);
-bool SaveTableToFile(Prompter& prompter, const QVA_USER_CAL_TABLE& table);
-
-inline const QString kNoValuesLoadedMessage = QStringLiteral(
-    "No values could be loaded from the file.\nYou should check that the file format is correct.");

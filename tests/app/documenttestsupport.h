@@ -6,10 +6,11 @@
 #include <QFileInfo>
 #include <QString>
 
-#include "platform/registeredfilepath.h"
 #include "app/setupdocument.h"
 #include "config/qvaconfig.h"
 #include "config/qvasetupfiler.h"
+#include "platform/filepaths.h"
+#include "platform/registeredfilepath.h"
 #include "support/scriptedprompter.h"
 #include "support/testenvironment.h"
 

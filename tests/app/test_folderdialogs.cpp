@@ -13,6 +13,7 @@
 #include "app/qvaconfigfilelocationform.h"
 #include "platform/qvaregistry.h"
 #include "platform/registeredfilepath.h"
+#include "platform/filepaths.h"
 #include "platform/registryfunctions.h"
 #include "config/newconfigform.h"
 #include "platform/qvaerrors.h"

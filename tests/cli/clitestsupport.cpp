@@ -19,9 +19,10 @@ QString QvaCliPath() {
 #endif
 }
 
-CliResult RunQvaCli(const QStringList& arguments) {
+CliResult RunQvaCli(const QStringList& arguments, const std::function<void()>& childSetup) {
   CliResult result;
   QProcess process;
+  if (childSetup) process.setChildProcessModifier(childSetup);
   process.start(QvaCliPath(), arguments);
   if (!process.waitForStarted(10000)) {
     ADD_FAILURE() << "qva-cli did not start: " << QvaCliPath().toStdString();

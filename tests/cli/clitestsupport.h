@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -13,7 +15,9 @@ struct CliResult {
   QByteArray err;
 };
 
-CliResult RunQvaCli(const QStringList& arguments);
+// childSetup, when given, runs in the child before the program starts (a
+// resource limit, a signal disposition).
+CliResult RunQvaCli(const QStringList& arguments, const std::function<void()>& childSetup = {});
 QString QvaCliPath();
 
 // A record with something in every section, so reports have values to show.

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/registeredfilepath.h"
+#include "platform/filepaths.h"
 #include "clitestsupport.h"
 #include "comms/devicecommands.h"
 #include "comms/portdevices.h"
@@ -18,6 +19,7 @@
 #include "comms/transferprocedures.h"
 #include "config/qvasetupfiler.h"
 #include "simprocess.h"
+#include "support/filesizelimit.h"
 #include "support/testenvironment.h"
 
 namespace {
@@ -136,6 +138,24 @@ TEST(CliGet, ForceReplacesAnExistingFile) {
                                       QStringLiteral("--port"), sim.Port(), QStringLiteral("-o"), out});
   ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
   ExpectSameRecordApartFromCrc(ReadSetupFile(out), MeterConfig());
+}
+
+TEST(CliGet, AFullDiskIsAFileWriteErrorAndKeepsTheOldFile) {
+  SimProcess sim({QStringLiteral("--config"), WriteConfigFile(QStringLiteral("meter.Q11"), MeterConfig())});
+  ASSERT_TRUE(sim.Started());
+  const QString out = WriteConfigFile(QStringLiteral("out/Existing.Q11"), MakeWorkshopConfig());
+  const QByteArray before = ReadAll(out);
+  // Room for about half a setup file, as on a disk that fills up.
+  const CliResult result = RunQvaCli({QStringLiteral("get"), QStringLiteral("--force"), QStringLiteral("--port"),
+                                      sim.Port(), QStringLiteral("-o"), out},
+                                     [] { LimitFileSizeOfThisProcess(500); });
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_TRUE(QString::fromLocal8Bit(result.err).endsWith(out + QStringLiteral(":\nFile write error\n")))
+      << result.err.toStdString();
+  EXPECT_EQ(Count(result.err, QStringLiteral("Configuration written")), 0);
+  EXPECT_EQ(ReadAll(out), before);
+  EXPECT_EQ(QDir(QFileInfo(out).absolutePath()).entryList(QDir::Files | QDir::Hidden),
+            QStringList{QStringLiteral("Existing.Q11")});
 }
 
 TEST(CliGet, ForceNeverReplacesAReadOnlyFileOrAFolder) {

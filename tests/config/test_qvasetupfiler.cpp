@@ -6,6 +6,7 @@
 
 #include "platform/qvaerrors.h"
 #include "config/qvasetupfiler.h"
+#include "support/filesizelimit.h"
 #include "support/testenvironment.h"
 
 namespace {
@@ -145,6 +146,27 @@ TEST(SetupFile, FailedWriteLeavesThePreviousFileIntact) {
   EXPECT_EQ(ReadAll(path), before);
   // A folder that does not exist.
   EXPECT_THROW(WriteSetupFile(TestEnvironment::Root() + "/no/such/x.Q11", MakeBlankConfig()), ESystemError);
+}
+
+// A disk that fills up half-way through a setup file, for real: a child
+// process whose files may not grow beyond 500 of the 944 bytes.
+TEST(SetupFile, AWriteThatComesUpShortRaisesAndKeepsThePreviousFile) {
+  const QString path = TestEnvironment::PathIn("work/Engine.Q11");
+  QVA_CONFIG_DATA old = MakeBlankConfig();
+  old.version = 101;
+  WriteSetupFile(path, old);
+  const QByteArray before = ReadAll(path);
+  const QString fresh = TestEnvironment::PathIn("work/Fresh.Q11");
+
+  for (const QString& target : {path, fresh}) {
+    const LimitedRun run = RunUnderFileSizeLimit(500, [&] { WriteSetupFile(target, MakeBlankConfig()); });
+    ASSERT_TRUE(run.completed);
+    EXPECT_TRUE(run.raised) << target.toStdString();
+    EXPECT_EQ(run.message, QStringLiteral("File write error"));
+  }
+  EXPECT_EQ(ReadAll(path), before);
+  EXPECT_EQ(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden),
+            QStringList{QStringLiteral("Engine.Q11")});
 }
 
 TEST(SetupFile, NeverReplacesSomethingThatIsNotARegularFile) {

@@ -9,48 +9,13 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/registeredfilepath.h"
 #include "platform/qvaerrors.h"
 #include "config/qvasetupfiler.h"
-#include "support/scriptedprompter.h"
 #include "support/testenvironment.h"
 #include "tables/qvatablefiler.h"
+#include "sampletables.h"
 
 namespace {
-
-QVA_OUTPUT_CAL_TABLE MakeOutputTable(int rows = 3) {
-  QVA_OUTPUT_CAL_TABLE table{};
-  std::strcpy(table.output_name, "Lambda");
-  table.num_rows = static_cast<uint8_t>(rows);
-  for (int i = 0; i < rows; ++i)
-    table.values[i] = {static_cast<int16_t>(-1500 + 1000 * i), static_cast<int16_t>(70 + i)};
-  table.decimal_places = 2;
-  return table;
-}
-
-QVA_ANALOG_OUT_TABLE MakeAnalogTable() {
-  QVA_ANALOG_OUT_TABLE table{};
-  table.out_function = 3;
-  table.out_table_index = 1;
-  table.num_rows = 2;
-  table.values[0] = {100, 0};
-  table.values[1] = {900, 5000};
-  table.default_output = -2500;
-  return table;
-}
-
-QVA_USER_CAL_TABLE MakeUserTable() {
-  QVA_USER_CAL_TABLE table{};
-  table.num_rows = 2;
-  table.values[0] = {-2000, -1987};
-  table.values[1] = {1234, 987};
-  return table;
-}
-
-template <typename Table>
-bool SameBytes(const Table& a, const Table& b) {
-  return std::memcmp(&a, &b, sizeof(Table)) == 0;
-}
 
 uint32_t U32At(const QByteArray& bytes, int at) {
   return ReadU32LE(bytes.constData() + at);
@@ -364,122 +329,6 @@ TEST(TableFileFilters, ComposedFromTheKind) {
             "Analog Output Setup Files (*.QA1)|*.QA1|CSV Format Files (*.CSV)|*.CSV");
   EXPECT_EQ(TableLoadFilter(TableFileKind::UserCalibration),
             "Sensor Calibration Tables (*.QU1)|*.QU1|CSV Format Files (*.*)|*.*");
-}
-
-struct SaveCase {
-  const char* name;
-  bool binary;
-};
-
-TEST(SaveTableToFile, TheExtensionDecidesTheForm) {
-  const SaveCase cases[] = {{"t1.csv", false}, {"t2.CSV", false}, {"t3.txt", false},
-                            {"t4.qo1", true},  {"t5.QO1", true},  {"t6.Qo1", true}};
-  const QVA_OUTPUT_CAL_TABLE table = MakeOutputTable();
-  for (const SaveCase& c : cases) {
-    const QString path = TestEnvironment::PathIn(QStringLiteral("out/") + c.name);
-    ScriptedPrompter prompter;
-    prompter.ExpectSaveFile(path);
-    EXPECT_TRUE(SaveTableToFile(prompter, table)) << c.name;
-    EXPECT_EQ(ReadAll(path), TableFileBytes(table, !c.binary)) << c.name;
-    const FileDialogRequest& request = prompter.FileDialogs().at(0);
-    EXPECT_EQ(request.filter, TableSaveFilter(TableFileKind::OutputTable));
-    EXPECT_EQ(request.defaultExtension, "QO1");
-    EXPECT_EQ(request.initialDir, GetFolder(FileType::SetupTables));
-    EXPECT_TRUE(request.overwritePrompt);
-    EXPECT_TRUE(request.fileName.isEmpty());
-  }
-}
-
-TEST(SaveTableToFile, ANameWithoutExtensionGetsTheKinds) {
-  const QString path = TestEnvironment::PathIn("out/cal");
-  ScriptedPrompter prompter;
-  prompter.ExpectSaveFile(path);
-  EXPECT_TRUE(SaveTableToFile(prompter, MakeUserTable()));
-  EXPECT_EQ(ReadAll(path + ".QU1"), TableFileBytes(MakeUserTable(), false));
-}
-
-TEST(SaveTableToFile, CancelWritesNothingAndAFailedWriteRaises) {
-  ScriptedPrompter prompter;
-  prompter.ExpectSaveFile(std::nullopt);
-  EXPECT_FALSE(SaveTableToFile(prompter, MakeUserTable()));
-  // A folder where the file should be: the write fails with an error.
-  const QString folder = TestEnvironment::PathIn("out/taken.csv/x");
-  prompter.ExpectSaveFile(QFileInfo(folder).path());
-  EXPECT_THROW(SaveTableToFile(prompter, MakeUserTable()), Exception);
-}
-
-TEST(LoadTableFromFile, BinaryReplacesTheWholeRecord) {
-  const QString path = TestEnvironment::PathIn("in/table.qo1");
-  WriteAll(path, TableFileBytes(MakeOutputTable(), false));
-  ScriptedPrompter prompter;
-  prompter.ExpectOpenFile(path);
-  QVA_OUTPUT_CAL_TABLE work{};
-  EXPECT_EQ(LoadTableFromFile(prompter, "Output Tables", work), TableLoadResult::LoadedBinary);
-  EXPECT_TRUE(SameBytes(work, MakeOutputTable()));
-  const FileDialogRequest& request = prompter.FileDialogs().at(0);
-  EXPECT_EQ(request.filter, TableLoadFilter(TableFileKind::OutputTable));
-  EXPECT_EQ(request.defaultExtension, "QO1");
-  EXPECT_EQ(request.initialDir, GetFolder(FileType::SetupTables));
-}
-
-TEST(LoadTableFromFile, TextOfAnyExtensionLoadsThePointsOnly) {
-  const QString path = TestEnvironment::PathIn("in/table.dat");
-  WriteAll(path, "Ipn, Output\r\n1.5 mA, 20\r\n");
-  ScriptedPrompter prompter;
-  prompter.ExpectOpenFile(path);
-  QVA_OUTPUT_CAL_TABLE work = MakeOutputTable();
-  EXPECT_EQ(LoadTableFromFile(prompter, "Output Tables", work), TableLoadResult::LoadedPoints);
-  EXPECT_EQ(work.num_rows, 1);
-  EXPECT_EQ(int{work.values[0].x}, 1500);
-  EXPECT_EQ(int{work.values[0].y}, 20);
-  EXPECT_EQ(work.decimal_places, 2);
-}
-
-TEST(LoadTableFromFile, NoPointsShowsTheNoticeAndChangesNothing) {
-  const QString path = TestEnvironment::PathIn("in/heading.csv");
-  WriteAll(path, "Ipn, Output\r\n");
-  ScriptedPrompter prompter;
-  prompter.ExpectOpenFile(path).ExpectMessage(kNoValuesLoadedMessage);
-  prompter.ExpectOpenFile(TestEnvironment::PathIn("in/missing.csv")).ExpectMessage(kNoValuesLoadedMessage);
-  QVA_USER_CAL_TABLE work = MakeUserTable();
-  EXPECT_EQ(LoadTableFromFile(prompter, "Sensor Setup", work), TableLoadResult::NoValues);
-  EXPECT_EQ(LoadTableFromFile(prompter, "Sensor Setup", work), TableLoadResult::NoValues);
-  EXPECT_TRUE(SameBytes(work, MakeUserTable()));
-  EXPECT_EQ(prompter.Messages().at(0).caption, "Sensor Setup");
-  EXPECT_EQ(prompter.Messages().at(0).icon, MessageIcon::Information);
-}
-
-TEST(LoadTableFromFile, CancelChangesNothing) {
-  ScriptedPrompter prompter;
-  prompter.ExpectOpenFile(std::nullopt);
-  QVA_ANALOG_OUT_TABLE work = MakeAnalogTable();
-  EXPECT_EQ(LoadTableFromFile(prompter, "Analog Output Setup", work), TableLoadResult::Cancelled);
-  EXPECT_TRUE(SameBytes(work, MakeAnalogTable()));
-}
-
-TEST(LoadTableFromFile, AMissingOrForeignBinaryFileIsNotValid) {
-  const QString renamed = TestEnvironment::PathIn("in/analog.QO1");
-  WriteAll(renamed, TableFileBytes(MakeAnalogTable(), false));
-  ScriptedPrompter prompter;
-  prompter.ExpectOpenFile(renamed).ExpectOpenFile(TestEnvironment::PathIn("in/none.qo1"));
-  QVA_OUTPUT_CAL_TABLE work = MakeOutputTable();
-  EXPECT_THROW(LoadTableFromFile(prompter, "Output Tables", work), EFileFormat);
-  EXPECT_THROW(LoadTableFromFile(prompter, "Output Tables", work), EFileFormat);
-  EXPECT_TRUE(SameBytes(work, MakeOutputTable()));
-}
-
-TEST(LoadTableFromFile, AnalogBinaryKeepsTheChosenOutputTableIndex) {
-  QVA_ANALOG_OUT_TABLE saved = MakeAnalogTable();
-  saved.out_table_index = 0;
-  const QString path = TestEnvironment::PathIn("in/aout.qa1");
-  WriteAll(path, TableFileBytes(saved, false));
-  ScriptedPrompter prompter;
-  prompter.ExpectOpenFile(path);
-  QVA_ANALOG_OUT_TABLE work{};
-  work.out_table_index = 1;
-  EXPECT_EQ(LoadTableFromFile(prompter, "Analog Output Setup", work), TableLoadResult::LoadedBinary);
-  EXPECT_EQ(work.out_table_index, 1);
-  EXPECT_EQ(work.out_function, 3);
 }
 
 }  // namespace

@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 
 #include "platform/registeredfilepath.h"
+#include "platform/filepaths.h"
+#include "platform/numberedbackups.h"
 #include "config/qvaconfig.h"
 #include "platform/qvaerrors.h"
 #include "config/qvasetupfiler.h"
+#include "support/filesizelimit.h"
 #include "support/testenvironment.h"
 #include "support/qstringprinter.h"
 
@@ -23,6 +26,14 @@ std::vector<QString> FolderNames(const QString& folder) {
   std::vector<QString> names;
   for (const FileEntry& entry : ListFiles(JoinPath(folder, "*"), faAnyFile)) names.push_back(entry.name);
   return names;
+}
+
+// Every file of a folder with its bytes, to show a folder was left alone.
+std::vector<std::pair<QString, QByteArray>> FolderContents(const QString& folder) {
+  std::vector<std::pair<QString, QByteArray>> contents;
+  for (const QString& name : QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name))
+    contents.emplace_back(name, ReadAll(JoinPath(folder, name)));
+  return contents;
 }
 
 }  // namespace
@@ -149,4 +160,50 @@ TEST(SaveOverWithBackup, ThroughALinkTheOldContentIsKeptAndTheLinkStays) {
   EXPECT_TRUE(QFileInfo(link).isSymLink());
   EXPECT_EQ(ReadSetupFile(link).version, 102);
   EXPECT_EQ(ReadSetupFile(real).version, 102);
+}
+
+TEST(SaveOverWithBackup, AShortWriteLeavesTheOldFileAndTheBackupsAsTheyWere) {
+  const QString path = TestEnvironment::PathIn("work/Engine.Q11");
+  WriteSetupFile(path, ConfigWithVersion(100));
+  SaveOverWithBackup(path, ConfigWithVersion(101));
+  // The folders and their settings exist before the child runs.
+  const QString saves = GetFolder(FileType::SaveBackups);
+  const auto backupsBefore = FolderContents(saves);
+  const auto workBefore = FolderContents(QFileInfo(path).absolutePath());
+  ASSERT_EQ(backupsBefore.size(), 1u);
+
+  // Room for half a setup file, as on a disk that fills up.
+  const LimitedRun run = RunUnderFileSizeLimit(500, [&] { SaveOverWithBackup(path, ConfigWithVersion(102)); });
+
+  ASSERT_TRUE(run.completed);
+  EXPECT_TRUE(run.raised);
+  EXPECT_EQ(run.message, QStringLiteral("File write error"));
+  EXPECT_EQ(FolderContents(QFileInfo(path).absolutePath()), workBefore);
+  EXPECT_EQ(FolderContents(saves), backupsBefore);
+  EXPECT_EQ(ReadSetupFile(path).version, 101);
+  EXPECT_FALSE(IsReadOnly(path));
+}
+
+TEST(SaveOverWithBackup, ANewFileThatCannotBePutInPlaceBringsTheOldOneBack) {
+  const QString path = TestEnvironment::PathIn("work/Engine.Q11");
+  WriteSetupFile(path, ConfigWithVersion(101));
+  const QFileDevice::Permissions permissions =
+      QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::WriteGroup;
+  ASSERT_TRUE(QFile::setPermissions(path, permissions));
+  const QByteArray old = ReadAll(path);
+  // A folder takes the path while the old file is away, so the new file
+  // cannot be put in place; it has gone again when the old file goes back.
+  int moves = 0;
+  const auto moveWhileSomethingBlocks = [&](const QString& from, const QString& to) {
+    if (++moves == 2) QDir().rmdir(to);
+    if (!QFile::rename(from, to)) return false;
+    if (moves == 1) QDir().mkpath(from);
+    return true;
+  };
+  EXPECT_THROW(SaveOverWithBackup(path, ConfigWithVersion(102), moveWhileSomethingBlocks), EFileWrite);
+  EXPECT_EQ(moves, 2);
+  EXPECT_EQ(ReadAll(path), old);
+  EXPECT_EQ(QFileInfo(path).permissions() & ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser),
+            permissions);
+  EXPECT_TRUE(FolderNames(GetFolder(FileType::SaveBackups)).empty());
 }

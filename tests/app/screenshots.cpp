@@ -17,6 +17,8 @@
 #include "comms/formserialport.h"
 #include "comms/formtransfer.h"
 #include "config/newconfigform.h"
+#include "config/qvaconfig.h"
+#include "editors/digitalinputssetup.h"
 #include "support/autoanswerprompter.h"
 
 namespace {
@@ -83,5 +85,10 @@ int main(int argc, char** argv) {
   shot("communications-port", port);
   ProgressShot get(QStringLiteral("Get Configuration"), QStringLiteral("Reading config."));
   shot("get-configuration", get);
+
+  // The setup windows, on a blank configuration.
+  QVA_CONFIG_DATA config = MakeBlankConfig();
+  TFormDigitalInputsSetup digitalInputs(prompter, config, &main);
+  shot("digital-inputs", digitalInputs);
   return ok ? 0 : 1;
 }

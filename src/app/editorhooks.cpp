@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include "editors/canmessages.h"
+#include "editors/cansetup.h"
 #include "editors/digitalinputs.h"
 #include "editors/digitalinputssetup.h"
 #include "platform/prompter.h"
@@ -25,7 +27,7 @@ QString SetupEditorCaption(SetupEditor editor) {
     case SetupEditor::DigitalInputsSetup:
       return kDigitalInputsCaption;
     case SetupEditor::CANMessagesSetup:
-      return QStringLiteral("CAN Message Setup");
+      return kCANSetupCaption;
     case SetupEditor::AnalogOutputSetup:
       return QStringLiteral("Analog Output Setup");
   }
@@ -41,9 +43,11 @@ void InstallEditorHooks(MainFormHooks& hooks, Prompter& prompter) {
       case SetupEditor::DigitalInputsSetup:
         TFormDigitalInputsSetup::Execute(prompter, config, owner);
         return;
+      case SetupEditor::CANMessagesSetup:
+        TFormCANSetup::Execute(prompter, config, owner);
+        return;
       case SetupEditor::SensorSetup:
       case SetupEditor::DisplaySetup:
-      case SetupEditor::CANMessagesSetup:
       case SetupEditor::AnalogOutputSetup:
         ReportNotAvailable(prompter, SetupEditorCaption(editor), owner);
         return;

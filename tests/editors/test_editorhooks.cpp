@@ -3,6 +3,7 @@
 
 #include "app/editorhooks.h"
 #include "app/mainform.h"
+#include "editors/cansetup.h"
 #include "editors/digitalinputssetup.h"
 #include "editortestsupport.h"
 
@@ -55,11 +56,26 @@ TEST_F(EditorHooksTest, DigitalInputsCancelledLeavesTheDocumentUnmodified) {
   EXPECT_FALSE(form->Document().Modified());
 }
 
+TEST_F(EditorHooksTest, CANMessagesOpensItsDialogOnTheLoadedRecord) {
+  QString caption;
+  OnNextDialog([&](QDialog* dialog) {
+    caption = dialog->windowTitle();
+    EXPECT_NE(qobject_cast<TFormCANSetup*>(dialog), nullptr);
+    EXPECT_EQ(dialog->parentWidget(), form.get());
+    Find<QLineEdit>(dialog, "EditAddress")->setText(QStringLiteral("5A3"));
+    Find<QPushButton>(dialog, "ButtonOk")->click();
+  });
+  Trigger("MenuItemSetupCANCommunications");
+  EXPECT_EQ(caption, QStringLiteral("CAN Message Setup"));
+  EXPECT_EQ(form->Document().Config()->can_message_config[0].IDR0, 0xB4);
+  EXPECT_EQ(form->Document().Config()->can_message_config[0].IDR1, 0x60);
+  EXPECT_TRUE(form->Document().Modified());
+}
+
 TEST_F(EditorHooksTest, WindowsNotYetBuiltSaySoInTheMainWindowsCaption) {
   const std::pair<const char*, const char*> cases[] = {
       {"MenuItemSetupSensor", "Sensor Setup is not available in this version."},
       {"MenuItemSetupDisplay", "Display Setup is not available in this version."},
-      {"MenuItemSetupCANCommunications", "CAN Message Setup is not available in this version."},
       {"MenuItemSetupAnalogOutput", "Analog Output Setup is not available in this version."},
       {"MenuItemViewConfig", "View QVA Configuration is not available in this version."},
   };

@@ -14,9 +14,10 @@
 namespace {
 
 template <typename Table>
-TableLoadResult LoadImpl(Prompter& prompter, const QString& caption, Table& work) {
+TableLoadResult LoadImpl(Prompter& prompter, const QString& caption, Table& work, const QString& title) {
   const TableFileKind kind = KindOf(work);
   FileDialogRequest request;
+  request.title = title;
   request.filter = TableLoadFilter(kind);
   request.defaultExtension = KindInfo(kind).extension;
   request.initialDir = GetFolder(FileType::SetupTables);
@@ -42,10 +43,11 @@ TableLoadResult LoadImpl(Prompter& prompter, const QString& caption, Table& work
 }
 
 template <typename Table>
-bool SaveImpl(Prompter& prompter, const Table& table) {
+bool SaveImpl(Prompter& prompter, const Table& table, const QString& title) {
   const TableFileKind kind = KindOf(table);
   const QString& extension = KindInfo(kind).extension;
   FileDialogRequest request;
+  request.title = title;
   request.filter = TableSaveFilter(kind);
   request.defaultExtension = extension;
   request.initialDir = GetFolder(FileType::SetupTables);
@@ -61,22 +63,25 @@ bool SaveImpl(Prompter& prompter, const Table& table) {
 
 }  // namespace
 
-TableLoadResult LoadTableFromFile(Prompter& prompter, const QString& caption, QVA_OUTPUT_CAL_TABLE& work) {
-  return LoadImpl(prompter, caption, work);
+TableLoadResult LoadTableFromFile(Prompter& prompter, const QString& caption, QVA_OUTPUT_CAL_TABLE& work,
+                                  const QString& dialogTitle) {
+  return LoadImpl(prompter, caption, work, dialogTitle);
 }
-TableLoadResult LoadTableFromFile(Prompter& prompter, const QString& caption, QVA_ANALOG_OUT_TABLE& work) {
-  return LoadImpl(prompter, caption, work);
+TableLoadResult LoadTableFromFile(Prompter& prompter, const QString& caption, QVA_ANALOG_OUT_TABLE& work,
+                                  const QString& dialogTitle) {
+  return LoadImpl(prompter, caption, work, dialogTitle);
 }
-TableLoadResult LoadTableFromFile(Prompter& prompter, const QString& caption, QVA_USER_CAL_TABLE& work) {
-  return LoadImpl(prompter, caption, work);
+TableLoadResult LoadTableFromFile(Prompter& prompter, const QString& caption, QVA_USER_CAL_TABLE& work,
+                                  const QString& dialogTitle) {
+  return LoadImpl(prompter, caption, work, dialogTitle);
 }
 
-bool SaveTableToFile(Prompter& prompter, const QVA_OUTPUT_CAL_TABLE& table) {
-  return SaveImpl(prompter, table);
+bool SaveTableToFile(Prompter& prompter, const QVA_OUTPUT_CAL_TABLE& table, const QString& dialogTitle) {
+  return SaveImpl(prompter, table, dialogTitle);
 }
-bool SaveTableToFile(Prompter& prompter, const QVA_ANALOG_OUT_TABLE& table) {
-  return SaveImpl(prompter, table);
+bool SaveTableToFile(Prompter& prompter, const QVA_ANALOG_OUT_TABLE& table, const QString& dialogTitle) {
+  return SaveImpl(prompter, table, dialogTitle);
 }
-bool SaveTableToFile(Prompter& prompter, const QVA_USER_CAL_TABLE& table) {
-  return SaveImpl(prompter, table);
+bool SaveTableToFile(Prompter& prompter, const QVA_USER_CAL_TABLE& table, const QString& dialogTitle) {
+  return SaveImpl(prompter, table, dialogTitle);
 }

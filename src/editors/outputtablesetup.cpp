@@ -1,0 +1,135 @@
+#include "editors/outputtablesetup.h"
+
+#include <QValidator>
+
+#include "editors/outputtables.h"
+#include "platform/errorhandler.h"
+#include "tables/curveview.h"
+#include "tables/tablefilecommands.h"
+#include "ui/validators.h"
+#include "ui_outputtablesetup.h"
+
+namespace {
+
+const QString kOpenTitle = QStringLiteral("Open Output Table Setup File");
+const QString kSaveTitle = QStringLiteral("Save Output Table Setup File");
+
+// The name is stored one byte per character: a character that does not
+// fit a byte is refused as it is typed or pasted.
+class TableNameValidator : public QValidator {
+ public:
+  using QValidator::QValidator;
+  State validate(QString& input, int& /*pos*/) const override {
+    return IsStorableNameText(input) ? Acceptable : Invalid;
+  }
+};
+
+}  // namespace
+
+TFormOutputTableSetup::TFormOutputTableSetup(Prompter& prompter, QWidget* owner, QVA_CONFIG_DATA& config,
+                                             int& tableIndex)
+    : TSetupDialogOf(prompter, config, WriteBack::WorkCopy, owner),
+      ui_(std::make_unique<Ui::TFormOutputTableSetup>()), tableIndex_(tableIndex),
+      current_(ChooseTableIndex(tableIndex)) {
+  ui_->setupUi(this);
+  GivePrompterToFrames<TFrameTable2DEdit>();
+  for (int t = 0; t < kOutputTableCount; ++t) ui_->TabControl1->addTab(OutputTableTabText(t));
+  ui_->TabControl1->setCurrentIndex(current_);
+
+  TFrameTable2DEdit* frame = ui_->FrameOutputTable;
+  frame->SetupTable(kMaxTablePoints, IpType, OutputColumnType(0));
+  frame->SetColumnTitle(0, OutputTableInputTitle());
+  frame->SetColumnTitle(1, kOutputTableOutputTitle);
+  ui_->LayoutTable->addWidget(new TCurveView(frame, this));
+  ui_->EditTableName->setMaxLength(kOutputNameLength);
+  ui_->EditTableName->setValidator(new TableNameValidator(ui_->EditTableName));
+
+  // The page: decimal places first, then the table; both go to the table
+  // on screen.
+  FieldBindings& fields = Bindings();
+  fields.UpDown(ui_->EditDecimalPlaces, ui_->UpDownDecimalPlaces,
+                FieldAccess{[this](const QVA_CONFIG_DATA& c) -> int64_t {
+                              return ShownDecimalPlaces(c.output_table[current_].decimal_places);
+                            },
+                            [this](QVA_CONFIG_DATA& c, int64_t v) {
+                              c.output_table[current_].decimal_places = static_cast<uint8_t>(v);
+                            }},
+                QStringLiteral("decimal places"));
+  fields.Step([this](QVA_CONFIG_DATA& candidate) {
+    QVA_OUTPUT_CAL_TABLE& table = candidate.output_table[current_];
+    if (!ui_->FrameOutputTable->ReadPoints(table.values, table.num_rows)) return false;
+    SetOutputTableName(table, ui_->EditTableName->text());
+    return true;
+  });
+
+  ui_->TabControl1->SetOnChanging([this](int) { return TabControl1Changing(); });
+  connect(ui_->TabControl1, &QTabBar::currentChanged, this, &TFormOutputTableSetup::TabControl1Change);
+  connect(ui_->EditDecimalPlaces, &QLineEdit::textChanged, this, &TFormOutputTableSetup::EditDecimalPlacesChange);
+  connect(frame, &TFrameTable2DEdit::FrameExit, this, [this](QWidget* newFocus) {
+    if (newFocus != ui_->ButtonCancel) ui_->FrameOutputTable->CommitOnExit();
+  });
+  connect(ui_->ButtonLoad, &QPushButton::clicked, this, &TFormOutputTableSetup::ButtonLoadClick);
+  connect(ui_->ButtonSaveAs, &QPushButton::clicked, this, &TFormOutputTableSetup::ButtonSaveAsClick);
+  // The caller learns which table was on screen when OK passed.
+  connect(this, &QDialog::accepted, this, [this] { tableIndex_ = current_; });
+  FinishSetup(kOutputTableCaption);
+  ShowPage();
+}
+
+TFormOutputTableSetup::~TFormOutputTableSetup() = default;
+
+QVA_OUTPUT_CAL_TABLE& TFormOutputTableSetup::CurrentTable() {
+  return Edited().output_table[current_];
+}
+
+void TFormOutputTableSetup::ShowPage() {
+  const QVA_OUTPUT_CAL_TABLE& table = CurrentTable();
+  ui_->EditTableName->setText(OutputTableName(table));
+  Bindings().Load(Edited());
+  ui_->FrameOutputTable->ChangeColumnFormat(1, OutputColumnType(table.decimal_places));
+  ui_->FrameOutputTable->ShowPoints(table.values, std::min<int>(table.num_rows, kMaxTablePoints));
+}
+
+bool TFormOutputTableSetup::StorePage() {
+  return Bindings().Store(Edited());
+}
+
+bool TFormOutputTableSetup::TabControl1Changing() {
+  return StorePage();
+}
+
+void TFormOutputTableSetup::TabControl1Change(int index) {
+  if (index < 0 || index >= kOutputTableCount) return;
+  current_ = index;
+  ShowPage();
+}
+
+void TFormOutputTableSetup::EditDecimalPlacesChange(const QString& text) {
+  if (const auto decimals = TypedDecimalPlaces(text))
+    ui_->FrameOutputTable->ChangeColumnFormat(1, OutputColumnType(*decimals));
+}
+
+void TFormOutputTableSetup::ButtonLoadClick() {
+  RunCommand(GetPrompter(), [this] {
+    QVA_OUTPUT_CAL_TABLE work = CurrentTable();
+    switch (LoadTableFromFile(GetPrompter(), windowTitle(), work, kOpenTitle)) {
+      case TableLoadResult::LoadedBinary:
+        CurrentTable() = work;
+        ShowPage();
+        break;
+      case TableLoadResult::LoadedPoints:
+        // Name and decimal places stay; the points reach the table when the
+        // page is next stored.
+        ui_->FrameOutputTable->ShowPoints(work.values, work.num_rows);
+        break;
+      case TableLoadResult::Cancelled:
+      case TableLoadResult::NoValues:
+        break;
+    }
+  });
+}
+
+void TFormOutputTableSetup::ButtonSaveAsClick() {
+  if (!StorePage()) return;
+  RunCommand(GetPrompter(), [this] { SaveTableToFile(GetPrompter(), CurrentTable(), kSaveTitle); });
+}

@@ -1,15 +1,10 @@
 #include "editors/canmessages.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "ui/validators.h"
 
 namespace {
-
-constexpr int kOutputTables = 2;
-// The list shows at most this much of a table's name.
-constexpr size_t kShownNameLength = 15;
 
 // The rows of a tab, in pixels from the top of the tab control; a label
 // stands 4 pixels below its control so that their texts line up.
@@ -39,17 +34,6 @@ CodeList CanMessageRateItems() {
       {4, QStringLiteral("10 per second")}, {5, QStringLiteral("20 per second")},
       {6, QStringLiteral("50 per second")},
   };
-}
-
-CodeList OutputTableChoices(const QVA_CONFIG_DATA& record) {
-  CodeList items;
-  for (int table = 0; table < kOutputTables; ++table) {
-    const char* name = record.output_table[table].output_name;
-    // The name need not be terminated: never read past the field.
-    const QString text = QString::fromLatin1(name, static_cast<qsizetype>(strnlen(name, kShownNameLength))).trimmed();
-    items.push_back({table, text.isEmpty() ? QStringLiteral("(Output Table %1)").arg(table + 1) : text});
-  }
-  return items;
 }
 
 QVA_CAN_MSG_CONFIG& CanTabBlock(QVA_CONFIG_DATA& record, int tab) {

@@ -35,8 +35,6 @@ QStringList CanTabCaptions();
 CodeList CanBitRateItems();
 // Message rates, codes 0..6 (0 = Off).
 CodeList CanMessageRateItems();
-// The two output tables by name, or "(Output Table n)" when unnamed; codes 0 and 1.
-CodeList OutputTableChoices(const QVA_CONFIG_DATA& record);
 
 // The block a tab edits: a message (tab 0..3) or Collect Master (tab 4).
 QVA_CAN_MSG_CONFIG& CanTabBlock(QVA_CONFIG_DATA& record, int tab);

@@ -3,6 +3,8 @@
 #include <QValidator>
 
 #include "editors/canmessages.h"
+#include "editors/outputtables.h"
+#include "editors/outputtablesetup.h"
 #include "ui/validators.h"
 #include "ui_cansetup.h"
 
@@ -50,7 +52,7 @@ TFormCANSetup::TFormCANSetup(Prompter& prompter, QVA_CONFIG_DATA& config, QWidge
   FieldBindings& fields = Bindings();
   fields.Step([this](QVA_CONFIG_DATA& candidate) { return StoreTab(candidate); });
   fields.CodeCombo(ui_->ComboBoxBitRate, QVA_FIELD(can_bit_rate), CanBitRateItems());
-  fields.CodeCombo(ui_->ComboBoxOutputToTransmit, QVA_FIELD(can_output_to_send)).ItemsFrom(&OutputTableChoices);
+  fields.CodeCombo(ui_->ComboBoxOutputToTransmit, QVA_FIELD(can_output_to_send)).ItemsFrom(&OutputTableItems);
   FinishSetup(kCANSetupCaption);
   ShowTab();
 }
@@ -113,6 +115,13 @@ void TFormCANSetup::ComboBoxMessageRateChange() {
 }
 
 void TFormCANSetup::ButtonOutputTablesClick() {
+  QComboBox* list = ui_->ComboBoxOutputToTransmit;
+  int index = GetComboItemCode(list);
+  if (!TFormOutputTableSetup::Execute(GetPrompter(), this, Edited(), index)) return;
+  // The names may have changed; the table shown last there is selected here.
+  list->clear();
+  for (const CodeItem& item : OutputTableItems(Edited())) list->addItem(item.text, item.code);
+  SelectComboItemByCodeOrFirst(list, index);
 }
 
 CanIdFormat TFormCANSetup::CheckedFormat() const {

@@ -34,20 +34,6 @@ TEST(CanMessages, ListsCarryTheirCodesInOrder) {
   EXPECT_EQ(CanTabCaptions(), (QStringList{"Message 1", "Message 2", "Message 3", "Message 4", "Collect Master"}));
 }
 
-TEST(CanMessages, OutputTablesAreListedByTrimmedNameOrNumber) {
-  QVA_CONFIG_DATA record = MakeBlankConfig();
-  EXPECT_EQ(OutputTableChoices(record),
-            (CodeList{{0, QStringLiteral("(Output Table 1)")}, {1, QStringLiteral("(Output Table 2)")}}));
-  std::memcpy(record.output_table[0].output_name, "  AFR petrol ", 13);
-  // Sixteen characters and no terminator: the list shows fifteen and reads no further.
-  std::memcpy(record.output_table[1].output_name, "ABCDEFGHIJKLMNOP", 16);
-  record.output_table[1].num_rows = 'Q';
-  EXPECT_EQ(OutputTableChoices(record),
-            (CodeList{{0, QStringLiteral("AFR petrol")}, {1, QStringLiteral("ABCDEFGHIJKLMNO")}}));
-  std::memset(record.output_table[0].output_name, ' ', 16);
-  EXPECT_EQ(OutputTableChoices(record)[0].text, QStringLiteral("(Output Table 1)"));
-}
-
 TEST(CanMessages, CollectMasterMovesItsRowsUpIntoThePlaceOfTheHiddenOnes) {
   struct Case {
     int tab;

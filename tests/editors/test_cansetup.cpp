@@ -318,6 +318,58 @@ TEST_F(CANSetupTest, ATabLeftIsKeptAndOkStoresTheFixedBitRateAndTheTable) {
   EXPECT_TRUE(SameBytes(record, expected));
 }
 
+TEST_F(CANSetupTest, OutputTablesOpensOnTheTransmittedTableAndReturnsTheOneShownLast) {
+  const QVA_CONFIG_DATA stored = StoredRecord();  // transmits table 2
+  for (const bool okHere : {true, false}) {
+    Open(stored);
+    int openedOn = -1;
+    OnNextDialog([&](QDialog* editor) {
+      EXPECT_EQ(editor->windowTitle(), QStringLiteral("Output Table Setup"));
+      auto* tabs = Find<QTabBar>(editor, "TabControl1");
+      openedOn = tabs->currentIndex();
+      auto* name = Find<QLineEdit>(editor, "EditTableName");
+      name->clear();
+      QTest::keyClicks(name, "Wideband");
+      QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
+      EXPECT_EQ(tabs->currentIndex(), 0);
+      Find<QPushButton>(editor, "ButtonOk")->click();
+    });
+    Press("ButtonOutputTables");
+    EXPECT_EQ(openedOn, 1);
+    QComboBox* output = Get<QComboBox>("ComboBoxOutputToTransmit");
+    EXPECT_EQ(ItemTexts(output), (QStringList{"(Output Table 1)", "Wideband"}));
+    EXPECT_EQ(output->currentText(), QStringLiteral("(Output Table 1)"));
+    // The rename reaches the caller only with this dialog's OK.
+    EXPECT_TRUE(SameBytes(record, stored));
+    Press(okHere ? "ButtonOk" : "ButtonCancel");
+    ASSERT_TRUE(Closed());
+    if (okHere) {
+      EXPECT_EQ(record.can_output_to_send, 0);
+      EXPECT_STREQ(record.output_table[1].output_name, "Wideband");
+    } else {
+      EXPECT_TRUE(SameBytes(record, stored));
+    }
+  }
+}
+
+TEST_F(CANSetupTest, OutputTablesCancelledChangesNothingHere) {
+  Open(StoredRecord());
+  Type(Address(), "7FF");  // a tab being edited stays as it is
+  OnNextDialog([](QDialog* editor) {
+    Find<QLineEdit>(editor, "EditTableName")->setText(QStringLiteral("Gone"));
+    Find<QPushButton>(editor, "ButtonCancel")->click();
+  });
+  Press("ButtonOutputTables");
+  QComboBox* output = Get<QComboBox>("ComboBoxOutputToTransmit");
+  EXPECT_EQ(ItemTexts(output), (QStringList{"(Output Table 1)", "(Output Table 2)"}));
+  EXPECT_EQ(output->currentIndex(), 1);
+  EXPECT_EQ(Address()->text(), QStringLiteral("7FF"));
+  Press("ButtonOk");
+  ASSERT_TRUE(Closed());
+  EXPECT_EQ(record.output_table[1].output_name[0], '\0');
+  EXPECT_EQ(Idr(record.can_message_config[0]), (Bytes{0xFF, 0xE0, 0x00, 0x00}));
+}
+
 TEST_F(CANSetupTest, CancelDiscardsTheTabsAlreadyStored) {
   const QVA_CONFIG_DATA stored = StoredRecord();
   Open(stored);

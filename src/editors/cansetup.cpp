@@ -1,5 +1,7 @@
 #include "editors/cansetup.h"
 
+#include <algorithm>
+
 #include <QValidator>
 
 #include "editors/canmessages.h"
@@ -32,9 +34,12 @@ TFormCANSetup::TFormCANSetup(Prompter& prompter, QVA_CONFIG_DATA& config, QWidge
   TStdTabControl* tabs = ui_->TabControlMessages;
   for (const QString& caption : CanTabCaptions()) tabs->addTab(caption);
   tabs->setCurrentIndex(0);
-  tabs->resize(tabs->width(), tabs->sizeHint().height());
-  ui_->PanelMessagePage->setGeometry(0, tabs->height() - 1, ui_->PanelMessages->width(),
-                                     ui_->PanelMessages->height() - tabs->height() + 1);
+  // Every tab stays in sight: the panel widens to the strip when the font asks for more.
+  tabs->setUsesScrollButtons(false);
+  QWidget* panel = ui_->PanelMessages;
+  panel->setFixedWidth(std::max(panel->minimumWidth(), tabs->sizeHint().width()));
+  tabs->setGeometry(0, 0, panel->width(), tabs->sizeHint().height());
+  ui_->PanelMessagePage->setGeometry(0, tabs->height() - 1, panel->width(), panel->height() - tabs->height() + 1);
   tabs->raise();
   tabs->SetOnChanging([this](int /*newIndex*/) { return TabControlMessagesChanging(); });
   connect(tabs, &QTabBar::currentChanged, this, &TFormCANSetup::TabControlMessagesChange);

@@ -18,6 +18,7 @@
 #include "comms/formtransfer.h"
 #include "config/newconfigform.h"
 #include "config/qvaconfig.h"
+#include "editors/cansetup.h"
 #include "editors/digitalinputssetup.h"
 #include "support/autoanswerprompter.h"
 
@@ -90,5 +91,7 @@ int main(int argc, char** argv) {
   QVA_CONFIG_DATA config = MakeBlankConfig();
   TFormDigitalInputsSetup digitalInputs(prompter, config, &main);
   shot("digital-inputs", digitalInputs);
+  TFormCANSetup canMessages(prompter, config, &main);
+  shot("can-messages", canMessages);
   return ok ? 0 : 1;
 }

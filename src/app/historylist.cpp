@@ -56,8 +56,7 @@ void HistoryList::Save() const {
   TRegistry registry(RegistryRoot::CurrentUser);
   OpenVendorKey(registry, RegistryRoot::CurrentUser, ApplicationKeyPath());
   registry.DeleteKey(HistoryKeyPath());
-  if (!registry.OpenKey(HistoryKeyPath(), true))
-    throw Exception(QStringLiteral("Cannot access vendor registry key"));
+  OpenVendorKey(registry, RegistryRoot::CurrentUser, HistoryKeyPath());
   registry.WriteInteger(kCountValue, static_cast<int>(entries_.size()));
   for (qsizetype index = 0; index < entries_.size(); ++index) {
     registry.WriteString(kHistoryValue + QString::number(index), entries_[index]);

@@ -10,9 +10,9 @@ class HistoryList {
  public:
   static constexpr int kLimit = 10;
 
-  // Replaces the entries by those stored. Raises
-  // Exception("Cannot access vendor registry key") when the application key
-  // cannot be opened; any other store failure leaves the list empty.
+  // Replaces the entries by those stored. Raises Exception(kVendorKeyError)
+  // when the application key cannot be opened; any other store failure
+  // leaves the list empty.
   void Load();
   // Rewrites the stored list from the entries.
   void Save() const;

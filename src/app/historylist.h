@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QString>
 #include <QStringList>
 
@@ -37,6 +39,13 @@ QString HistoryCaptionPrefix(int n, int count);
 // file extension (any case) and the configuration folder (any case) are
 // left out.
 QString HistoryDisplayName(const QString& path, const QString& configFolder);
+
+// Shortens a path to fit maxWidth, as widthOf measures text, by replacing
+// whole folders with an ellipsis: the folders after the first one go first,
+// nearest the first one first ("/tmp/…/files/Old", "/tmp/…/Old"), then the
+// first one too ("…/Old"), then all but the file name. The file name is
+// never cut, so a name too long on its own is shown whole.
+QString ShortenPathToFit(const QString& path, int maxWidth, const std::function<int(const QString&)>& widthOf);
 
 // The status-bar hint of a recent-file item.
 QString HistoryHint(const QString& path);

@@ -94,7 +94,8 @@ MessageResult QtPrompter::Message(const MessageRequest& request) {
     std::fflush(stderr);
     return set.results[0];
   }
-  QMessageBox box(IconOf(request.icon), request.caption, request.text, QMessageBox::NoButton, PromptParent());
+  QMessageBox box(IconOf(request.icon), request.caption, MessageDisplayText(request.text), QMessageBox::NoButton,
+                  PromptParent());
   QAbstractButton* pressed[3] = {nullptr, nullptr, nullptr};
   for (int i = 0; i < set.count; ++i) {
     pressed[i] = box.addButton(set.buttons[i]);
@@ -155,5 +156,5 @@ void QtPrompter::ShowError(const QString& message) {
     std::fflush(stderr);
     return;
   }
-  QMessageBox::critical(PromptParent(), kApplicationTitle, message);
+  QMessageBox::critical(PromptParent(), kApplicationTitle, MessageDisplayText(message));
 }

@@ -202,8 +202,14 @@ TEST(CliGet, NewerFirmwareIsAVersionMismatch) {
   const CliResult result =
       RunQvaCli({QStringLiteral("get"), QStringLiteral("--port"), sim.Port(), QStringLiteral("-o"), out});
   EXPECT_EQ(result.exitCode, 4);
-  EXPECT_EQ(Count(result.err, VersionMismatchMessage(TransferDirection::Get, 12)), 1)
+  // One blank line between the paragraphs, as in the desktop program's box.
+  EXPECT_EQ(Count(result.err, QStringLiteral("The configuration could not be retrieved from the QVA.\n\nThe QVA "
+                                             "firmware version (V1.2) is newer than this version of QVA Setup "
+                                             "(V1.1). \n\nThe correct version of QVA Setup for this QVA is "
+                                             "available from the Ulmora website.\n")),
+            1)
       << result.err.toStdString();
+  EXPECT_FALSE(result.err.contains('\r'));
   EXPECT_FALSE(QFileInfo::exists(out));
   EXPECT_EQ(sim.Stop().value(QStringLiteral("requests")).toInt(), 1);
 }
@@ -318,8 +324,13 @@ TEST(CliSend, FirmwareOtherThan11IsAVersionMismatchAfterTheBackup) {
   const CliResult result = RunQvaCli({QStringLiteral("send"), QStringLiteral("--port"), sim.Port(),
                                       WriteConfigFile(QStringLiteral("W.Q11"), MakeWorkshopConfig())});
   EXPECT_EQ(result.exitCode, 4);
-  EXPECT_EQ(Count(result.err, VersionMismatchMessage(TransferDirection::Send, 10)), 1)
+  EXPECT_EQ(Count(result.err, QStringLiteral("The configuration could not be sent to the QVA.\n\nThe QVA firmware "
+                                             "version (V1.0) is not compatible with this version of QVA Setup "
+                                             "(V1.1). \n\nThe correct version of QVA Setup for this QVA is "
+                                             "available from the Ulmora website.\n")),
+            1)
       << result.err.toStdString();
+  EXPECT_FALSE(result.err.contains('\r'));
   EXPECT_EQ(sim.Stop().value(QStringLiteral("copies")).toInt(), 0);
   EXPECT_EQ(DeviceBackups().size(), 1);
 }

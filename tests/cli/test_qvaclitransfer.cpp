@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonObject>
 
@@ -263,6 +264,61 @@ TEST(CliGet, APortThatCannotBeOpenedIsALinkFailureNamingIt) {
                                       QStringLiteral("-o"), Out(QStringLiteral("None.Q11"))});
   EXPECT_EQ(result.exitCode, 5);
   EXPECT_EQ(Count(result.err, NoPort()), 1) << result.err.toStdString();
+}
+
+namespace {
+
+// Runs qva-cli from the test's own folder.
+CliResult RunQvaCliInTestFolder(const QStringList& arguments) {
+  const QString previous = QDir::currentPath();
+  QDir::setCurrent(TestEnvironment::Root());
+  const CliResult result = RunQvaCli(arguments);
+  QDir::setCurrent(previous);
+  return result;
+}
+
+}  // namespace
+
+TEST(CliGet, ADevicePathIsUsedAsGivenFromTheWorkingDirectory) {
+  SimProcess sim({QStringLiteral("--config"), WriteConfigFile(QStringLiteral("meter.Q11"), MeterConfig())});
+  ASSERT_TRUE(sim.Started());
+  const QString link = QDir(TestEnvironment::Root()).absoluteFilePath(QStringLiteral("link"));
+  ASSERT_TRUE(QFile::link(sim.Port(), link));
+  const QString out = Out(QStringLiteral("Link.Q11"));
+  const CliResult result = RunQvaCliInTestFolder(
+      {QStringLiteral("get"), QStringLiteral("--port"), QStringLiteral("link"), QStringLiteral("-o"), out});
+  EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+  ExpectSameRecordApartFromCrc(ReadSetupFile(out), MeterConfig());
+}
+
+TEST(CliGet, AMissingRelativeDeviceIsLookedForInTheWorkingDirectoryOnly) {
+#ifndef Q_OS_LINUX
+  GTEST_SKIP() << "the message names Linux";
+#endif
+  const QString device = QDir(TestEnvironment::Root()).absoluteFilePath(QStringLiteral("null"));
+  const CliResult result = RunQvaCliInTestFolder({QStringLiteral("get"), QStringLiteral("--port"),
+                                                  QStringLiteral("null"), QStringLiteral("-o"),
+                                                  Out(QStringLiteral("Null.Q11"))});
+  EXPECT_EQ(result.exitCode, 5);
+  EXPECT_EQ(QString::fromLocal8Bit(result.err),
+            QStringLiteral("An error occurred while opening communication port null (") + device +
+                QStringLiteral(").\nLinux reported the following error : ") + SystemErrorText(ENOENT) +
+                QStringLiteral(".\nYou should close all other programs and try the operation again.\n"));
+}
+
+TEST(CliGet, ADeviceWhoseSettingsCannotBeReadSaysSo) {
+#ifndef Q_OS_LINUX
+  GTEST_SKIP() << "the message names Linux";
+#endif
+  const CliResult result = RunQvaCli({QStringLiteral("get"), QStringLiteral("--port"), QStringLiteral("/dev/null"),
+                                      QStringLiteral("-o"), Out(QStringLiteral("Null.Q11"))});
+  EXPECT_EQ(result.exitCode, 5);
+  EXPECT_EQ(QString::fromLocal8Bit(result.err),
+            QStringLiteral("There was an internal error while retrieving parameters for communication port "
+                           "/dev/null.\n\nYou should contact your Ulmora dealer for advice.\nLinux reported the "
+                           "following error : ") +
+                SystemErrorText(ENOTTY) +
+                QStringLiteral(" when attempting to get the communication port state.\n"));
 }
 
 TEST(CliGet, APortNameMapsToTheDeviceStoredForIt) {

@@ -92,8 +92,6 @@ class QVASerialComms {
   QVASerialComms& operator=(const QVASerialComms&) = delete;
 
   const QString& PortName() const { return portName_; }
-  // The platform device opened for the port name.
-  const QString& DeviceName() const { return device_; }
   // The port as messages name it: the port name, followed by its device in
   // parentheses when the two differ ("COM1 (/dev/ttyUSB0)").
   QString PortLabel() const;

@@ -217,6 +217,8 @@ class SystemSerialPort : public SerialPort {
     if (QFileInfo::exists(device) && ::access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0 &&
         errno == EACCES)
       return {PortOpenFailure::Open, EACCES};
+#else
+    (void)device;
 #endif
     return {PortOpenFailure::AccessDenied, AccessDeniedCode()};
   }

@@ -45,10 +45,9 @@ class Prompter {
   virtual void ShowError(const QString& message) = 0;
 };
 
-// A message as a box or a terminal shows it. The meter's version texts
-// separate paragraphs with "\n\n\r": a line feed followed by a carriage
-// return is one line break, as it was on the terminals the texts were
-// written for, so they show one blank line, not two.
+// A message as a box or a terminal shows it. The version mismatch texts
+// part their paragraphs with "\n\n\r": a line feed followed by a carriage
+// return means one line break, so they show one blank line, not two.
 QString MessageDisplayText(const QString& text);
 
 // A notice with one OK button and the information icon.

@@ -1,4 +1,3 @@
-#include <array>
 #include <cstring>
 
 #include <gtest/gtest.h>
@@ -32,28 +31,6 @@ TEST(CanMessages, ListsCarryTheirCodesInOrder) {
   for (const CodeList& items : {CanBitRateItems(), CanMessageRateItems()})
     for (size_t i = 0; i < items.size(); ++i) EXPECT_EQ(items[i].code, static_cast<int>(i));
   EXPECT_EQ(CanTabCaptions(), (QStringList{"Message 1", "Message 2", "Message 3", "Message 4", "Collect Master"}));
-}
-
-TEST(CanMessages, CollectMasterMovesItsRowsUpIntoThePlaceOfTheHiddenOnes) {
-  struct Case {
-    int tab;
-    bool shown;
-    const char* label;
-    int labelTop, editTop, rateLabelTop, rateTop;
-  };
-  const Case cases[] = {
-      {0, true, "Address:", 64, 60, 120, 116},
-      {3, true, "Address:", 64, 60, 120, 116},
-      {4, false, "Base Address:", 36, 32, 64, 60},
-  };
-  for (const Case& c : cases) {
-    const CanTabLayout layout = CanTabLayoutFor(c.tab);
-    EXPECT_EQ(layout.formatAndCompoundShown, c.shown) << c.tab;
-    EXPECT_EQ(layout.addressLabel, QString::fromLatin1(c.label)) << c.tab;
-    EXPECT_EQ((std::array{layout.addressLabelTop, layout.addressEditTop, layout.rateLabelTop, layout.rateComboTop}),
-              (std::array{c.labelTop, c.editTop, c.rateLabelTop, c.rateTop}))
-        << c.tab;
-  }
 }
 
 TEST(CanMessages, TabsShowTheirBlockUnpacked) {

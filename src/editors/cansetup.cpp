@@ -28,7 +28,7 @@ class UpperCaseValidator : public QValidator {
 TFormCANSetup::TFormCANSetup(Prompter& prompter, QVA_CONFIG_DATA& config, QWidget* owner)
     : TSetupDialogOf(prompter, config, WriteBack::WorkCopy, owner), ui_(std::make_unique<Ui::TFormCANSetup>()) {
   ui_->setupUi(this);
-  for (QLineEdit* edit : {static_cast<QLineEdit*>(ui_->EditAddress), static_cast<QLineEdit*>(ui_->EditCompoundID)})
+  for (QLineEdit* edit : std::initializer_list<QLineEdit*>{ui_->EditAddress, ui_->EditCompoundID})
     edit->setValidator(new UpperCaseValidator(edit));
 
   TStdTabControl* tabs = ui_->TabControlMessages;

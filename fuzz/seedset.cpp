@@ -9,7 +9,6 @@
 
 #include <QLocale>
 
-#include "config/crc16.h"
 #include "config/qvasetupfiler.h"
 #include "linkinput.h"
 #include "tables/qvatablefiler.h"

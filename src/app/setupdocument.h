@@ -103,8 +103,13 @@ class SetupDocument {
     QString neverSaved;
   };
   bool AskDiscard(const DiscardTexts& texts);
-  // Save button: SaveConfigAs; Lose: go on; Cancel: stop.
+  // Asks the save/lose/cancel question and follows the answer.
   bool SaveLoseCancel(const QString& text);
+  // Save (Yes): SaveConfigAs; Lose (No): go on; anything else: stop.
+  bool FollowSaveAnswer(MessageResult answer);
+  // Makes record the document under path (empty: untitled) with the given
+  // flags, and tells the observer.
+  void ReplaceConfig(const QVA_CONFIG_DATA& record, const QString& path, bool modified, bool upgraded);
   void NotifyFileSet(const QString& previous);
   void NotifyMenuState();
 
@@ -163,7 +168,5 @@ inline const QString kSendReadOnly = QStringLiteral(
     "The currently loaded configuration belongs to a file that may not be overwritten.\nBefore you can send "
     "the "
     "configuration to the QVA you must save the changes to a new file.");
-inline const QString kGetNotValid = QStringLiteral(
-    "The configuration stored in the QVA is not valid.\nYou should send a configuration file to the QVA.");
 inline const QString kUntitled = QStringLiteral("untitled");
 }  // namespace DocumentTexts

@@ -141,8 +141,8 @@ int FramedAckSize(const QByteArray& bytes, uint8_t sequence, int dataLength) {
 QByteArray ExpectedRequest(bool set, uint8_t sequence, uint8_t base, uint16_t address, const uint8_t* data,
                            int length) {
   const qvasim::Bytes block = set ? qvasim::Bytes(data, data + length) : qvasim::Bytes();
-  const qvasim::Bytes packet = qvasim::BuildPacket(set ? qvasim::kTypeSet : qvasim::kTypeExamine, sequence, base,
-                                                   address, static_cast<uint8_t>(length), block);
+  const qvasim::Bytes packet = qvasim::BuildPacket(set ? qvasim::kTypeSet : qvasim::kTypeExamine, sequence,
+                                                   base, address, static_cast<uint8_t>(length), block);
   return QByteArray(reinterpret_cast<const char*>(packet.data()), static_cast<qsizetype>(packet.size()));
 }
 

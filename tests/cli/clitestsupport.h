@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include "config/qvaconfig.h"
+#include "support/samplerecords.h"
 
 // Runs the built qva-cli as its own process, as a script would.
 struct CliResult {
@@ -15,9 +16,6 @@ struct CliResult {
 
 CliResult RunQvaCli(const QStringList& arguments);
 QString QvaCliPath();
-
-// A record with something in every section, so reports have values to show.
-QVA_CONFIG_DATA MakeWorkshopConfig();
 
 // Writes a record through the program's own writer into the test root and
 // returns the path.

@@ -439,8 +439,10 @@ TEST(LoadTableFromFile, NoPointsShowsTheNoticeAndChangesNothing) {
   const QString path = TestEnvironment::PathIn("in/heading.csv");
   WriteAll(path, "Ipn, Output\r\n");
   ScriptedPrompter prompter;
-  prompter.ExpectOpenFile(path).ExpectMessage(kNoValuesLoadedMessage);
-  prompter.ExpectOpenFile(TestEnvironment::PathIn("in/missing.csv")).ExpectMessage(kNoValuesLoadedMessage);
+  const QString noValues =
+      QStringLiteral("No values could be loaded from the file.\nYou should check that the file format is correct.");
+  prompter.ExpectOpenFile(path).ExpectMessage(noValues);
+  prompter.ExpectOpenFile(TestEnvironment::PathIn("in/missing.csv")).ExpectMessage(noValues);
   QVA_USER_CAL_TABLE work = MakeUserTable();
   EXPECT_EQ(LoadTableFromFile(prompter, "Sensor Setup", work), TableLoadResult::NoValues);
   EXPECT_EQ(LoadTableFromFile(prompter, "Sensor Setup", work), TableLoadResult::NoValues);

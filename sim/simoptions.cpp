@@ -58,6 +58,14 @@ QString Dashed(const QString& name) {
   return QStringLiteral("--") + name;
 }
 
+ParseOutcome UnknownOption(const QString& given) {
+  return Mistake(QStringLiteral("unknown option \"%1\" (see --help)").arg(given));
+}
+
+ParseOutcome NeedsValue(const QString& dashedName) {
+  return Mistake(QStringLiteral("%1 needs a value").arg(dashedName));
+}
+
 // Every option the simulator knows; the help text is SimHelpText's own.
 void DeclareOptions(QCommandLineParser& parser) {
   parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
@@ -103,23 +111,20 @@ ParseOutcome ParseSimOptions(const QStringList& arguments) {
   if (!parser.parse(QStringList{QStringLiteral("qva-device-sim")} + arguments)) {
     if (!parser.unknownOptionNames().isEmpty()) {
       const QString name = parser.unknownOptionNames().constFirst();
-      return Mistake(QStringLiteral("unknown option \"%1%2\" (see --help)")
-                         .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name));
+      return UnknownOption((name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name);
     }
     return Mistake(parser.errorText() + QStringLiteral(" (see --help)"));
   }
   if (parser.isSet(QStringLiteral("help"))) return ParseOutcome{std::nullopt, SimHelpText(), 0};
   if (!parser.positionalArguments().isEmpty())
-    return Mistake(
-        QStringLiteral("unknown option \"%1\" (see --help)").arg(parser.positionalArguments().constFirst()));
+    return UnknownOption(parser.positionalArguments().constFirst());
 
   SimOptions options;
   for (const TextOption& option : kTextOptions) {
     const QString name = QString::fromLatin1(option.name);
     if (!parser.isSet(name)) continue;
     options.*option.target = parser.value(name);
-    if ((options.*option.target).isEmpty())
-      return Mistake(QStringLiteral("%1 needs a value").arg(Dashed(name)));
+    if ((options.*option.target).isEmpty()) return NeedsValue(Dashed(name));
   }
   if (parser.isSet(QStringLiteral("register-port")) && !IsRegistrablePortName(options.registerPort))
     return Mistake(QStringLiteral("--register-port %1: expected COM1 to COM8").arg(options.registerPort));
@@ -149,7 +154,7 @@ ParseOutcome ParseSimOptions(const QStringList& arguments) {
 
   if (parser.isSet(QStringLiteral("states"))) {
     const QString given = parser.value(QStringLiteral("states"));
-    if (given.isEmpty()) return Mistake(QStringLiteral("--states needs a value"));
+    if (given.isEmpty()) return NeedsValue(QStringLiteral("--states"));
     const auto steps = ParseStates(given);
     if (!steps)
       return Mistake(QStringLiteral("--states %1: expected NAME:SECONDS,...,NAME (names or numbers 0 to 255)")
@@ -158,7 +163,7 @@ ParseOutcome ParseSimOptions(const QStringList& arguments) {
   }
 
   for (const QString& given : parser.values(QStringLiteral("fault"))) {
-    if (given.isEmpty()) return Mistake(QStringLiteral("--fault needs a value"));
+    if (given.isEmpty()) return NeedsValue(QStringLiteral("--fault"));
     QString error;
     const auto rule = ParseFaultRule(given, &error);
     if (!rule) return Mistake(error);

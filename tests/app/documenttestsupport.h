@@ -24,12 +24,6 @@ struct RecordingObserver : DocumentObserver {
   int menuUpdates = 0;
 };
 
-inline QString WriteSetup(const QString& relative, const QVA_CONFIG_DATA& config) {
-  const QString path = TestEnvironment::PathIn(relative);
-  WriteSetupFile(path, config);
-  return path;
-}
-
 inline QByteArray Bytes(const QVA_CONFIG_DATA& config) {
   const ConfigBytes bytes = ConfigToBytes(config);
   return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));

@@ -40,9 +40,3 @@ CliResult RunQvaCli(const QStringList& arguments) {
   result.err = process.readAllStandardError();
   return result;
 }
-
-QString WriteConfigFile(const QString& name, const QVA_CONFIG_DATA& config) {
-  const QString path = TestEnvironment::PathIn(name);
-  WriteSetupFile(path, config);
-  return path;
-}

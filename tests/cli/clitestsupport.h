@@ -16,7 +16,3 @@ struct CliResult {
 
 CliResult RunQvaCli(const QStringList& arguments);
 QString QvaCliPath();
-
-// Writes a record through the program's own writer into the test root and
-// returns the path.
-QString WriteConfigFile(const QString& name, const QVA_CONFIG_DATA& config);

@@ -80,7 +80,7 @@ TEST(ConfigReportDump, TextAndJsonAgreeOnEveryNumber) {
 }
 
 TEST(CliReportOutput, AReportThatCannotBeWrittenIsAFailure) {
-  const QString file = WriteConfigFile(QStringLiteral("A.Q11"), SampleConfig());
+  const QString file = WriteSetup(QStringLiteral("A.Q11"), SampleConfig());
   const QString outPath = TestEnvironment::PathIn(QStringLiteral("capture/out.txt"));
   const QString errPath = TestEnvironment::PathIn(QStringLiteral("capture/err.txt"));
   WriteAll(outPath, QByteArray());

@@ -72,7 +72,7 @@ void ExpectSameRecordApartFromCrc(const QVA_CONFIG_DATA& actual, const QVA_CONFI
 
 TEST(CliGet, WritesTheMetersConfigurationToANewFile) {
   const QVA_CONFIG_DATA stored = SampleConfig({.seed = 1});
-  SimProcess sim({QStringLiteral("--config"), WriteConfigFile(QStringLiteral("meter.Q11"), stored)});
+  SimProcess sim({QStringLiteral("--config"), WriteSetup(QStringLiteral("meter.Q11"), stored)});
   ASSERT_TRUE(sim.Started());
   const QString out = Out(QStringLiteral("FromMeter.Q11"));
   const CliResult result =
@@ -96,7 +96,7 @@ TEST(CliGet, UpgradesAConfigurationOfAnOlderVersion) {
   old.version = 100;
   old.display_config.output_to_display = 0;
   old.output_table[1].decimal_places = 3;
-  SimProcess sim({QStringLiteral("--config"), WriteConfigFile(QStringLiteral("old.Q11"), old)});
+  SimProcess sim({QStringLiteral("--config"), WriteSetup(QStringLiteral("old.Q11"), old)});
   ASSERT_TRUE(sim.Started());
   const QString out = Out(QStringLiteral("Upgraded.Q11"));
   const CliResult result =
@@ -109,7 +109,7 @@ TEST(CliGet, UpgradesAConfigurationOfAnOlderVersion) {
 }
 
 TEST(CliGet, RefusesToReplaceAFileWithoutForceBeforeOpeningThePort) {
-  const QString out = WriteConfigFile(QStringLiteral("out/Existing.Q11"), SampleConfig());
+  const QString out = WriteSetup(QStringLiteral("out/Existing.Q11"), SampleConfig());
   const QByteArray before = ReadAll(out);
   const CliResult result =
       RunQvaCli({QStringLiteral("get"), QStringLiteral("--port"), NoPort(), QStringLiteral("-o"), out});
@@ -120,9 +120,10 @@ TEST(CliGet, RefusesToReplaceAFileWithoutForceBeforeOpeningThePort) {
 }
 
 TEST(CliGet, ForceReplacesAnExistingFile) {
-  SimProcess sim({QStringLiteral("--config"), WriteConfigFile(QStringLiteral("meter.Q11"), SampleConfig({.seed = 1}))});
+  SimProcess sim(
+      {QStringLiteral("--config"), WriteSetup(QStringLiteral("meter.Q11"), SampleConfig({.seed = 1}))});
   ASSERT_TRUE(sim.Started());
-  const QString out = WriteConfigFile(QStringLiteral("out/Existing.Q11"), SampleConfig());
+  const QString out = WriteSetup(QStringLiteral("out/Existing.Q11"), SampleConfig());
   const CliResult result = RunQvaCli({QStringLiteral("get"), QStringLiteral("--force"),
                                       QStringLiteral("--port"), sim.Port(), QStringLiteral("-o"), out});
   ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
@@ -130,7 +131,7 @@ TEST(CliGet, ForceReplacesAnExistingFile) {
 }
 
 TEST(CliGet, ForceNeverReplacesAReadOnlyFileOrAFolder) {
-  const QString readOnly = WriteConfigFile(QStringLiteral("out/Backup - 000.Q11"), SampleConfig());
+  const QString readOnly = WriteSetup(QStringLiteral("out/Backup - 000.Q11"), SampleConfig());
   SetReadOnly(readOnly, true);
   const QByteArray before = ReadAll(readOnly);
   const QString folder =
@@ -147,7 +148,7 @@ TEST(CliGet, ForceNeverReplacesAReadOnlyFileOrAFolder) {
 }
 
 TEST(CliGet, AnOutputFolderThatIsNotThereIsRefusedBeforeThePortIsOpened) {
-  const QString plainFile = WriteConfigFile(QStringLiteral("out/plain.Q11"), SampleConfig());
+  const QString plainFile = WriteSetup(QStringLiteral("out/plain.Q11"), SampleConfig());
   struct Case {
     QString out;
     int code;
@@ -164,21 +165,22 @@ TEST(CliGet, AnOutputFolderThatIsNotThereIsRefusedBeforeThePortIsOpened) {
 
 TEST(CliGet, ABadCrcIsNotValidAndWritesNothing) {
   SimProcess sim({QStringLiteral("--bad-crc"), QStringLiteral("--config"),
-                  WriteConfigFile(QStringLiteral("meter.Q11"), SampleConfig({.seed = 1}))});
+                  WriteSetup(QStringLiteral("meter.Q11"), SampleConfig({.seed = 1}))});
   ASSERT_TRUE(sim.Started());
   const QString out = Out(QStringLiteral("Bad.Q11"));
   const CliResult result =
       RunQvaCli({QStringLiteral("get"), QStringLiteral("--port"), sim.Port(), QStringLiteral("-o"), out});
   EXPECT_EQ(result.exitCode, 3);
   EXPECT_TRUE(StatusLines(result.err).contains(QStringLiteral("Config CRC Error")));
-  EXPECT_TRUE(QString::fromLocal8Bit(result.err).endsWith(QStringLiteral(
-      "The configuration stored in the QVA is not valid.\nYou should send a configuration file to the QVA.\n")));
+  const QString notValid =
+      QStringLiteral("The configuration stored in the QVA is not valid.\nYou should send a configuration file to the QVA.");
+  EXPECT_TRUE(QString::fromLocal8Bit(result.err).endsWith(notValid + QLatin1Char('\n')));
   EXPECT_FALSE(QFileInfo::exists(out));
 }
 
 TEST(CliGet, AMeterThatBypassesItsCrcCheckIsTaken) {
   SimProcess sim({QStringLiteral("--bad-crc"), QStringLiteral("--crc-bypass"), QStringLiteral("--config"),
-                  WriteConfigFile(QStringLiteral("meter.Q11"), SampleConfig({.seed = 1}))});
+                  WriteSetup(QStringLiteral("meter.Q11"), SampleConfig({.seed = 1}))});
   ASSERT_TRUE(sim.Started());
   const QString out = Out(QStringLiteral("Bypass.Q11"));
   const CliResult result =
@@ -252,7 +254,8 @@ TEST(CliGet, APortThatCannotBeOpenedIsALinkFailureNamingIt) {
 }
 
 TEST(CliGet, APortNameMapsToTheDeviceStoredForIt) {
-  SimProcess sim({QStringLiteral("--config"), WriteConfigFile(QStringLiteral("meter.Q11"), SampleConfig({.seed = 1}))});
+  SimProcess sim(
+      {QStringLiteral("--config"), WriteSetup(QStringLiteral("meter.Q11"), SampleConfig({.seed = 1}))});
   ASSERT_TRUE(sim.Started());
   if (!PortDevicesConfigurable()) GTEST_SKIP() << "port names are devices of their own here";
   SetPortDevice(QStringLiteral("COM3"), sim.Port());
@@ -265,11 +268,11 @@ TEST(CliGet, APortNameMapsToTheDeviceStoredForIt) {
 
 TEST(CliSend, StoresTheConfigurationAndKeepsTheMetersOldOne) {
   const QVA_CONFIG_DATA old = SampleConfig({.seed = 1});
-  SimProcess sim({QStringLiteral("--config"), WriteConfigFile(QStringLiteral("meter.Q11"), old)});
+  SimProcess sim({QStringLiteral("--config"), WriteSetup(QStringLiteral("meter.Q11"), old)});
   ASSERT_TRUE(sim.Started());
   const QVA_CONFIG_DATA sent = SampleConfig();
   const CliResult result = RunQvaCli({QStringLiteral("send"), QStringLiteral("--port"), sim.Port(),
-                                      WriteConfigFile(QStringLiteral("Workshop.Q11"), sent)});
+                                      WriteSetup(QStringLiteral("Workshop.Q11"), sent)});
   ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
   EXPECT_EQ(StatusLines(result.err),
             (QStringList{QStringLiteral("Reading config."), QStringLiteral("Saving old configuration"),
@@ -290,7 +293,7 @@ TEST(CliSend, NoSensorTypeStopsBeforeThePortIsOpened) {
   QVA_CONFIG_DATA config = SampleConfig();
   config.sensor_type = 0;
   const CliResult result = RunQvaCli({QStringLiteral("send"), QStringLiteral("--port"), NoPort(),
-                                      WriteConfigFile(QStringLiteral("None.Q11"), config)});
+                                      WriteSetup(QStringLiteral("None.Q11"), config)});
   EXPECT_EQ(result.exitCode, 7);
   EXPECT_EQ(QString::fromLocal8Bit(result.err), kNoSensorText + QLatin1Char('\n'));
 }
@@ -305,10 +308,10 @@ TEST(CliSend, AnUnreadableFileStopsBeforeThePortIsOpened) {
 
 TEST(CliSend, FirmwareOtherThan11IsAVersionMismatchAfterTheBackup) {
   SimProcess sim({QStringLiteral("--firmware"), QStringLiteral("105"), QStringLiteral("--config"),
-                  WriteConfigFile(QStringLiteral("meter.Q11"), SampleConfig({.seed = 1}))});
+                  WriteSetup(QStringLiteral("meter.Q11"), SampleConfig({.seed = 1}))});
   ASSERT_TRUE(sim.Started());
   const CliResult result = RunQvaCli({QStringLiteral("send"), QStringLiteral("--port"), sim.Port(),
-                                      WriteConfigFile(QStringLiteral("W.Q11"), SampleConfig())});
+                                      WriteSetup(QStringLiteral("W.Q11"), SampleConfig())});
   EXPECT_EQ(result.exitCode, 4);
   EXPECT_EQ(Count(result.err, VersionMismatchMessage(TransferDirection::Send, 10)), 1)
       << result.err.toStdString();
@@ -318,10 +321,10 @@ TEST(CliSend, FirmwareOtherThan11IsAVersionMismatchAfterTheBackup) {
 
 TEST(CliSend, AMeterWithABadCrcIsNotBackedUpButStillReceives) {
   SimProcess sim({QStringLiteral("--bad-crc"), QStringLiteral("--config"),
-                  WriteConfigFile(QStringLiteral("meter.Q11"), SampleConfig({.seed = 1}))});
+                  WriteSetup(QStringLiteral("meter.Q11"), SampleConfig({.seed = 1}))});
   ASSERT_TRUE(sim.Started());
   const CliResult result = RunQvaCli({QStringLiteral("send"), QStringLiteral("--port"), sim.Port(),
-                                      WriteConfigFile(QStringLiteral("W.Q11"), SampleConfig())});
+                                      WriteSetup(QStringLiteral("W.Q11"), SampleConfig())});
   EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
   EXPECT_FALSE(StatusLines(result.err).contains(QStringLiteral("Saving old configuration")));
   EXPECT_TRUE(DeviceBackups().isEmpty());
@@ -337,7 +340,7 @@ TEST(CliSend, AnOldFileIsUpgradedBeforeTheMeterGetsIt) {
   SimProcess sim(QStringList{});
   ASSERT_TRUE(sim.Started());
   const CliResult result = RunQvaCli({QStringLiteral("send"), QStringLiteral("--port"), sim.Port(),
-                                      WriteConfigFile(QStringLiteral("Old.QV1"), old)});
+                                      WriteSetup(QStringLiteral("Old.QV1"), old)});
   ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
   QVA_CONFIG_DATA upgraded = old;
   ASSERT_TRUE(UpgradeConfig(upgraded));
@@ -358,9 +361,9 @@ TEST_P(CliSendCopy, RetriesAFailedCopyAsOftenAsAllowed) {
   const CopyCase& copy = GetParam();
   SimProcess sim({QStringLiteral("--fail-copies"), QString::number(copy.failingCopies)});
   ASSERT_TRUE(sim.Started());
-  const CliResult result = RunQvaCli({QStringLiteral("send"), QStringLiteral("--port"), sim.Port(),
-                                      QStringLiteral("--retries"), QString::number(copy.retries),
-                                      WriteConfigFile(QStringLiteral("W.Q11"), SampleConfig())});
+  const CliResult result =
+      RunQvaCli({QStringLiteral("send"), QStringLiteral("--port"), sim.Port(), QStringLiteral("--retries"),
+                 QString::number(copy.retries), WriteSetup(QStringLiteral("W.Q11"), SampleConfig())});
   EXPECT_EQ(result.exitCode, copy.exitCode) << result.err.toStdString();
   EXPECT_EQ(Count(result.err, kCopyErrorText), std::min(copy.failingCopies, copy.retries + 1));
   EXPECT_EQ(Count(result.err, QStringLiteral("Sending config.")), copy.copies);
@@ -385,7 +388,7 @@ TEST(CliSend, ALinkFailureWhileWritingIsExitFive) {
   SimProcess sim(faults);
   ASSERT_TRUE(sim.Started());
   const CliResult result = RunQvaCli({QStringLiteral("send"), QStringLiteral("--port"), sim.Port(),
-                                      WriteConfigFile(QStringLiteral("W.Q11"), SampleConfig())});
+                                      WriteSetup(QStringLiteral("W.Q11"), SampleConfig())});
   EXPECT_EQ(result.exitCode, 5);
   EXPECT_EQ(Count(result.err, NakErrorText(6)), 1) << result.err.toStdString();
   EXPECT_EQ(sim.Stop().value(QStringLiteral("copies")).toInt(), 0);

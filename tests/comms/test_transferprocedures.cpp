@@ -213,7 +213,8 @@ INSTANTIATE_TEST_SUITE_P(Words, SendProcedureFirmware,
 TEST(SendProcedure, ElevenSendsLeaveTenBackupsNumberedWithoutReuse) {
   Bench bench;
   for (int i = 0; i < 11; ++i) {
-    ASSERT_EQ(bench.Send(SampleConfig({.seed = static_cast<uint8_t>(10 + i)})), SendOutcome::Sent) << "send " << i;
+    ASSERT_EQ(bench.Send(SampleConfig({.seed = static_cast<uint8_t>(10 + i)})), SendOutcome::Sent)
+        << "send " << i;
   }
   QStringList expected;
   for (int n = 1; n <= 10; ++n)
@@ -271,8 +272,8 @@ TEST(SendProcedure, BackupThatCannotBeWrittenIsReportedAndTheSendGoesOn) {
       "The configuration stored in the QVA could not be saved to a backup file.\nFile write error\n"
       "The configuration will be sent without a backup."));
   const SendOutcome outcome =
-      RunSendProcedure(*bench.link.comms, SampleConfig({.seed = 9}), bench.progress, bench.prompter, bench.link.sleeper,
-                       [](const QVA_CONFIG_DATA&) -> QString { throw EFileWrite(); });
+      RunSendProcedure(*bench.link.comms, SampleConfig({.seed = 9}), bench.progress, bench.prompter,
+                       bench.link.sleeper, [](const QVA_CONFIG_DATA&) -> QString { throw EFileWrite(); });
   EXPECT_EQ(outcome, SendOutcome::Sent);
   EXPECT_EQ(bench.device.copies, 1);
   EXPECT_EQ(bench.prompter.Messages()[0].caption, QStringLiteral("Sending Configuration  to QVA"));

@@ -38,12 +38,6 @@ class NoWait : public Sleeper {
   RealSleeper real_;
 };
 
-QString SetupFileWith(const QVA_CONFIG_DATA& config, const QString& name) {
-  const QString path = TestEnvironment::PathIn(name);
-  WriteSetupFile(path, config);
-  return path;
-}
-
 QString BackupFolder() {
   const QString folder = TestEnvironment::PathIn(QStringLiteral("Config/From Device Backups/"));
   SetFolder(FileType::FromDeviceBackups, QDir::cleanPath(folder));
@@ -63,7 +57,7 @@ QByteArray HexOf(const QVA_CONFIG_DATA& image) {
 
 TEST(TransferE2E, GetReceivesTheStoredConfiguration) {
   const QVA_CONFIG_DATA stored = SampleConfig({.seed = 5});
-  DeviceSimulator sim({QStringLiteral("--config"), SetupFileWith(stored, QStringLiteral("stored.Q11"))});
+  DeviceSimulator sim({QStringLiteral("--config"), WriteSetup(QStringLiteral("stored.Q11"), stored)});
   ASSERT_TRUE(sim.Start()) << sim.Error().toStdString();
   QVASerialComms comms(sim.PortPath());
   RecordingProgress progress;
@@ -99,7 +93,8 @@ TEST(TransferE2E, Firmware120IsRefusedForGetAndSend) {
                      "is available from the "
                      "Ulmora website."));
   EXPECT_EQ(RunGetProcedure(comms, progress, prompter, sleeper).result, GetOutcome::Result::VersionMismatch);
-  EXPECT_EQ(RunSendProcedure(comms, SampleConfig({.seed = 1}), progress, prompter, sleeper), SendOutcome::VersionMismatch);
+  EXPECT_EQ(RunSendProcedure(comms, SampleConfig({.seed = 1}), progress, prompter, sleeper),
+            SendOutcome::VersionMismatch);
   const QJsonObject state = sim.Stop();
   EXPECT_EQ(state.value(QStringLiteral("copies")).toInt(-1), 0);
   EXPECT_EQ(state.value(QStringLiteral("write_area_bytes_written")).toInt(-1), 0);
@@ -107,7 +102,8 @@ TEST(TransferE2E, Firmware120IsRefusedForGetAndSend) {
 
 TEST(TransferE2E, CrcBypassAcceptsAConfigurationWithABadCrc) {
   DeviceSimulator sim({QStringLiteral("--bad-crc"), QStringLiteral("--crc-bypass"),
-                       QStringLiteral("--config"), SetupFileWith(SampleConfig({.seed = 9}), QStringLiteral("bad.Q11"))});
+                       QStringLiteral("--config"),
+                       WriteSetup(QStringLiteral("bad.Q11"), SampleConfig({.seed = 9}))});
   ASSERT_TRUE(sim.Start()) << sim.Error().toStdString();
   QVASerialComms comms(sim.PortPath());
   RecordingProgress progress;
@@ -159,7 +155,8 @@ TEST(TransferE2E, ElevenSendsLeaveTenBackups) {
     RecordingProgress progress;
     ScriptedPrompter prompter;
     NoWait sleeper;
-    ASSERT_EQ(RunSendProcedure(comms, SampleConfig({.seed = static_cast<uint8_t>(20 + i)}), progress, prompter, sleeper),
+    ASSERT_EQ(RunSendProcedure(comms, SampleConfig({.seed = static_cast<uint8_t>(20 + i)}), progress,
+                               prompter, sleeper),
               SendOutcome::Sent)
         << "send " << i;
   }

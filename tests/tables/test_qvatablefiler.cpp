@@ -439,8 +439,8 @@ TEST(LoadTableFromFile, NoPointsShowsTheNoticeAndChangesNothing) {
   const QString path = TestEnvironment::PathIn("in/heading.csv");
   WriteAll(path, "Ipn, Output\r\n");
   ScriptedPrompter prompter;
-  const QString noValues =
-      QStringLiteral("No values could be loaded from the file.\nYou should check that the file format is correct.");
+  const QString noValues = QStringLiteral(
+      "No values could be loaded from the file.\nYou should check that the file format is correct.");
   prompter.ExpectOpenFile(path).ExpectMessage(noValues);
   prompter.ExpectOpenFile(TestEnvironment::PathIn("in/missing.csv")).ExpectMessage(noValues);
   QVA_USER_CAL_TABLE work = MakeUserTable();

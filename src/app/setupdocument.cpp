@@ -194,7 +194,7 @@ void SetupDocument::FinishGetConfiguration(bool finished, const std::optional<QV
 SendCheck SetupDocument::PrepareSendConfiguration() {
   if (!config_) return SendCheck::Stop;
   if (config_->sensor_type == 0) {
-    ShowInformation(prompter_, DocumentTexts::kSendNoSensor, Caption());
+    ShowInformation(prompter_, kNoSensorTypeMessage, Caption());
     return SendCheck::NoSensor;
   }
   QString question;

@@ -114,20 +114,21 @@ bool SetupDocument::SaveConfigAs() {
 bool SetupDocument::SaveConfigToFile(const QString& path) {
   if (!config_) return false;
   SaveOverWithBackup(path, *config_);
-  modified_ = false;
-  upgraded_ = false;
+  SetState(path, false, false);
+  return true;
+}
+
+void SetupDocument::SetState(const QString& path, bool modified, bool upgraded) {
+  modified_ = modified;
+  upgraded_ = upgraded;
   SetCurrentFile(path);
   NotifyMenuState();
-  return true;
 }
 
 void SetupDocument::ReplaceConfig(const QVA_CONFIG_DATA& record, const QString& path, bool modified,
                                   bool upgraded) {
   config_ = record;
-  modified_ = modified;
-  upgraded_ = upgraded;
-  SetCurrentFile(path);
-  NotifyMenuState();
+  SetState(path, modified, upgraded);
 }
 
 void SetupDocument::OpenConfigFile(const QString& path) {

@@ -107,8 +107,10 @@ class SetupDocument {
   bool SaveLoseCancel(const QString& text);
   // Save (Yes): SaveConfigAs; Lose (No): go on; anything else: stop.
   bool FollowSaveAnswer(MessageResult answer);
-  // Makes record the document under path (empty: untitled) with the given
-  // flags, and tells the observer.
+  // Names the document's file (empty: untitled), sets both flags and tells
+  // the observer.
+  void SetState(const QString& path, bool modified, bool upgraded);
+  // Makes record the document, then SetState.
   void ReplaceConfig(const QVA_CONFIG_DATA& record, const QString& path, bool modified, bool upgraded);
   void NotifyFileSet(const QString& previous);
   void NotifyMenuState();

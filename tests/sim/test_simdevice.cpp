@@ -15,6 +15,7 @@
 #include "simoptions.h"
 #include "simregister.h"
 #include "simstore.h"
+#include "support/samplerecords.h"
 #include "support/testenvironment.h"
 
 using namespace qvasim;
@@ -49,11 +50,9 @@ Bytes AckData(const Bytes& answer) {
   return Bytes(answer.begin() + kHeaderSize, answer.end() - kDataCrcSize);
 }
 
+// The sample record as the device stores it; the sensor type tells images apart.
 ConfigBytes SealedImage(uint8_t sensorType) {
-  QVA_CONFIG_DATA host = MakeBlankConfig();
-  host.sensor_type = sensorType;
-  host.user_cal_resistor = 0x1234;
-  return ConfigToBytes(SealForDevice(host));
+  return ConfigToBytes(SealForDevice(SampleConfig({.sensorType = sensorType})));
 }
 
 // Writes a whole image to the write area as the host does: 128-byte chunks.

@@ -9,9 +9,9 @@
 
 #include <QLocale>
 
-#include "config/crc16.h"
 #include "config/qvasetupfiler.h"
 #include "linkinput.h"
+#include "support/samplerecords.h"
 #include "tables/qvatablefiler.h"
 
 namespace {
@@ -20,17 +20,6 @@ std::vector<FuzzSeed>* g_seeds = nullptr;
 
 void Write(const QString& target, const QString& name, const QByteArray& bytes) {
   g_seeds->push_back({target, name, bytes});
-}
-
-QVA_CONFIG_DATA SampleConfig() {
-  QVA_CONFIG_DATA config = MakeBlankConfig();
-  config.sensor_type = 2;
-  config.output_table[0].num_rows = 3;
-  config.output_table[0].values[0] = {100, 7350};
-  config.output_table[0].values[1] = {500, 14700};
-  config.output_table[0].values[2] = {1500, 22000};
-  config.user_gain_factor = 1000;
-  return config;
 }
 
 template <typename Table>

@@ -143,3 +143,7 @@ std::optional<QString> QtPrompter::ChooseFolder(const QString& title, const QStr
 void QtPrompter::ShowError(const QString& message) {
   QMessageBox::critical(PromptParent(), kApplicationTitle, message);
 }
+
+void QtPrompter::Beep() {
+  QApplication::beep();
+}

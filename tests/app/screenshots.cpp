@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include "app/aboutform.h"
 #include "app/mainform.h"
@@ -18,6 +19,7 @@
 #include "comms/formtransfer.h"
 #include "config/newconfigform.h"
 #include "support/autoanswerprompter.h"
+#include "viewer/formviewconfig.h"
 
 namespace {
 
@@ -83,5 +85,9 @@ int main(int argc, char** argv) {
   shot("communications-port", port);
   ProgressShot get(QStringLiteral("Get Configuration"), QStringLiteral("Reading config."));
   shot("get-configuration", get);
+  TFormViewConfig viewer(prompter, *main.Document().Config(), &main);
+  auto* sections = viewer.findChild<QTreeWidget*>(QStringLiteral("TreeView1"));
+  sections->setCurrentItem(sections->topLevelItem(0));
+  shot("view-configuration", viewer);
   return ok ? 0 : 1;
 }

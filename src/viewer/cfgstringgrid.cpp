@@ -18,6 +18,10 @@ namespace {
 constexpr int kDefaultRowHeight = 17;
 constexpr int kTextInset = 2;
 constexpr int kTabStopZeros = 8;
+// The grid's widths were laid out for an 8-point font whose "0" is 6
+// pixels wide at 96 pixels per inch.
+constexpr double kDesignZeroWidth = 6.0;
+constexpr double kDesignPixelsPerInch = 96.0;
 
 bool IsEnter(const QKeyEvent* key) {
   return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
@@ -43,7 +47,10 @@ TCfgStringGrid::TCfgStringGrid(QWidget* parent) : QTableView(parent) {
 
 void TCfgStringGrid::ApplyPage(const TCfgGrid::Page& page) {
   horizontalHeader()->setStretchLastSection(false);
-  horizontalHeader()->setDefaultSectionSize(page.defaultColumnWidth);
+  // A wider font widens the columns, so that "0xFFFF" and "-32768" still fit.
+  const double designZero = kDesignZeroWidth * std::max(1, logicalDpiX()) / kDesignPixelsPerInch;
+  const double fontScale = std::max(1.0, fontMetrics().horizontalAdvance(QLatin1Char('0')) / designZero);
+  horizontalHeader()->setDefaultSectionSize(qRound(page.defaultColumnWidth * fontScale));
   // The device's grid was drawn for 8-point text; larger fonts get room.
   verticalHeader()->setDefaultSectionSize(std::max(kDefaultRowHeight, fontMetrics().height() + 2 * kTextInset));
   setVerticalScrollBarPolicy(Policy(page.scrollBars != TCfgGrid::ScrollBars::None));

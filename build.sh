@@ -31,7 +31,14 @@ build() {
   local generator=()
   [ -f "$BUILD_DIR/CMakeCache.txt" ] || generator=(-G Ninja)
   cmake -S . -B "$BUILD_DIR" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo ${QVA_CMAKE_ARGS:-} >/dev/null
-  cmake --build "$BUILD_DIR" -j"$(nproc)" ${QVA_BUILD_TARGETS:+--target $QVA_BUILD_TARGETS}
+  local targets=${QVA_BUILD_TARGETS:-}
+  if [ -n "${QVA_BUILD_LABELS:-}" ]; then
+    # Only the test programs CTest runs for these labels (with the programs
+    # they start, which they depend on).
+    targets+=" $(cd "$BUILD_DIR" && ctest -N -L "$QVA_BUILD_LABELS" --show-only=json-v1 |
+                 grep -o '"/[^"]*/bin/[^"]*"' | sed 's@.*/@@; s@"@@' | sort -u | tr '\n' ' ')"
+  fi
+  cmake --build "$BUILD_DIR" -j"$(nproc)" ${targets:+--target $targets}
 }
 
 case "${1:-}" in

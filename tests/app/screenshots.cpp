@@ -18,6 +18,8 @@
 #include "comms/formserialport.h"
 #include "comms/formtransfer.h"
 #include "config/newconfigform.h"
+#include "config/qvaconfig.h"
+#include "editors/digitalinputssetup.h"
 #include "support/autoanswerprompter.h"
 #include "viewer/formviewconfig.h"
 
@@ -85,7 +87,12 @@ int main(int argc, char** argv) {
   shot("communications-port", port);
   ProgressShot get(QStringLiteral("Get Configuration"), QStringLiteral("Reading config."));
   shot("get-configuration", get);
-  TFormViewConfig viewer(prompter, *main.Document().Config(), &main);
+
+  // The setup windows, on a blank configuration.
+  QVA_CONFIG_DATA config = MakeBlankConfig();
+  TFormDigitalInputsSetup digitalInputs(prompter, config, &main);
+  shot("digital-inputs", digitalInputs);
+  TFormViewConfig viewer(prompter, config, &main);
   auto* sections = viewer.findChild<QTreeWidget*>(QStringLiteral("TreeView1"));
   sections->setCurrentItem(sections->topLevelItem(0));
   shot("view-configuration", viewer);

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include "app/aboutform.h"
 #include "app/mainform.h"
@@ -20,6 +21,7 @@
 #include "config/qvaconfig.h"
 #include "editors/digitalinputssetup.h"
 #include "support/autoanswerprompter.h"
+#include "viewer/formviewconfig.h"
 
 namespace {
 
@@ -90,5 +92,9 @@ int main(int argc, char** argv) {
   QVA_CONFIG_DATA config = MakeBlankConfig();
   TFormDigitalInputsSetup digitalInputs(prompter, config, &main);
   shot("digital-inputs", digitalInputs);
+  TFormViewConfig viewer(prompter, config, &main);
+  auto* sections = viewer.findChild<QTreeWidget*>(QStringLiteral("TreeView1"));
+  sections->setCurrentItem(sections->topLevelItem(0));
+  shot("view-configuration", viewer);
   return ok ? 0 : 1;
 }

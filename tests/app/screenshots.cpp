@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include "app/aboutform.h"
 #include "app/mainform.h"
@@ -21,6 +22,7 @@
 #include "editors/cansetup.h"
 #include "editors/digitalinputssetup.h"
 #include "support/autoanswerprompter.h"
+#include "viewer/formviewconfig.h"
 
 namespace {
 
@@ -93,5 +95,9 @@ int main(int argc, char** argv) {
   shot("digital-inputs", digitalInputs);
   TFormCANSetup canMessages(prompter, config, &main);
   shot("can-messages", canMessages);
+  TFormViewConfig viewer(prompter, config, &main);
+  auto* sections = viewer.findChild<QTreeWidget*>(QStringLiteral("TreeView1"));
+  sections->setCurrentItem(sections->topLevelItem(0));
+  shot("view-configuration", viewer);
   return ok ? 0 : 1;
 }

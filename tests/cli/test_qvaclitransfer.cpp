@@ -134,9 +134,9 @@ TEST(CliGet, ForceReplacesAnExistingFile) {
 }
 
 TEST(CliGet, AFullDiskIsAFileWriteErrorAndKeepsTheOldFile) {
-  SimProcess sim({QStringLiteral("--config"), WriteConfigFile(QStringLiteral("meter.Q11"), MeterConfig())});
+  SimProcess sim({QStringLiteral("--config"), WriteSetup(QStringLiteral("meter.Q11"), SampleConfig({.seed = 1}))});
   ASSERT_TRUE(sim.Started());
-  const QString out = WriteConfigFile(QStringLiteral("out/Existing.Q11"), MakeWorkshopConfig());
+  const QString out = WriteSetup(QStringLiteral("out/Existing.Q11"), SampleConfig());
   const QByteArray before = ReadAll(out);
   // Room for about half a setup file, as on a disk that fills up.
   const CliResult result = RunQvaCli({QStringLiteral("get"), QStringLiteral("--force"), QStringLiteral("--port"),
@@ -294,7 +294,7 @@ CliResult RunQvaCliInTestFolder(const QStringList& arguments) {
 }  // namespace
 
 TEST(CliGet, ADevicePathIsUsedAsGivenFromTheWorkingDirectory) {
-  SimProcess sim({QStringLiteral("--config"), WriteConfigFile(QStringLiteral("meter.Q11"), MeterConfig())});
+  SimProcess sim({QStringLiteral("--config"), WriteSetup(QStringLiteral("meter.Q11"), SampleConfig({.seed = 1}))});
   ASSERT_TRUE(sim.Started());
   const QString link = QDir(TestEnvironment::Root()).absoluteFilePath(QStringLiteral("link"));
   ASSERT_TRUE(QFile::link(sim.Port(), link));
@@ -302,7 +302,7 @@ TEST(CliGet, ADevicePathIsUsedAsGivenFromTheWorkingDirectory) {
   const CliResult result = RunQvaCliInTestFolder(
       {QStringLiteral("get"), QStringLiteral("--port"), QStringLiteral("link"), QStringLiteral("-o"), out});
   EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-  ExpectSameRecordApartFromCrc(ReadSetupFile(out), MeterConfig());
+  ExpectSameRecordApartFromCrc(ReadSetupFile(out), SampleConfig({.seed = 1}));
 }
 
 TEST(CliGet, AMissingRelativeDeviceIsLookedForInTheWorkingDirectoryOnly) {

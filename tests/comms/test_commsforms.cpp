@@ -216,7 +216,7 @@ TEST(RetrieveWindow, EachStatusIsOnScreenBeforeItsStepBlocks) {
 
 TEST(SendWindow, EachStatusIsOnScreenBeforeItsStepBlocks) {
   FakeDevice device;
-  device.SetStoredConfig(WithBadCrcForForms());
+  device.SetStoredConfig(WithBadCrc(SealForDevice(MakeBlankConfig())));
   device.busyPolls = 1;
   FakeLink link;
   ScriptedPrompter prompter;

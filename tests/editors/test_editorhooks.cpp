@@ -77,7 +77,6 @@ TEST_F(EditorHooksTest, WindowsNotYetBuiltSaySoInTheMainWindowsCaption) {
       {"MenuItemSetupSensor", "Sensor Setup is not available in this version."},
       {"MenuItemSetupDisplay", "Display Setup is not available in this version."},
       {"MenuItemSetupAnalogOutput", "Analog Output Setup is not available in this version."},
-      {"MenuItemViewConfig", "View QVA Configuration is not available in this version."},
   };
   for (const auto& [item, message] : cases) {
     prompter.ExpectMessage(QString::fromLatin1(message));

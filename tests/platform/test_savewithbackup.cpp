@@ -159,8 +159,8 @@ TEST(SaveOverWithBackup, ThroughALinkTheOldContentIsKeptAndTheLinkStays) {
 
 TEST(SaveOverWithBackup, AShortWriteLeavesTheOldFileAndTheBackupsAsTheyWere) {
   const QString path = TestEnvironment::PathIn("work/Engine.Q11");
-  WriteSetupFile(path, ConfigWithVersion(100));
-  SaveOverWithBackup(path, ConfigWithVersion(101));
+  WriteSetupFile(path, SampleConfig({.version = 100}));
+  SaveOverWithBackup(path, SampleConfig({.version = 101}));
   // The folders and their settings exist before the child runs.
   const QString saves = GetFolder(FileType::SaveBackups);
   const auto backupsBefore = FolderContents(saves);
@@ -168,7 +168,7 @@ TEST(SaveOverWithBackup, AShortWriteLeavesTheOldFileAndTheBackupsAsTheyWere) {
   ASSERT_EQ(backupsBefore.size(), 1u);
 
   // Room for half a setup file, as on a disk that fills up.
-  const LimitedRun run = RunUnderFileSizeLimit(500, [&] { SaveOverWithBackup(path, ConfigWithVersion(102)); });
+  const LimitedRun run = RunUnderFileSizeLimit(500, [&] { SaveOverWithBackup(path, SampleConfig({.version = 102})); });
 
   ASSERT_TRUE(run.completed);
   EXPECT_TRUE(run.raised);
@@ -181,7 +181,7 @@ TEST(SaveOverWithBackup, AShortWriteLeavesTheOldFileAndTheBackupsAsTheyWere) {
 
 TEST(SaveOverWithBackup, ANewFileThatCannotBePutInPlaceBringsTheOldOneBack) {
   const QString path = TestEnvironment::PathIn("work/Engine.Q11");
-  WriteSetupFile(path, ConfigWithVersion(101));
+  WriteSetupFile(path, SampleConfig({.version = 101}));
   const QFileDevice::Permissions permissions =
       QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::WriteGroup;
   ASSERT_TRUE(QFile::setPermissions(path, permissions));
@@ -195,7 +195,7 @@ TEST(SaveOverWithBackup, ANewFileThatCannotBePutInPlaceBringsTheOldOneBack) {
     if (moves == 1) QDir().mkpath(from);
     return true;
   };
-  EXPECT_THROW(SaveOverWithBackup(path, ConfigWithVersion(102), moveWhileSomethingBlocks), EFileWrite);
+  EXPECT_THROW(SaveOverWithBackup(path, SampleConfig({.version = 102}), moveWhileSomethingBlocks), EFileWrite);
   EXPECT_EQ(moves, 2);
   EXPECT_EQ(ReadAll(path), old);
   EXPECT_EQ(QFileInfo(path).permissions() & ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser),

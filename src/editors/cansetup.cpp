@@ -7,7 +7,7 @@
 #include "editors/canmessages.h"
 #include "editors/outputtables.h"
 #include "editors/outputtablesetup.h"
-#include "ui/validators.h"
+#include "ui/validatorsgui.h"
 #include "ui_cansetup.h"
 
 namespace {

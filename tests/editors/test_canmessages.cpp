@@ -4,7 +4,7 @@
 
 #include "config/qvaconfig.h"
 #include "editors/canmessages.h"
-#include "support/qstringprinter.h"
+#include "support/qtprinters.h"
 
 namespace {
 

@@ -8,20 +8,22 @@
 #include "editors/sensorrules.h"
 #include "platform/errorhandler.h"
 #include "platform/prompter.h"
+#include "platform/sleeper.h"
 #include "tables/curveview.h"
 #include "tables/tablefilecommands.h"
 #include "ui/validators.h"
 #include "ui_sensorsetup.h"
 
 TFormSensorSetup::TFormSensorSetup(Prompter& prompter, QVA_CONFIG_DATA& config, QWidget* owner,
-                                   const QString& portName, CalibrationLinkOpener openLink)
+                                   const QString& portName, CalibrationAccess access)
     : TSetupDialogOf(prompter, config, WriteBack::WorkCopy, owner),
       ui_(std::make_unique<Ui::TFormSensorSetup>()),
       portName_(portName),
-      openLink_(std::move(openLink)) {
+      access_(std::move(access)) {
   ui_->setupUi(this);
-  if (!openLink_)
-    openLink_ = [](const QString& port) { return std::make_unique<QVASerialComms>(port); };
+  if (!access_.openLink)
+    access_.openLink = [](const QString& port) { return std::make_unique<QVASerialComms>(port); };
+  if (access_.sleeper == nullptr) access_.sleeper = &DefaultSleeper();
   GivePrompterToFrames<TFrameTable2DEdit>();
 
   TFrameTable2DEdit* table = ui_->FrameUserCalTable;
@@ -172,7 +174,7 @@ void TFormSensorSetup::ButtonCalibrateClick() {
 
 void TFormSensorSetup::Calibrate(int o2Percent) {
   // The port is ours only while the calibration runs.
-  const std::unique_ptr<QVASerialComms> link = openLink_(portName_);
+  const std::unique_ptr<QVASerialComms> link = access_.openLink(portName_);
   const DeviceStatusBlock status = ReadStatusBlock(*link);
   if (status.SensorType() != SelectedSensorType()) {
     ShowInformation(GetPrompter(), kSensorTypeMismatchMessage, windowTitle());
@@ -181,7 +183,7 @@ void TFormSensorSetup::Calibrate(int o2Percent) {
   int16_t storedIp = 0;
   uint8_t deviceSensorType = 0;
   {
-    TFormO2Concentration window(*link, GetPrompter(), this);
+    TFormO2Concentration window(*link, GetPrompter(), this, *access_.sleeper);
     if (window.exec() != QDialog::Accepted) return;
     storedIp = window.StoredIp();
     deviceSensorType = window.DeviceSensorType();

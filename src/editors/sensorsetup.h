@@ -14,9 +14,15 @@ namespace Ui {
 class TFormSensorSetup;
 }
 
-// Opens the link of a calibration on a port name; raises
-// ESerialCommunications when the port cannot be opened.
-using CalibrationLinkOpener = std::function<std::unique_ptr<QVASerialComms>(const QString& portName)>;
+class Sleeper;
+
+// How the O2 calibration reaches the meter: openLink opens the link on a
+// port name (raising ESerialCommunications when it cannot), sleeper waits
+// while an ending stays on screen. Empty: the real serial link and wait.
+struct CalibrationAccess {
+  std::function<std::unique_ptr<QVASerialComms>(const QString& portName)> openLink;
+  Sleeper* sleeper = nullptr;
+};
 
 // "Sensor Setup": the sensor type, the calibration method with its value,
 // O2 calibration or table, the NTK heater voltage and the sensor timeout.
@@ -26,10 +32,9 @@ class TFormSensorSetup : public TSetupDialogOf<TFormSensorSetup> {
   Q_OBJECT
 
  public:
-  // portName is the port the O2 calibration talks to; openLink defaults to
-  // the real serial link.
+  // portName is the port the O2 calibration talks to.
   TFormSensorSetup(Prompter& prompter, QVA_CONFIG_DATA& config, QWidget* owner, const QString& portName,
-                   CalibrationLinkOpener openLink = {});
+                   CalibrationAccess access = {});
   ~TFormSensorSetup() override;
 
  private:
@@ -52,5 +57,5 @@ class TFormSensorSetup : public TSetupDialogOf<TFormSensorSetup> {
 
   std::unique_ptr<Ui::TFormSensorSetup> ui_;
   QString portName_;
-  CalibrationLinkOpener openLink_;
+  CalibrationAccess access_;
 };

@@ -48,7 +48,6 @@ O2Calibration::O2Calibration(QVASerialComms& link, Prompter& prompter, int inter
 
 TickResult O2Calibration::Tick() {
   if (finished_) return TickResult::Ended;
-  ++ticks_;
   lastReading_.reset();
   try {
     const DeviceStatusBlock status = ReadStatusBlock(link_);
@@ -84,7 +83,7 @@ TickResult O2Calibration::Tick() {
 bool O2Calibration::MeasurementStep() {
   const int32_t ip = ReadLiveData(link_).ip;
   QString text = QString::asprintf("Ip reading : %.3lf mA ", ip / 1000.0);
-  O2Reading reading{ticks_ * intervalMs_, ip, filterStarted_ ? filteredIp_ : ip};
+  const O2Reading reading{ip, filterStarted_ ? filteredIp_ : ip};
   if (filterStarted_) {
     const int32_t deviation = ip - filteredIp_;
     text += QString::asprintf("(filtered : %.3lf mA,", filteredIp_ / 1000.0);

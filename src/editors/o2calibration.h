@@ -40,7 +40,6 @@ struct O2CalibrationView {
 // One reading in RUN, for the trace: the Ip and the filtered Ip it was
 // compared with (both in microamps).
 struct O2Reading {
-  int64_t timeMs = 0;  // ticks since the start times the interval
   int ip = 0;
   int filtered = 0;
 };
@@ -78,7 +77,6 @@ class O2Calibration {
   QVASerialComms& link_;
   Prompter& prompter_;
   int intervalMs_;
-  int64_t ticks_ = 0;
   int runWait_;
   int stateCountdown_ = 0;
   std::optional<uint8_t> previousState_;

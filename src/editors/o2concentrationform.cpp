@@ -59,6 +59,7 @@ TFormO2Concentration::TFormO2Concentration(QVASerialComms& link, Prompter& promp
   Timer1->setInterval(kO2TickIntervalMs);
   connect(Timer1, &QTimer::timeout, this, &TFormO2Concentration::Timer1Timer);
   Timer1->start();
+  clock_.start();
 }
 
 TFormO2Concentration::~TFormO2Concentration() = default;
@@ -92,8 +93,10 @@ void TFormO2Concentration::Timer1Timer() {
   if (closing_) return;
   const TickResult result = calibration_.Tick();
   ShowView();
+  // The trace runs on the wall clock: a tick lasts its interval plus its
+  // transfers.
   if (const std::optional<O2Reading>& reading = calibration_.LastReading())
-    ui_->TraceIp->AddPoint({reading->timeMs, static_cast<double>(reading->ip), static_cast<double>(reading->filtered)});
+    ui_->TraceIp->AddPoint({clock_.elapsed(), static_cast<double>(reading->ip), static_cast<double>(reading->filtered)});
   switch (result) {
     case TickResult::Continue:
       Timer1->start();

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include <QDialog>
+#include <QElapsedTimer>
 
 #include "editors/o2calibration.h"
 
@@ -49,6 +50,7 @@ class TFormO2Concentration : public QDialog {
   O2Calibration calibration_;
   Sleeper& sleeper_;
   QTimer* Timer1;
+  QElapsedTimer clock_;
   bool closing_ = false;
   bool placed_ = false;
 };

@@ -12,7 +12,7 @@ void TraceData::Add(const TracePoint& point) {
 }
 
 int64_t TraceData::EndMs() const {
-  return points_.empty() ? spanMs_ : std::max(points_.back().timeMs, spanMs_);
+  return points_.empty() ? spanMs_ : points_.back().timeMs;
 }
 
 double TraceData::BandHalfWidth(double reference) const {

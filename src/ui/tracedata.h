@@ -25,8 +25,8 @@ class TraceData {
   const std::deque<TracePoint>& Points() const { return points_; }
   int64_t SpanMs() const { return spanMs_; }
   double BandPercent() const { return bandPercent_; }
-  // The time at the right edge: the newest point's, or the span for an
-  // empty trace (so that the axis starts at 0).
+  // The time at the right edge: the newest point's (the trace scrolls in
+  // from the right), or the span for an empty trace.
   int64_t EndMs() const;
   int64_t StartMs() const { return EndMs() - spanMs_; }
 

@@ -60,7 +60,10 @@ void TTraceView::paintEvent(QPaintEvent* event) {
     labelWidth = std::max(labelWidth, metrics.horizontalAdvance(
                                           format_(range.low + (range.high - range.low) * i / kValueTicks)));
   const QRect inner = contentsRect().adjusted(kMargin, kMargin, -kMargin, -kMargin);
-  const QRect plot = inner.adjusted(labelWidth + kMargin, metrics.height(), -metrics.horizontalAdvance('0'),
+  // The title sits above the top value label, which is centred on the top
+  // grid line.
+  const QRect plot = inner.adjusted(labelWidth + kMargin, metrics.height() + metrics.ascent() / 2 + kMargin,
+                                    -metrics.horizontalAdvance('0'),
                                     -metrics.height() - kMargin);
   if (plot.width() < 10 || plot.height() < 10) return;
 

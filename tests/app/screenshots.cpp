@@ -19,6 +19,7 @@
 #include "config/newconfigform.h"
 #include "config/qvaconfig.h"
 #include "editors/digitalinputssetup.h"
+#include "editors/sensorsetup.h"
 #include "support/autoanswerprompter.h"
 
 namespace {
@@ -90,5 +91,10 @@ int main(int argc, char** argv) {
   QVA_CONFIG_DATA config = MakeBlankConfig();
   TFormDigitalInputsSetup digitalInputs(prompter, config, &main);
   shot("digital-inputs", digitalInputs);
+  config.sensor_type = 2;
+  config.sensor_cal_method = 2;
+  config.user_gain_factor = 1562;
+  TFormSensorSetup sensor(prompter, config, &main, QStringLiteral("COM1"));
+  shot("sensor-setup", sensor);
   return ok ? 0 : 1;
 }

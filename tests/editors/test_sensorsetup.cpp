@@ -15,6 +15,7 @@
 #include "editors/sensorsetup.h"
 #include "editortestsupport.h"
 #include "o2testmeter.h"
+#include "support/testenvironment.h"
 #include "tables/table2deditframe.h"
 
 namespace {
@@ -235,6 +236,40 @@ TEST_F(SensorSetupTest, TheCalibrationTableNeedsTwoPoints) {
   ASSERT_EQ(record.user_cal_table.num_rows, 2);
   EXPECT_EQ(record.user_cal_table.values[0].x, 500);  // sorted by Ip
   EXPECT_EQ(record.user_cal_table.values[1].y, 1200);
+}
+
+TEST_F(SensorSetupTest, SaveAsChecksTheTableAndLoadShowsTheSavedPoints) {
+  const QString binary = TestEnvironment::PathIn(QStringLiteral("cal.QU1"));
+  const QString text = TestEnvironment::PathIn(QStringLiteral("cal.csv"));
+  const QVA_CONFIG_DATA stored = Record(2, 3);
+  Open(stored);
+  TypeCell(0, 0, "2");
+  TypeCell(0, 1, "1.9");
+  // One point: refused before any file is asked for.
+  prompter.ExpectMessage(QStringLiteral("Only one calibration point has been entered.\n"
+                                        "You should enter at least two points in the calibration table to proceed."));
+  Press("ButtonSaveAs");
+  TypeCell(1, 0, "1");
+  TypeCell(1, 1, "0.95");
+  prompter.ExpectSaveFile(binary).ExpectSaveFile(text);
+  Press("ButtonSaveAs");
+  Press("ButtonSaveAs");
+  EXPECT_TRUE(prompter.AllAnswered());
+  Press("ButtonCancel");
+  EXPECT_TRUE(SameBytes(record, stored));  // saving changes nothing
+
+  for (const QString& path : {binary, text}) {
+    Open(stored);
+    prompter.ExpectOpenFile(path);
+    Press("ButtonLoad");
+    Press("ButtonOk");
+    ASSERT_TRUE(Closed()) << path.toStdString();
+    ASSERT_EQ(record.user_cal_table.num_rows, 2) << path.toStdString();
+    EXPECT_EQ(record.user_cal_table.values[0].x, 1000);
+    EXPECT_EQ(record.user_cal_table.values[0].y, 950);
+    EXPECT_EQ(record.user_cal_table.values[1].x, 2000);
+    EXPECT_EQ(record.user_cal_table.values[1].y, 1900);
+  }
 }
 
 TEST_F(SensorSetupTest, CancelAndTheCheckBox) {

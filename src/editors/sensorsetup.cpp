@@ -1,5 +1,7 @@
 #include "editors/sensorsetup.h"
 
+#include <algorithm>
+
 #include "comms/devicecommands.h"
 #include "comms/qvaserialcomms.h"
 #include "editors/gaintable.h"

@@ -102,15 +102,4 @@ TEST_F(O2ConcentrationFormTest, EscapeCancelsAndLeavesTheEndingReadableForTwoSec
   EXPECT_EQ(meter.statusReads, reads);  // the timer stays off
 }
 
-TEST_F(O2ConcentrationFormTest, AMeterThatLeavesRunEndsTheWindow) {
-  meter.ip = 3200;
-  const int result = RunUntil([&] {
-    if (meter.liveReads >= 3) meter.state = 2;
-    return false;
-  });
-  EXPECT_EQ(result, QDialog::Rejected);
-  EXPECT_EQ(Line(1)->text(), QStringLiteral("Error: QVA has left RUN state."));
-  EXPECT_EQ(sleeper.waits, (std::vector<int>{2000}));
-}
-
 }  // namespace

@@ -40,13 +40,10 @@ TEST(GainTable, ResistorToGainInterpolatesAndTruncates) {
       {kLsu42, 1500, 1433}, {kLsu4, 3000, 1590},  {kLsu42, 3000, 1676}, {kLsu4, 1550, 1376},
       {kLsu4, 50, 152},     {kLsu4, 199, 498},    // 304 + 196 * 99 / 100 = 498.04
       {kLsu4, 3100, 1600},  // past the table: the last step goes on
+      {kLsu4, 4294967295u, 32767},  // saturates
   };
   for (const Case& c : cases)
     EXPECT_EQ(ResistorToGain(c.resistor, Table(c.sensor)), c.gain) << c.sensor << " " << c.resistor;
-}
-
-TEST(GainTable, ResistorToGainSaturatesForAbsurdResistors) {
-  EXPECT_EQ(ResistorToGain(4294967295u, Table(kLsu4)), 32767);
 }
 
 TEST(GainTable, GainToResistorInsideTheTableOnly) {
@@ -102,18 +99,6 @@ TEST(SensorRules, CurrentCalibrationTextNamesTheResistorOrWhyThereIsNone) {
     record.user_gain_factor = gain;
     EXPECT_EQ(CurrentCalibrationText(record), text);
   }
-}
-
-TEST(SensorRules, ListsAndPagesByCode) {
-  const CodeList types = SensorTypeItems();
-  ASSERT_EQ(types.size(), 4u);
-  EXPECT_EQ(types[3], (CodeItem{3, QStringLiteral("Bosch LSU4.2")}));
-  const CodeList methods = CalMethodItems();
-  ASSERT_EQ(methods.size(), 4u);
-  EXPECT_EQ(methods[2], (CodeItem{2, QStringLiteral("Calculate from O2 concentration")}));
-  const std::pair<int, const char*> pages[] = {
-      {0, "Default"}, {1, "CalResistor"}, {2, "O2Percent"}, {3, "CalTable"}, {9, "Default"}};
-  for (const auto& [method, page] : pages) EXPECT_EQ(CalMethodPage(method), QString::fromLatin1(page));
 }
 
 TEST(SensorRules, AtLeastTwoCalibrationPoints) {

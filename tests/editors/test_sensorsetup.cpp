@@ -216,6 +216,7 @@ TEST_F(SensorSetupTest, AZeroResistorOpensOnTheGainRadioWhateverTheMethod) {
 TEST_F(SensorSetupTest, NoSensorTypeIsRefused) {
   const QVA_CONFIG_DATA stored = Record(0, 0);
   Open(stored);
+  Control<QCheckBox>("CheckPreventSensorTimeout")->setChecked(true);
   Control<QCheckBox>("CheckPreventSensorTimeout")->setFocus();
   ExpectRefused(QStringLiteral("A sensor type must be selected"), stored);
   EXPECT_EQ(dialog->focusWidget(), Control<QComboBox>("ComboBoxSensorType"));
@@ -270,18 +271,6 @@ TEST_F(SensorSetupTest, SaveAsChecksTheTableAndLoadShowsTheSavedPoints) {
     EXPECT_EQ(record.user_cal_table.values[1].x, 2000);
     EXPECT_EQ(record.user_cal_table.values[1].y, 1900);
   }
-}
-
-TEST_F(SensorSetupTest, CancelAndTheCheckBox) {
-  const QVA_CONFIG_DATA stored = Record(2, 0);
-  Open(stored);
-  Control<QCheckBox>("CheckPreventSensorTimeout")->setChecked(true);
-  Press("ButtonCancel");
-  EXPECT_TRUE(SameBytes(record, stored));
-  Open(stored);
-  Control<QCheckBox>("CheckPreventSensorTimeout")->setChecked(true);
-  Press("ButtonOk");
-  EXPECT_EQ(record.prevent_sensor_timeout, 1);
 }
 
 // ---- Calibrate -----------------------------------------------------------

@@ -30,14 +30,6 @@ TEST(SimCalibration, IpFollowsItsStepsAndDriftFromTheStart) {
   for (const auto& [elapsed, expected] : cases) EXPECT_EQ(IpRead(device, start + elapsed), expected) << elapsed;
 }
 
-TEST(SimCalibration, NegativeDriftLowersIp) {
-  DeviceSettings settings;
-  settings.ipMicroamps = 1000;
-  settings.ipDriftPerSecond = -0.5;
-  SimDevice device(settings, ConfigBytes{}, 0);
-  EXPECT_EQ(IpRead(device, 60000), 970);
-}
-
 TEST(SimCalibration, OptionsParseStepsAndDrift) {
   const ParseOutcome outcome = ParseSimOptions({QStringLiteral("--ip"), QStringLiteral("3200"),
                                                 QStringLiteral("--ip-steps"), QStringLiteral("15:3350,40.5:2800"),
@@ -68,12 +60,6 @@ TEST(SimCalibration, OptionsRefuseMalformedStepsAndDrift) {
     EXPECT_EQ(outcome.exitCode, 2) << option << " " << value;
     EXPECT_TRUE(outcome.text.startsWith(QString::fromLatin1(option))) << outcome.text.toStdString();
   }
-}
-
-TEST(SimCalibration, HelpDocumentsStepsAndDrift) {
-  const QString help = SimHelpText();
-  EXPECT_TRUE(help.contains(QStringLiteral("--ip-steps STEPS")));
-  EXPECT_TRUE(help.contains(QStringLiteral("--ip-drift UA_PER_S")));
 }
 
 }  // namespace

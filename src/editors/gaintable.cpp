@@ -5,8 +5,9 @@
 
 namespace {
 
-constexpr GainTable kNtkGains = {457, 774, 822, 842, 852, 859, 863, 867, 869, 871, 873, 874, 875, 876, 877, 878,
-                                 878, 879, 879, 880, 880, 880, 881, 881, 881, 881, 882, 882, 882, 882, 882};
+constexpr GainTable kNtkGains = {457, 774, 822, 842, 852, 859, 863, 867, 869, 871, 873,
+                                 874, 875, 876, 877, 878, 878, 879, 879, 880, 880, 880,
+                                 881, 881, 881, 881, 882, 882, 882, 882, 882};
 constexpr GainTable kLsu4Gains = {0,    304,  500,  653,  776,  878,  962,  1034, 1095, 1149, 1196,
                                   1237, 1274, 1307, 1337, 1364, 1388, 1411, 1431, 1450, 1468, 1484,
                                   1499, 1513, 1526, 1538, 1550, 1561, 1571, 1580, 1590};
@@ -34,9 +35,10 @@ int16_t ResistorToGain(uint32_t resistor, const GainTable& table) {
   const int64_t low = table[c];
   const int64_t high = table[c + 1];
   // C++ division truncates toward zero, as the meter's firmware does.
-  const int64_t gain = low + (high - low) * (static_cast<int64_t>(resistor) - kResistorStep * c) / kResistorStep;
-  return static_cast<int16_t>(std::clamp<int64_t>(gain, std::numeric_limits<int16_t>::min(),
-                                                  std::numeric_limits<int16_t>::max()));
+  const int64_t gain =
+      low + (high - low) * (static_cast<int64_t>(resistor) - kResistorStep * c) / kResistorStep;
+  return static_cast<int16_t>(
+      std::clamp<int64_t>(gain, std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max()));
 }
 
 bool GainInTable(int64_t gain, const GainTable& table) {

@@ -13,11 +13,11 @@ namespace {
 
 constexpr uint8_t kStateRun = 0;
 // The time limits of the measurement, in milliseconds.
-constexpr int kRunWaitMs = 120000;        // for the meter to reach RUN at all
-constexpr int kStateLimitMs = 30000;      // in any one state other than RUN
-constexpr int kRunLimitMs = 600000;       // in RUN without a store
-constexpr int kFilterTimeMs = 5000;       // time constant of the Ip filter
-constexpr int kStableTimeMs = 15000;      // within the tolerance before Store
+constexpr int kRunWaitMs = 120000;    // for the meter to reach RUN at all
+constexpr int kStateLimitMs = 30000;  // in any one state other than RUN
+constexpr int kRunLimitMs = 600000;   // in RUN without a store
+constexpr int kFilterTimeMs = 5000;   // time constant of the Ip filter
+constexpr int kStableTimeMs = 15000;  // within the tolerance before Store
 constexpr double kStableTolerancePercent = 2.0;
 
 // The gain at 20.94 % O2 is 5e6 / Ip in microamps.
@@ -173,8 +173,9 @@ O2CalibrationResult EvaluateO2Calibration(int o2Percent, int16_t storedIp, int d
     if (const std::optional<uint32_t> resistor = GainToResistor(gain, *deviceTable))
       resistorText = FormatValue32(PlainNumberType, *resistor, true);
   }
-  result.resultText = QStringLiteral("New calibration values\n") + QStringLiteral("   Measured Ip : ") + ipText +
-                      QStringLiteral("\n") + QStringLiteral("   Calculated gain factor calibration : ") +
+  result.resultText = QStringLiteral("New calibration values\n") + QStringLiteral("   Measured Ip : ") +
+                      ipText + QStringLiteral("\n") +
+                      QStringLiteral("   Calculated gain factor calibration : ") +
                       FormatValue32(PlainNumberType, result.gain, true) + QStringLiteral("\n") +
                       QStringLiteral("   Calculated equivalent resistor calibration : ") + resistorText;
   return result;

@@ -46,8 +46,9 @@ TFormO2Concentration::TFormO2Concentration(QVASerialComms& link, Prompter& promp
   setModal(true);
   setFixedWidth(kClientWidth);
   ui_->TraceIp->SetTrace(TraceData(kTraceSpanMs, kTraceBandPercent));
-  ui_->TraceIp->SetValueFormat([](double ua) { return FormatValue16(IpType, static_cast<int16_t>(ua), false); },
-                               QStringLiteral("Ip ") + UnitCaption(IpType, false));
+  ui_->TraceIp->SetValueFormat(
+      [](double ua) { return FormatValue16(IpType, static_cast<int16_t>(ua), false); },
+      QStringLiteral("Ip ") + UnitCaption(IpType, false));
   ui_->TraceIp->SetMinimumValueWidth(kTraceMinimumWidthUa);
   ui_->LabelStatusLine2->hide();
   connect(ui_->ButtonOk, &QPushButton::clicked, this, &TFormO2Concentration::ButtonOkClick);
@@ -96,7 +97,8 @@ void TFormO2Concentration::Timer1Timer() {
   // The trace runs on the wall clock: a tick lasts its interval plus its
   // transfers.
   if (const std::optional<O2Reading>& reading = calibration_.LastReading())
-    ui_->TraceIp->AddPoint({clock_.elapsed(), static_cast<double>(reading->ip), static_cast<double>(reading->filtered)});
+    ui_->TraceIp->AddPoint(
+        {clock_.elapsed(), static_cast<double>(reading->ip), static_cast<double>(reading->filtered)});
   switch (result) {
     case TickResult::Continue:
       Timer1->start();

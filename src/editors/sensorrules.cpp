@@ -64,7 +64,8 @@ QString CurrentCalibrationText(const QVA_CONFIG_DATA& record) {
   const uint16_t gain = StoredGain(record);
   return QStringLiteral("Existing calibration values\n") + QStringLiteral("   Gain factor calibration : ") +
          FormatValue32(PlainNumberType, gain, true) + QStringLiteral("\n") +
-         QStringLiteral("   Equivalent resistor calibration : ") + ResistorTextForGain(gain, record.sensor_type);
+         QStringLiteral("   Equivalent resistor calibration : ") +
+         ResistorTextForGain(gain, record.sensor_type);
 }
 
 QString CalibrationPointsMessage(int count) {

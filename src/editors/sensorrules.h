@@ -14,10 +14,10 @@ inline const QString kSensorSetupCaption = QStringLiteral("Sensor Setup");
 
 // sensor_cal_method codes.
 enum CalMethod : int {
-  kCalMeasured = 0,       // the meter's own measured calibration
-  kCalEnterValue = 1,     // an equivalent resistor or a gain factor typed in
-  kCalFromO2 = 2,         // a gain measured in gas of known O2 concentration
-  kCalEnterTable = 3,     // the user calibration table
+  kCalMeasured = 0,    // the meter's own measured calibration
+  kCalEnterValue = 1,  // an equivalent resistor or a gain factor typed in
+  kCalFromO2 = 2,      // a gain measured in gas of known O2 concentration
+  kCalEnterTable = 3,  // the user calibration table
 };
 
 // The pages of the method notebook, by objectName.

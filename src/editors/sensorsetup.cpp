@@ -32,7 +32,8 @@ TFormSensorSetup::TFormSensorSetup(Prompter& prompter, QVA_CONFIG_DATA& config, 
   table->SetupTable(kMaxTablePoints, IpType, IpType);
   table->SetColumnTitle(0, QStringLiteral("Ip ") + UnitCaption(IpType, true));
   table->SetColumnTitle(1, QStringLiteral("Ipn ") + UnitCaption(IpType, true));
-  table->ShowPoints(Edited().user_cal_table.values, std::min<int>(Edited().user_cal_table.num_rows, kMaxTablePoints));
+  table->ShowPoints(Edited().user_cal_table.values,
+                    std::min<int>(Edited().user_cal_table.num_rows, kMaxTablePoints));
   ui_->LayoutCalTable->addWidget(new TCurveView(table, this), 1, 1);
   ui_->EditOxygenPercent->setText(FormatValue16(O2PercentType, kAirO2Percent, false));
   ui_->LabelCalResistorUnits->setText(UnitCaption(PlainNumberType, true));
@@ -82,7 +83,8 @@ void TFormSensorSetup::FillValuePage() {
   ui_->RadioUserGainFactor->setChecked(!resistor);
   ui_->EditUserCalResistor->setText(resistor ? FormatValue32(PlainNumberType, work.user_cal_resistor, true)
                                              : QString());
-  ui_->EditUserGainFactor->setText(resistor ? QString() : FormatValue32(PlainNumberType, StoredGain(work), true));
+  ui_->EditUserGainFactor->setText(resistor ? QString()
+                                            : FormatValue32(PlainNumberType, StoredGain(work), true));
   RadioUserCalibrationClick();
 }
 
@@ -114,7 +116,8 @@ bool TFormSensorSetup::StoreCalValue(QVA_CONFIG_DATA& candidate) {
   if (ui_->RadioUserCalResistor->isChecked()) {
     const CalValueRange range = ResistorRange(sensorType);
     if (!ValidateScaledEdit32(GetPrompter(), ui_->EditUserCalResistor, range.low, range.high,
-                              QStringLiteral("equivalent resistor calibration"), this, PlainNumberType, true, true))
+                              QStringLiteral("equivalent resistor calibration"), this, PlainNumberType, true,
+                              true))
       return false;
     const uint32_t resistor = ParseValue32(PlainNumberType, ui_->EditUserCalResistor->text());
     // Without a sensor type the range is wide open, but the sensor type rule
@@ -128,7 +131,8 @@ bool TFormSensorSetup::StoreCalValue(QVA_CONFIG_DATA& candidate) {
   if (!ValidateScaledEdit32(GetPrompter(), ui_->EditUserGainFactor, range.low, range.high,
                             QStringLiteral("gain factor calibration"), this, PlainNumberType, true, true))
     return false;
-  candidate.user_gain_factor = static_cast<int16_t>(ParseValue32(PlainNumberType, ui_->EditUserGainFactor->text()));
+  candidate.user_gain_factor =
+      static_cast<int16_t>(ParseValue32(PlainNumberType, ui_->EditUserGainFactor->text()));
   candidate.user_cal_resistor = 0;
   return true;
 }
@@ -167,8 +171,8 @@ void TFormSensorSetup::ButtonSaveAsClick() {
 
 void TFormSensorSetup::ButtonCalibrateClick() {
   ui_->LabelCalibrationResult->clear();
-  if (!ValidateScaledEdit(GetPrompter(), ui_->EditOxygenPercent, 0, kMaxO2Percent, QStringLiteral("O2 concentration"),
-                          this, O2PercentType, true, false))
+  if (!ValidateScaledEdit(GetPrompter(), ui_->EditOxygenPercent, 0, kMaxO2Percent,
+                          QStringLiteral("O2 concentration"), this, O2PercentType, true, false))
     return;
   const int o2Percent = ParseValue16(O2PercentType, ui_->EditOxygenPercent->text());
   RunCommand(GetPrompter(), [&] { Calibrate(o2Percent); });

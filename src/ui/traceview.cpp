@@ -57,14 +57,14 @@ void TTraceView::paintEvent(QPaintEvent* event) {
   // title above.
   int labelWidth = 0;
   for (int i = 0; i <= kValueTicks; ++i)
-    labelWidth = std::max(labelWidth, metrics.horizontalAdvance(
-                                          format_(range.low + (range.high - range.low) * i / kValueTicks)));
+    labelWidth =
+        std::max(labelWidth,
+                 metrics.horizontalAdvance(format_(range.low + (range.high - range.low) * i / kValueTicks)));
   const QRect inner = contentsRect().adjusted(kMargin, kMargin, -kMargin, -kMargin);
   // The title sits above the top value label, which is centred on the top
   // grid line.
   const QRect plot = inner.adjusted(labelWidth + kMargin, metrics.height() + metrics.ascent() / 2 + kMargin,
-                                    -metrics.horizontalAdvance('0'),
-                                    -metrics.height() - kMargin);
+                                    -metrics.horizontalAdvance('0'), -metrics.height() - kMargin);
   if (plot.width() < 10 || plot.height() < 10) return;
 
   const double startMs = static_cast<double>(data_.StartMs());
@@ -88,8 +88,9 @@ void TTraceView::paintEvent(QPaintEvent* event) {
     painter.drawLine(QPointF(plot.left(), yy), QPointF(plot.right(), yy));
     painter.setPen(palette().color(QPalette::Text));
     const QString label = format_(value);
-    painter.drawText(QPointF(plot.left() - kMargin - metrics.horizontalAdvance(label), yy + metrics.ascent() / 2.0),
-                     label);
+    painter.drawText(
+        QPointF(plot.left() - kMargin - metrics.horizontalAdvance(label), yy + metrics.ascent() / 2.0),
+        label);
   }
   for (int64_t ago = 0; ago <= data_.SpanMs(); ago += kTimeTickMs) {
     const double xx = x(data_.EndMs() - ago);
@@ -97,8 +98,9 @@ void TTraceView::paintEvent(QPaintEvent* event) {
     painter.drawLine(QPointF(xx, plot.top()), QPointF(xx, plot.bottom()));
     painter.setPen(palette().color(QPalette::Text));
     const QString label = ago == 0 ? QStringLiteral("0 s") : QStringLiteral("-%1 s").arg(ago / 1000);
-    painter.drawText(QPointF(xx - metrics.horizontalAdvance(label) / 2.0, plot.bottom() + kMargin + metrics.ascent()),
-                     label);
+    painter.drawText(
+        QPointF(xx - metrics.horizontalAdvance(label) / 2.0, plot.bottom() + kMargin + metrics.ascent()),
+        label);
   }
 
   painter.save();

@@ -58,22 +58,24 @@ TEST(CalibrationE2E, CalibrateStoresTheMeasuredGainInTheWorkingCopy) {
     });
     poll->start(5);
   });
-  prompter.ExpectMessage(QStringLiteral(
-      "Calibration completed successfully.\n"
-      "You should send the configuration to the QVA for the new calibration to take effect."));
+  prompter.ExpectMessage(
+      QStringLiteral("Calibration completed successfully.\n"
+                     "You should send the configuration to the QVA for the new calibration to take effect."));
   dialog.findChild<QPushButton*>(QStringLiteral("ButtonCalibrate"))->click();
   ASSERT_TRUE(prompter.AllAnswered()) << (firstLines.empty() ? "" : firstLines.back().toStdString());
 
   ASSERT_GE(firstLines.size(), 3u);
   EXPECT_EQ(firstLines[0], QStringLiteral("Reading QVA status."));
-  EXPECT_TRUE(firstLines[1].startsWith(QStringLiteral("Waiting for QVA to enter RUN state"))) << firstLines[1].toStdString();
-  EXPECT_TRUE(std::find(firstLines.begin(), firstLines.end(), QStringLiteral("Waiting for QVA reading to stabilise")) !=
-              firstLines.end());
+  EXPECT_TRUE(firstLines[1].startsWith(QStringLiteral("Waiting for QVA to enter RUN state")))
+      << firstLines[1].toStdString();
+  EXPECT_TRUE(std::find(firstLines.begin(), firstLines.end(),
+                        QStringLiteral("Waiting for QVA reading to stabilise")) != firstLines.end());
   EXPECT_EQ(firstLines.back(), QStringLiteral("QVA Reading stable. Press Store to save the reading."));
   EXPECT_GE(traced, 61u);
-  EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("LabelCalibrationResult"))->text(),
-            "New calibration values\n   Measured Ip : 3.200 mA\n   Calculated gain factor calibration : 1562 \n"
-            "   Calculated equivalent resistor calibration : 2710 ");
+  EXPECT_EQ(
+      dialog.findChild<QLabel*>(QStringLiteral("LabelCalibrationResult"))->text(),
+      "New calibration values\n   Measured Ip : 3.200 mA\n   Calculated gain factor calibration : 1562 \n"
+      "   Calculated equivalent resistor calibration : 2710 ");
 
   dialog.findChild<QPushButton*>(QStringLiteral("ButtonOk"))->click();
   EXPECT_EQ(dialog.result(), QDialog::Accepted);

@@ -206,11 +206,11 @@ TEST_F(O2CalibrationTest, ALinkFailureIsShownThenEndsTheCalibration) {
   meter.ip = 3200;
   TickOn(3);
   meter.failing = true;
-  prompter.ExpectError(QStringLiteral(
-      "There was an error communicating with the device.\n"
-      "You should check that the device is properly connected and powered on.\n\n"
-      "If the problem persists, you should contact your Ulmora dealer for advice.\n"
-      "Error Type: NAK received, error = Examine Memory Fail"));
+  prompter.ExpectError(
+      QStringLiteral("There was an error communicating with the device.\n"
+                     "You should check that the device is properly connected and powered on.\n\n"
+                     "If the problem persists, you should contact your Ulmora dealer for advice.\n"
+                     "Error Type: NAK received, error = Examine Memory Fail"));
   EXPECT_EQ(calibration.Tick(), TickResult::Ended);
   ExpectEnding(QStringLiteral("Error while performing calibration"));
 }

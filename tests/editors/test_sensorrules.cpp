@@ -36,10 +36,17 @@ TEST(GainTable, ResistorToGainInterpolatesAndTruncates) {
     int16_t gain;
   };
   const Case cases[] = {
-      {kNtk, 0, 457},       {kNtk, 1500, 878},    {kNtk, 2600, 882},    {kLsu4, 1500, 1364},
-      {kLsu42, 1500, 1433}, {kLsu4, 3000, 1590},  {kLsu42, 3000, 1676}, {kLsu4, 1550, 1376},
-      {kLsu4, 50, 152},     {kLsu4, 199, 498},    // 304 + 196 * 99 / 100 = 498.04
-      {kLsu4, 3100, 1600},  // past the table: the last step goes on
+      {kNtk, 0, 457},
+      {kNtk, 1500, 878},
+      {kNtk, 2600, 882},
+      {kLsu4, 1500, 1364},
+      {kLsu42, 1500, 1433},
+      {kLsu4, 3000, 1590},
+      {kLsu42, 3000, 1676},
+      {kLsu4, 1550, 1376},
+      {kLsu4, 50, 152},
+      {kLsu4, 199, 498},            // 304 + 196 * 99 / 100 = 498.04
+      {kLsu4, 3100, 1600},          // past the table: the last step goes on
       {kLsu4, 4294967295u, 32767},  // saturates
   };
   for (const Case& c : cases)
@@ -53,10 +60,9 @@ TEST(GainTable, GainToResistorInsideTheTableOnly) {
     std::optional<uint32_t> resistor;
   };
   const Case cases[] = {
-      {kLsu4, 1562, 2710},  {kNtk, 457, 0},         {kNtk, 882, 2600},          {kLsu4, 1590, 3000},
-      {kLsu42, 1676, 3000}, {kLsu4, 0, 0},          {kLsu4, 1376, 1550},        {kNtk, 878, 1500},
-      {kNtk, 456, {}},      {kNtk, 883, {}},        {kLsu4, 1591, {}},          {kLsu4, -1, {}},
-      {kNtk, 2500, {}},
+      {kLsu4, 1562, 2710}, {kNtk, 457, 0},      {kNtk, 882, 2600}, {kLsu4, 1590, 3000}, {kLsu42, 1676, 3000},
+      {kLsu4, 0, 0},       {kLsu4, 1376, 1550}, {kNtk, 878, 1500}, {kNtk, 456, {}},     {kNtk, 883, {}},
+      {kLsu4, 1591, {}},   {kLsu4, -1, {}},     {kNtk, 2500, {}},
   };
   for (const Case& c : cases)
     EXPECT_EQ(GainToResistor(c.gain, Table(c.sensor)), c.resistor) << c.sensor << " " << c.gain;

@@ -87,7 +87,8 @@ TEST_F(SensorSetupTest, ShowsItsListsPagesAndTableTitles) {
   EXPECT_EQ(ItemTexts(Control<QComboBox>("ComboBoxSensorType")),
             (QStringList{"Select Sensor Type", "NTK", "Bosch LSU4", "Bosch LSU4.2"}));
   EXPECT_EQ(Control<QComboBox>("ComboBoxSensorType")->currentText(), QStringLiteral("Bosch LSU4"));
-  EXPECT_EQ(Control<QComboBox>("ComboBoxCalMethod")->currentText(), QStringLiteral("Enter calibration table"));
+  EXPECT_EQ(Control<QComboBox>("ComboBoxCalMethod")->currentText(),
+            QStringLiteral("Enter calibration table"));
   auto* notebook = Control<QStackedWidget>("Notebook1");
   EXPECT_EQ(notebook->currentWidget()->objectName(), QStringLiteral("CalTable"));
   auto* frame = Control<TFrameTable2DEdit>("FrameUserCalTable");
@@ -114,7 +115,7 @@ TEST_F(SensorSetupTest, HeaterVoltageShowsTenPointFiveForZeroAndKeepsItsRange) {
     int storedAfterOk;  // -1: refused
   };
   const Case cases[] = {
-      {0, nullptr, 105}, {0, "", 0},      {120, "5.0", 50}, {120, "25.5 V", 255},
+      {0, nullptr, 105}, {0, "", 0},        {120, "5.0", 50},    {120, "25.5 V", 255},
       {120, "4.9", -1},  {120, "25.6", -1}, {120, "12.34", 123},
   };
   for (const Case& c : cases) {
@@ -141,7 +142,8 @@ TEST_F(SensorSetupTest, HeaterVoltageShowsTenPointFiveForZeroAndKeepsItsRange) {
 
 TEST_F(SensorSetupTest, EquivalentResistorStoresItsInterpolatedGain) {
   const std::tuple<int, const char*, int> cases[] = {
-      {1, "1500", 878}, {1, "2600", 882}, {2, "1500", 1364}, {3, "1500", 1433}, {2, "3000", 1590}, {3, "3000", 1676},
+      {1, "1500", 878},  {1, "2600", 882},  {2, "1500", 1364},
+      {3, "1500", 1433}, {2, "3000", 1590}, {3, "3000", 1676},
   };
   for (const auto& [sensor, typed, gain] : cases) {
     Open(Record(sensor, 1));
@@ -171,7 +173,7 @@ TEST_F(SensorSetupTest, ResistorAndGainRangesFollowTheSelectedSensor) {
     Choose(Control<QComboBox>("ComboBoxCalMethod"), "Enter calibration value");
     Control<QRadioButton>(radio)->click();
     QLineEdit* edit = Edit(QString::fromLatin1(radio) == "RadioUserCalResistor" ? "EditUserCalResistor"
-                                                                               : "EditUserGainFactor");
+                                                                                : "EditUserGainFactor");
     edit->setText(QString::fromLatin1(typed));
     ExpectRefused(message, stored);
     EXPECT_EQ(dialog->focusWidget(), edit);
@@ -247,8 +249,9 @@ TEST_F(SensorSetupTest, SaveAsChecksTheTableAndLoadShowsTheSavedPoints) {
   TypeCell(0, 0, "2");
   TypeCell(0, 1, "1.9");
   // One point: refused before any file is asked for.
-  prompter.ExpectMessage(QStringLiteral("Only one calibration point has been entered.\n"
-                                        "You should enter at least two points in the calibration table to proceed."));
+  prompter.ExpectMessage(
+      QStringLiteral("Only one calibration point has been entered.\n"
+                     "You should enter at least two points in the calibration table to proceed."));
   Press("ButtonSaveAs");
   TypeCell(1, 0, "1");
   TypeCell(1, 1, "0.95");
@@ -295,7 +298,8 @@ class SensorCalibrationTest : public SensorSetupTest {
       window->findChild<QTimer*>(QStringLiteral("Timer1"))->setInterval(0);
       auto* poll = new QTimer(window);
       QObject::connect(poll, &QTimer::timeout, window, [this, window, cancelAfterReads] {
-        const char* button = cancelAfterReads >= 0 && meter.liveReads >= cancelAfterReads ? "ButtonCancel" : "ButtonOk";
+        const char* button =
+            cancelAfterReads >= 0 && meter.liveReads >= cancelAfterReads ? "ButtonCancel" : "ButtonOk";
         auto* press = window->findChild<QPushButton*>(QString::fromLatin1(button));
         if (press->isEnabled()) press->click();
       });
@@ -311,16 +315,18 @@ TEST_F(SensorCalibrationTest, AStableReadingStoresItsGainInTheWorkingCopy) {
   Open(stored);
   meter.ip = 3200;
   DriveWindow();
-  prompter.ExpectMessage(QStringLiteral("Calibration completed successfully.\n"
-                                        "You should send the configuration to the QVA for the new calibration to "
-                                        "take effect."));
+  prompter.ExpectMessage(
+      QStringLiteral("Calibration completed successfully.\n"
+                     "You should send the configuration to the QVA for the new calibration to "
+                     "take effect."));
   Press("ButtonCalibrate");
   EXPECT_TRUE(prompter.AllAnswered());
   EXPECT_EQ(prompter.Messages().back().icon, MessageIcon::None);
   EXPECT_EQ(prompter.Messages().back().caption, kCaption);
-  EXPECT_EQ(Control<QLabel>("LabelCalibrationResult")->text(),
-            "New calibration values\n   Measured Ip : 3.200 mA\n   Calculated gain factor calibration : 1562 \n"
-            "   Calculated equivalent resistor calibration : 2710 ");
+  EXPECT_EQ(
+      Control<QLabel>("LabelCalibrationResult")->text(),
+      "New calibration values\n   Measured Ip : 3.200 mA\n   Calculated gain factor calibration : 1562 \n"
+      "   Calculated equivalent resistor calibration : 2710 ");
   EXPECT_TRUE(SameBytes(record, stored));  // nothing reaches the caller before OK
   EXPECT_TRUE(line->closed);
   Press("ButtonOk");
@@ -356,8 +362,8 @@ TEST_F(SensorCalibrationTest, ACancelledOrRefusedCalibrationLeavesTheWorkingCopy
   // 50 uA gives a gain of 100000, which 16 bits cannot hold.
   meter.ip = 50;
   DriveWindow();
-  prompter.ExpectMessage(
-      QStringLiteral("The calculated gain factor (100000) is out of range.\nThe calibration could not be completed."));
+  prompter.ExpectMessage(QStringLiteral(
+      "The calculated gain factor (100000) is out of range.\nThe calibration could not be completed."));
   Press("ButtonCalibrate");
   EXPECT_TRUE(prompter.AllAnswered());
   Press("ButtonOk");
@@ -377,11 +383,11 @@ TEST_F(SensorCalibrationTest, AnO2ConcentrationOutsideItsRangeIsRefusedBeforeThe
 TEST_F(SensorCalibrationTest, ALinkFailureBeforeTheWindowIsShownInTheErrorBox) {
   Open(Record(2, 2));
   meter.failing = true;
-  prompter.ExpectError(QStringLiteral(
-      "There was an error communicating with the device.\n"
-      "You should check that the device is properly connected and powered on.\n\n"
-      "If the problem persists, you should contact your Ulmora dealer for advice.\n"
-      "Error Type: NAK received, error = Examine Memory Fail"));
+  prompter.ExpectError(
+      QStringLiteral("There was an error communicating with the device.\n"
+                     "You should check that the device is properly connected and powered on.\n\n"
+                     "If the problem persists, you should contact your Ulmora dealer for advice.\n"
+                     "Error Type: NAK received, error = Examine Memory Fail"));
   Press("ButtonCalibrate");
   EXPECT_TRUE(prompter.AllAnswered());
 }

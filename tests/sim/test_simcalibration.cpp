@@ -23,17 +23,17 @@ TEST(SimCalibration, IpFollowsItsStepsAndDriftFromTheStart) {
   const int64_t start = 1000000;
   SimDevice device(settings, ConfigBytes{}, start);
   const std::pair<int64_t, int> cases[] = {
-      {0, 3200},          {500, 3201},     {14999, 3230},  // 29.998 rounds to 30
-      {15000, 3380},      {29999, 3410},   {30000, -40},
-      {20000000, 32767},  // drift cannot leave 16 bits
+      {0, 3200},     {500, 3201},   {14999, 3230},                     // 29.998 rounds to 30
+      {15000, 3380}, {29999, 3410}, {30000, -40},  {20000000, 32767},  // drift cannot leave 16 bits
   };
-  for (const auto& [elapsed, expected] : cases) EXPECT_EQ(IpRead(device, start + elapsed), expected) << elapsed;
+  for (const auto& [elapsed, expected] : cases)
+    EXPECT_EQ(IpRead(device, start + elapsed), expected) << elapsed;
 }
 
 TEST(SimCalibration, OptionsParseStepsAndDrift) {
-  const ParseOutcome outcome = ParseSimOptions({QStringLiteral("--ip"), QStringLiteral("3200"),
-                                                QStringLiteral("--ip-steps"), QStringLiteral("15:3350,40.5:2800"),
-                                                QStringLiteral("--ip-drift=-1.5")});
+  const ParseOutcome outcome =
+      ParseSimOptions({QStringLiteral("--ip"), QStringLiteral("3200"), QStringLiteral("--ip-steps"),
+                       QStringLiteral("15:3350,40.5:2800"), QStringLiteral("--ip-drift=-1.5")});
   ASSERT_TRUE(outcome.options.has_value()) << outcome.text.toStdString();
   const DeviceSettings& device = outcome.options->device;
   ASSERT_EQ(device.ipSteps.size(), 2u);
@@ -46,13 +46,13 @@ TEST(SimCalibration, OptionsParseStepsAndDrift) {
 
 TEST(SimCalibration, OptionsRefuseMalformedStepsAndDrift) {
   const std::pair<const char*, const char*> cases[] = {
-      {"--ip-steps", "15"},             // no current
-      {"--ip-steps", "15:abc"},         //
-      {"--ip-steps", "20:1,10:2"},      // back in time
-      {"--ip-steps", "5:40000"},        // beyond 16 bits
-      {"--ip-steps", "-1:100"},         //
-      {"--ip-drift", "fast"},           //
-      {"--ip-drift", "20000"},          // beyond the limit
+      {"--ip-steps", "15"},         // no current
+      {"--ip-steps", "15:abc"},     //
+      {"--ip-steps", "20:1,10:2"},  // back in time
+      {"--ip-steps", "5:40000"},    // beyond 16 bits
+      {"--ip-steps", "-1:100"},     //
+      {"--ip-drift", "fast"},       //
+      {"--ip-drift", "20000"},      // beyond the limit
   };
   for (const auto& [option, value] : cases) {
     const ParseOutcome outcome = ParseSimOptions({QString::fromLatin1(option), QString::fromLatin1(value)});

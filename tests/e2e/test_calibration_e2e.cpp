@@ -79,8 +79,8 @@ TEST(CalibrationE2E, CalibrateStoresTheMeasuredGainInTheWorkingCopy) {
 
   dialog.findChild<QPushButton*>(QStringLiteral("ButtonOk"))->click();
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
-  EXPECT_EQ(record.user_gain_factor, 1562);
-  EXPECT_EQ(record.user_cal_resistor, 0);
+  EXPECT_EQ(+record.user_gain_factor, 1562);
+  EXPECT_EQ(+record.user_cal_resistor, 0);
   EXPECT_GT(sim.Stop().value(QStringLiteral("requests")).toInt(), 120);
 }
 

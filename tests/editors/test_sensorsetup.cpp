@@ -153,8 +153,8 @@ TEST_F(SensorSetupTest, EquivalentResistorStoresItsInterpolatedGain) {
     Edit("EditUserCalResistor")->setText(QString::fromLatin1(typed));
     Press("ButtonOk");
     ASSERT_TRUE(Closed()) << typed;
-    EXPECT_EQ(record.user_cal_resistor, QString::fromLatin1(typed).toInt());
-    EXPECT_EQ(record.user_gain_factor, gain) << sensor << " " << typed;
+    EXPECT_EQ(+record.user_cal_resistor, QString::fromLatin1(typed).toInt());
+    EXPECT_EQ(+record.user_gain_factor, gain) << sensor << " " << typed;
   }
 }
 
@@ -186,7 +186,7 @@ TEST_F(SensorSetupTest, GainFactorStoresNoResistorAndReopensOnTheGainRadio) {
   Edit("EditUserGainFactor")->setText("457");
   Press("ButtonOk");
   ASSERT_TRUE(Closed());
-  EXPECT_EQ(record.user_gain_factor, 457);
+  EXPECT_EQ(+record.user_gain_factor, 457);
 
   QVA_CONFIG_DATA stored = Record(2, 1);
   stored.user_cal_resistor = 1500;
@@ -198,8 +198,8 @@ TEST_F(SensorSetupTest, GainFactorStoresNoResistorAndReopensOnTheGainRadio) {
   Edit("EditUserGainFactor")->setText("1000");
   Press("ButtonOk");
   ASSERT_TRUE(Closed());
-  EXPECT_EQ(record.user_gain_factor, 1000);
-  EXPECT_EQ(record.user_cal_resistor, 0);
+  EXPECT_EQ(+record.user_gain_factor, 1000);
+  EXPECT_EQ(+record.user_cal_resistor, 0);
 
   const QVA_CONFIG_DATA reopened = record;
   Open(reopened);
@@ -237,8 +237,8 @@ TEST_F(SensorSetupTest, TheCalibrationTableNeedsTwoPoints) {
   Press("ButtonOk");
   ASSERT_TRUE(Closed());
   ASSERT_EQ(record.user_cal_table.num_rows, 2);
-  EXPECT_EQ(record.user_cal_table.values[0].x, 500);  // sorted by Ip
-  EXPECT_EQ(record.user_cal_table.values[1].y, 1200);
+  EXPECT_EQ(+record.user_cal_table.values[0].x, 500);  // sorted by Ip
+  EXPECT_EQ(+record.user_cal_table.values[1].y, 1200);
 }
 
 TEST_F(SensorSetupTest, SaveAsChecksTheTableAndLoadShowsTheSavedPoints) {
@@ -269,10 +269,10 @@ TEST_F(SensorSetupTest, SaveAsChecksTheTableAndLoadShowsTheSavedPoints) {
     Press("ButtonOk");
     ASSERT_TRUE(Closed()) << path.toStdString();
     ASSERT_EQ(record.user_cal_table.num_rows, 2) << path.toStdString();
-    EXPECT_EQ(record.user_cal_table.values[0].x, 1000);
-    EXPECT_EQ(record.user_cal_table.values[0].y, 950);
-    EXPECT_EQ(record.user_cal_table.values[1].x, 2000);
-    EXPECT_EQ(record.user_cal_table.values[1].y, 1900);
+    EXPECT_EQ(+record.user_cal_table.values[0].x, 1000);
+    EXPECT_EQ(+record.user_cal_table.values[0].y, 950);
+    EXPECT_EQ(+record.user_cal_table.values[1].x, 2000);
+    EXPECT_EQ(+record.user_cal_table.values[1].y, 1900);
   }
 }
 
@@ -331,8 +331,8 @@ TEST_F(SensorCalibrationTest, AStableReadingStoresItsGainInTheWorkingCopy) {
   EXPECT_TRUE(line->closed);
   Press("ButtonOk");
   ASSERT_TRUE(Closed());
-  EXPECT_EQ(record.user_gain_factor, 1562);
-  EXPECT_EQ(record.user_cal_resistor, 0);
+  EXPECT_EQ(+record.user_gain_factor, 1562);
+  EXPECT_EQ(+record.user_cal_resistor, 0);
   EXPECT_EQ(record.sensor_cal_method, 2);
 }
 

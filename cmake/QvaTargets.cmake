@@ -12,7 +12,7 @@ endfunction()
 set(QVA_PCH_CORE <cstdint> <functional> <memory> <optional> <string> <vector>
                  <QByteArray> <QDir> <QFile> <QFileInfo> <QList> <QObject> <QString> <QStringList>)
 set(QVA_PCH_WIDGETS <QApplication> <QComboBox> <QDialog> <QLabel> <QLineEdit> <QPushButton> <QWidget>)
-set(QVA_PCH_TEST <gtest/gtest.h>)
+set(QVA_PCH_TEST <gtest/gtest.h> ${PROJECT_SOURCE_DIR}/tests/support/qtprinters.h)
 
 # qva_precompile_qt(TARGET [WIDGETS] [TEST])
 function(qva_precompile_qt target)

@@ -7,10 +7,9 @@
 #include "editors/sensorrules.h"
 #include "editors/sensorsetup.h"
 #include "platform/prompter.h"
+#include "viewer/formviewconfig.h"
 
 namespace {
-
-const QString kViewConfigCaption = QStringLiteral("View QVA Configuration");
 
 // Told, in the main window's caption, when a menu item's window is missing.
 void ReportNotAvailable(Prompter& prompter, const QString& windowCaption, const QWidget* owner) {
@@ -53,7 +52,7 @@ void InstallEditorHooks(MainFormHooks& hooks, Prompter& prompter) {
         return;
     }
   };
-  hooks.viewConfig = [&prompter](QVA_CONFIG_DATA& /*config*/, QWidget* owner) {
-    ReportNotAvailable(prompter, kViewConfigCaption, owner);
+  hooks.viewConfig = [&prompter](QVA_CONFIG_DATA& config, QWidget* owner) {
+    TFormViewConfig::Execute(prompter, config, owner);
   };
 }

@@ -13,7 +13,7 @@
 #include "platform/sleeper.h"
 #include "tables/curveview.h"
 #include "tables/tablefilecommands.h"
-#include "ui/validators.h"
+#include "ui/validatorsgui.h"
 #include "ui_sensorsetup.h"
 
 TFormSensorSetup::TFormSensorSetup(Prompter& prompter, QVA_CONFIG_DATA& config, QWidget* owner,

@@ -46,6 +46,9 @@ class Prompter {
   // A dialog's Help button asks for its help context. The program ships no
   // help pages, so by default nothing is shown.
   virtual void RequestHelp(int helpContext) { (void)helpContext; }
+  // The system's default beep, the only answer to a value refused in
+  // place (the configuration viewer). Silent unless the platform has one.
+  virtual void Beep() {}
 };
 
 // A message as a box or a terminal shows it. The version mismatch texts

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include "app/aboutform.h"
 #include "app/mainform.h"
@@ -21,6 +22,7 @@
 #include "editors/digitalinputssetup.h"
 #include "editors/sensorsetup.h"
 #include "support/autoanswerprompter.h"
+#include "viewer/formviewconfig.h"
 
 namespace {
 
@@ -91,6 +93,10 @@ int main(int argc, char** argv) {
   QVA_CONFIG_DATA config = MakeBlankConfig();
   TFormDigitalInputsSetup digitalInputs(prompter, config, &main);
   shot("digital-inputs", digitalInputs);
+  TFormViewConfig viewer(prompter, config, &main);
+  auto* sections = viewer.findChild<QTreeWidget*>(QStringLiteral("TreeView1"));
+  sections->setCurrentItem(sections->topLevelItem(0));
+  shot("view-configuration", viewer);
   config.sensor_type = 2;
   config.sensor_cal_method = 2;
   config.user_gain_factor = 1562;

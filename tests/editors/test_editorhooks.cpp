@@ -78,7 +78,6 @@ TEST_F(EditorHooksTest, WindowsNotYetBuiltSaySoInTheMainWindowsCaption) {
       {"MenuItemSetupDisplay", "Display Setup is not available in this version."},
       {"MenuItemSetupCANCommunications", "CAN Message Setup is not available in this version."},
       {"MenuItemSetupAnalogOutput", "Analog Output Setup is not available in this version."},
-      {"MenuItemViewConfig", "View QVA Configuration is not available in this version."},
   };
   for (const auto& [item, message] : cases) {
     prompter.ExpectMessage(QString::fromLatin1(message));

@@ -15,7 +15,6 @@
 #include "editors/o2concentrationform.h"
 #include "editors/sensorsetup.h"
 #include "support/devicesimulator.h"
-#include "support/qstringprinter.h"
 #include "support/scriptedprompter.h"
 #include "ui/traceview.h"
 

@@ -6,7 +6,6 @@
 #include "comms/devicecommands.h"
 #include "editors/o2calibration.h"
 #include "o2testmeter.h"
-#include "support/qstringprinter.h"
 #include "support/scriptedprompter.h"
 
 namespace {

@@ -8,7 +8,6 @@
 #include "config/qvaconfig.h"
 #include "editors/gaintable.h"
 #include "editors/sensorrules.h"
-#include "support/qstringprinter.h"
 
 namespace {
 

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include "config/qvaconfig.h"
-#include "support/qstringprinter.h"
 #include "viewer/cfgcell.h"
 
 namespace {

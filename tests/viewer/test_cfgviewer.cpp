@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "support/qstringprinter.h"
 #include "viewer/cfgviewer.h"
 #include "viewertestsupport.h"
 

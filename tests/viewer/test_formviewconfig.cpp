@@ -12,7 +12,6 @@
 
 #include "app/editorhooks.h"
 #include "app/mainform.h"
-#include "support/qstringprinter.h"
 #include "tables/gridutils.h"
 #include "viewer/formviewconfig.h"
 #include "viewertestsupport.h"

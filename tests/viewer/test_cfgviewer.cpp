@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/qstringprinter.h"
+#include "support/qtprinters.h"
 #include "viewer/cfgviewer.h"
 #include "viewertestsupport.h"
 

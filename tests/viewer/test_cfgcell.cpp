@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "config/qvaconfig.h"
+#include "support/qtprinters.h"
 #include "viewer/cfgcell.h"
 
 namespace {

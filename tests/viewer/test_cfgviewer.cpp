@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/qtprinters.h"
 #include "viewer/cfgviewer.h"
 #include "viewertestsupport.h"
 

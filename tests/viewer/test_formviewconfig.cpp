@@ -12,6 +12,7 @@
 
 #include "app/editorhooks.h"
 #include "app/mainform.h"
+#include "support/qtprinters.h"
 #include "tables/gridutils.h"
 #include "viewer/formviewconfig.h"
 #include "viewertestsupport.h"

@@ -26,3 +26,13 @@ function(qva_precompile_qt target)
   endif()
   target_precompile_headers(${target} PRIVATE ${headers})
 endfunction()
+
+# The table file kinds the fuzz targets read, and the record of each:
+# qva_table_record(KIND OUT_VARIABLE).
+set(QVA_TABLE_KINDS output analog usercal)
+function(qva_table_record kind out)
+  set(records_output QVA_OUTPUT_CAL_TABLE)
+  set(records_analog QVA_ANALOG_OUT_TABLE)
+  set(records_usercal QVA_USER_CAL_TABLE)
+  set(${out} ${records_${kind}} PARENT_SCOPE)
+endfunction()

@@ -6,6 +6,8 @@
 #include "editors/cansetup.h"
 #include "editors/digitalinputs.h"
 #include "editors/digitalinputssetup.h"
+#include "editors/sensorrules.h"
+#include "editors/sensorsetup.h"
 #include "platform/prompter.h"
 #include "viewer/formviewconfig.h"
 
@@ -20,7 +22,7 @@ void ReportNotAvailable(Prompter& prompter, const QString& windowCaption, const 
 QString SetupEditorCaption(SetupEditor editor) {
   switch (editor) {
     case SetupEditor::SensorSetup:
-      return QStringLiteral("Sensor Setup");
+      return kSensorSetupCaption;
     case SetupEditor::DisplaySetup:
       return QStringLiteral("Display Setup");
     case SetupEditor::DigitalInputsSetup:
@@ -37,15 +39,17 @@ QString SetupEditorCaption(SetupEditor editor) {
 
 void InstallEditorHooks(MainFormHooks& hooks, Prompter& prompter) {
   hooks.setupEditor = [&prompter](SetupEditor editor, QVA_CONFIG_DATA& config, QWidget* owner,
-                                  const QString& /*commPort*/) {
+                                  const QString& commPort) {
     switch (editor) {
+      case SetupEditor::SensorSetup:
+        TFormSensorSetup::Execute(prompter, config, owner, commPort);
+        return;
       case SetupEditor::DigitalInputsSetup:
         TFormDigitalInputsSetup::Execute(prompter, config, owner);
         return;
       case SetupEditor::CANMessagesSetup:
         TFormCANSetup::Execute(prompter, config, owner);
         return;
-      case SetupEditor::SensorSetup:
       case SetupEditor::DisplaySetup:
       case SetupEditor::AnalogOutputSetup:
         ReportNotAvailable(prompter, SetupEditorCaption(editor), owner);

@@ -21,6 +21,7 @@
 #include "config/qvaconfig.h"
 #include "editors/cansetup.h"
 #include "editors/digitalinputssetup.h"
+#include "editors/sensorsetup.h"
 #include "support/autoanswerprompter.h"
 #include "viewer/formviewconfig.h"
 
@@ -99,5 +100,10 @@ int main(int argc, char** argv) {
   auto* sections = viewer.findChild<QTreeWidget*>(QStringLiteral("TreeView1"));
   sections->setCurrentItem(sections->topLevelItem(0));
   shot("view-configuration", viewer);
+  config.sensor_type = 2;
+  config.sensor_cal_method = 2;
+  config.user_gain_factor = 1562;
+  TFormSensorSetup sensor(prompter, config, &main, QStringLiteral("COM1"));
+  shot("sensor-setup", sensor);
   return ok ? 0 : 1;
 }

@@ -112,10 +112,12 @@ void CheckText(const QString& text, std::size_t size, QVA_CONFIG_DATA& config) {
 void CheckFit(const QString& text, int maxWidth) {
   const auto width = [](const QString& s) { return static_cast<int>(s.size()); };
   const QString fitted = FitCellText(text, maxWidth, width);
-  if (fitted == text) {
-    if (text.size() > maxWidth) Finding();
+  if (text.size() <= maxWidth) {
+    if (fitted != text) Finding();
     return;
   }
+  // Too wide: what is kept, then "..." (which may be all there is, and may
+  // then happen to be the text itself).
   if (!fitted.endsWith(QLatin1String("..."))) Finding();
   if (!text.startsWith(fitted.chopped(3))) Finding();
   if (fitted.size() > maxWidth && fitted.size() != 3) Finding();

@@ -2,8 +2,12 @@
 
 #include <QWidget>
 
+#include "editors/analogoutput.h"
+#include "editors/analogoutputsetup.h"
 #include "editors/digitalinputs.h"
 #include "editors/digitalinputssetup.h"
+#include "editors/display.h"
+#include "editors/displaysetup.h"
 #include "platform/prompter.h"
 
 namespace {
@@ -21,13 +25,13 @@ QString SetupEditorCaption(SetupEditor editor) {
     case SetupEditor::SensorSetup:
       return QStringLiteral("Sensor Setup");
     case SetupEditor::DisplaySetup:
-      return QStringLiteral("Display Setup");
+      return kDisplaySetupCaption;
     case SetupEditor::DigitalInputsSetup:
       return kDigitalInputsCaption;
     case SetupEditor::CANMessagesSetup:
       return QStringLiteral("CAN Message Setup");
     case SetupEditor::AnalogOutputSetup:
-      return QStringLiteral("Analog Output Setup");
+      return kAnalogOutputCaption;
   }
   return QString();
 }
@@ -41,10 +45,14 @@ void InstallEditorHooks(MainFormHooks& hooks, Prompter& prompter) {
       case SetupEditor::DigitalInputsSetup:
         TFormDigitalInputsSetup::Execute(prompter, config, owner);
         return;
-      case SetupEditor::SensorSetup:
       case SetupEditor::DisplaySetup:
-      case SetupEditor::CANMessagesSetup:
+        TFormDisplaySetup::Execute(prompter, config, owner);
+        return;
       case SetupEditor::AnalogOutputSetup:
+        TFormAnalogOutputSetup::Execute(prompter, config, owner);
+        return;
+      case SetupEditor::SensorSetup:
+      case SetupEditor::CANMessagesSetup:
         ReportNotAvailable(prompter, SetupEditorCaption(editor), owner);
         return;
     }

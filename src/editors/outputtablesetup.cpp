@@ -1,5 +1,7 @@
 #include "editors/outputtablesetup.h"
 
+#include <algorithm>
+
 #include <QValidator>
 
 #include "editors/outputtables.h"

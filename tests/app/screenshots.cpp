@@ -18,7 +18,10 @@
 #include "comms/formtransfer.h"
 #include "config/newconfigform.h"
 #include "config/qvaconfig.h"
+#include "editors/analogoutputsetup.h"
 #include "editors/digitalinputssetup.h"
+#include "editors/displaysetup.h"
+#include "editors/outputtablesetup.h"
 #include "support/autoanswerprompter.h"
 
 namespace {
@@ -90,5 +93,12 @@ int main(int argc, char** argv) {
   QVA_CONFIG_DATA config = MakeBlankConfig();
   TFormDigitalInputsSetup digitalInputs(prompter, config, &main);
   shot("digital-inputs", digitalInputs);
+  TFormDisplaySetup display(prompter, config, &main);
+  shot("display", display);
+  TFormAnalogOutputSetup analogOutput(prompter, config, &main);
+  shot("analog-output", analogOutput);
+  int tableIndex = 0;
+  TFormOutputTableSetup outputTables(prompter, &main, config, tableIndex);
+  shot("output-tables", outputTables);
   return ok ? 0 : 1;
 }

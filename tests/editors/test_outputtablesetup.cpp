@@ -199,10 +199,20 @@ TEST_F(OutputTableSetupTest, OkStoresBothPagesAndReturnsTheLastTab) {
   EXPECT_EQ(config.display_config.filter_time, 9);
 }
 
-TEST_F(OutputTableSetupTest, HelpAsksForContext0) {
+TEST_F(OutputTableSetupTest, LeavingTheTableChecksItsCellsUnlessCancelTakesTheFocus) {
   Open(TwoTables(), 0);
-  Press("ButtonHelp");
-  EXPECT_EQ(prompter.helpContexts, std::vector<int>{0});
+  ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+  auto* grid = Find<TFrameTable2DEdit>(dialog.get(), kFrame)->Grid();
+  TypeCell(dialog.get(), kFrame, 0, 0, "abc");
+  grid->setFocus();
+  Find<QPushButton>(dialog.get(), "ButtonCancel")->setFocus();  // no message
+  grid->setFocus();
+  prompter.ExpectMessage("'abc' is not a valid entry for Row 1.\nPlease enter a value between -32.768 mA and 32.767 mA.");
+  Name()->setFocus();
+  EXPECT_TRUE(prompter.AllAnswered());
+  // Back in the cell, its editor open.
+  EXPECT_TRUE(grid->isAncestorOf(QApplication::focusWidget()));
+  EXPECT_EQ(grid->currentIndex(), grid->model()->index(0, 0));
 }
 
 TEST_F(OutputTableSetupTest, ABinaryFileReplacesTheWholeTableATextFileOnlyThePoints) {

@@ -62,7 +62,7 @@ void StderrProgress::Status(const QString& text) {
 }
 
 MessageResult NonInteractivePrompter::Message(const MessageRequest& request) {
-  output_.Error(request.text);
+  output_.Error(MessageDisplayText(request.text));
   switch (request.buttons) {
     case MessageButtons::Ok:
       return MessageResult::Ok;

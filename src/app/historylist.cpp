@@ -22,8 +22,12 @@ qsizetype FolderEnd(const QString& path) {
   return slash + 1;
 }
 
+bool IsSeparator(QChar c) {
+  return c == QLatin1Char('/') || c == QLatin1Char('\\');
+}
+
 bool EndsWithSeparator(const QString& path) {
-  return path.endsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('\\'));
+  return !path.isEmpty() && IsSeparator(path.back());
 }
 
 }  // namespace
@@ -56,8 +60,7 @@ void HistoryList::Save() const {
   TRegistry registry(RegistryRoot::CurrentUser);
   OpenVendorKey(registry, RegistryRoot::CurrentUser, ApplicationKeyPath());
   registry.DeleteKey(HistoryKeyPath());
-  if (!registry.OpenKey(HistoryKeyPath(), true))
-    throw Exception(QStringLiteral("Cannot access vendor registry key"));
+  OpenVendorKey(registry, RegistryRoot::CurrentUser, HistoryKeyPath());
   registry.WriteInteger(kCountValue, static_cast<int>(entries_.size()));
   for (qsizetype index = 0; index < entries_.size(); ++index) {
     registry.WriteString(kHistoryValue + QString::number(index), entries_[index]);
@@ -100,6 +103,25 @@ QString HistoryDisplayName(const QString& path, const QString& configFolder) {
     if (own.compare(folder, Qt::CaseInsensitive) == 0) name = name.mid(end);
   }
   return name;
+}
+
+QString ShortenPathToFit(const QString& path, int maxWidth, const std::function<int(const QString&)>& widthOf) {
+  const qsizetype nameStart = FolderEnd(path);
+  if (widthOf(path) <= maxWidth || nameStart == 0 || nameStart >= path.size()) return path;
+  const QString ellipsis(QChar(0x2026));
+  // The first folder ("/tmp" of "/tmp/a/Old", the drive "C:" of "C:\a\Old")
+  // stays while there are others to drop.
+  qsizetype firstEnd = 0;
+  while (firstEnd < path.size() && IsSeparator(path[firstEnd])) ++firstEnd;
+  while (firstEnd < path.size() && !IsSeparator(path[firstEnd])) ++firstEnd;
+  for (qsizetype at = firstEnd + 1; at < nameStart; ++at) {
+    if (!IsSeparator(path[at])) continue;
+    const QString shortened = path.left(firstEnd + 1) + ellipsis + path.mid(at);
+    if (widthOf(shortened) <= maxWidth) return shortened;
+  }
+  const QString inFolder = ellipsis + path.mid(nameStart - 1);
+  if (widthOf(inFolder) <= maxWidth) return inFolder;
+  return path.mid(nameStart);
 }
 
 QString HistoryHint(const QString& path) {

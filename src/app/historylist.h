@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QString>
 #include <QStringList>
 
@@ -10,9 +12,9 @@ class HistoryList {
  public:
   static constexpr int kLimit = 10;
 
-  // Replaces the entries by those stored. Raises
-  // Exception("Cannot access vendor registry key") when the application key
-  // cannot be opened; any other store failure leaves the list empty.
+  // Replaces the entries by those stored. Raises Exception(kVendorKeyError)
+  // when the application key cannot be opened; any other store failure
+  // leaves the list empty.
   void Load();
   // Rewrites the stored list from the entries.
   void Save() const;
@@ -37,6 +39,13 @@ QString HistoryCaptionPrefix(int n, int count);
 // file extension (any case) and the configuration folder (any case) are
 // left out.
 QString HistoryDisplayName(const QString& path, const QString& configFolder);
+
+// Shortens a path to fit maxWidth, as widthOf measures text, by replacing
+// whole folders with an ellipsis: the folders after the first one go first,
+// nearest the first one first ("/tmp/…/files/Old", "/tmp/…/Old"), then the
+// first one too ("…/Old"), then all but the file name. The file name is
+// never cut, so a name too long on its own is shown whole.
+QString ShortenPathToFit(const QString& path, int maxWidth, const std::function<int(const QString&)>& widthOf);
 
 // The status-bar hint of a recent-file item.
 QString HistoryHint(const QString& path);

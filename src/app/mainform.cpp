@@ -279,8 +279,8 @@ void TFormQVASetupMain::RebuildHistoryMenu() {
   const QFontMetrics metrics(font());
   for (int index = 0; index < count; ++index) {
     const QString path = history_->Entries()[index];
-    const QString shown =
-        metrics.elidedText(HistoryDisplayName(path, configFolder), Qt::ElideMiddle, kHistoryNameWidth);
+    const QString shown = ShortenPathToFit(HistoryDisplayName(path, configFolder), kHistoryNameWidth,
+                                           [&metrics](const QString& text) { return metrics.horizontalAdvance(text); });
     auto* action = new QAction(HistoryCaptionPrefix(index + 1, count) + EscapeMnemonics(shown), menuFile_);
     action->setObjectName(QStringLiteral("MenuItemHistory%1").arg(index));
     action->setStatusTip(HistoryHint(path));

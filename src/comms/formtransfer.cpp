@@ -4,13 +4,18 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "platform/sleeper.h"
 
 namespace {
 constexpr int kClientWidth = 280;
 constexpr int kClientHeight = 40;
+// A window system that never reports the window as exposed must not keep
+// the transfer from running for ever.
+constexpr int kExposeWaitLimitMs = 2000;
 }  // namespace
 
 TFormTransferProgress::TFormTransferProgress(const QString& caption, QWidget* parent)
@@ -29,8 +34,8 @@ TFormTransferProgress::TFormTransferProgress(const QString& caption, QWidget* pa
 void TFormTransferProgress::Status(const QString& text) {
   Label1->setText(text);
   Label1->show();
-  // The next step blocks the event loop: paint the text now.
-  Label1->repaint();
+  // The next step blocks the event loop: paint the text now (showing the
+  // label has already given it its place in the window).
   repaint();
 }
 
@@ -47,8 +52,30 @@ void TFormTransferProgress::showEvent(QShowEvent* event) {
     frame.moveCenter(screen->availableGeometry().center());
     move(frame.topLeft());
   }
-  // Run once the window is on screen, so it shows before the first
-  // blocking transfer.
+  // The procedure blocks the event loop from its first transfer on. It
+  // starts only once the window system has exposed the window (which paints
+  // it): a repaint asked for before that is dropped, and the window would
+  // stay blank until the transfer ends.
+  QWindow* window = windowHandle();
+  if (window && window->isExposed()) {
+    StartProcedure();
+    return;
+  }
+  if (window) window->installEventFilter(this);
+  QTimer::singleShot(kExposeWaitLimitMs, this, &TFormTransferProgress::StartProcedure);
+}
+
+bool TFormTransferProgress::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed())
+    // Queued: the window paints itself while this expose is handled.
+    StartProcedure();
+  return QDialog::eventFilter(watched, event);
+}
+
+void TFormTransferProgress::StartProcedure() {
+  if (procedureQueued_) return;
+  procedureQueued_ = true;
+  if (QWindow* window = windowHandle()) window->removeEventFilter(this);
   QMetaObject::invokeMethod(this, &TFormTransferProgress::RunProcedure, Qt::QueuedConnection);
 }
 

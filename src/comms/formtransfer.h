@@ -13,8 +13,10 @@ class QVASerialComms;
 class Sleeper;
 
 // A progress window of an Online command: a status line and no way to
-// close it. The procedure starts once the modal window is on screen and
-// the window closes itself when it ends, with result 1 (finished) or 2
+// close it. The procedure starts once the modal window is on screen (the
+// window system has exposed and painted it); each status text is painted
+// before the step that follows it blocks the event loop. The window
+// closes itself when it ends, with result 1 (finished) or 2
 // (refused or failed). An exception of the procedure is kept and raised
 // again by the Run... functions below after the window has closed.
 class TFormTransferProgress : public QDialog, public TransferProgress {
@@ -38,12 +40,16 @@ class TFormTransferProgress : public QDialog, public TransferProgress {
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void reject() override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Queues the procedure (once).
+  void StartProcedure();
   void RunProcedure();
 
   QLabel* Label1;
   bool started_ = false;
+  bool procedureQueued_ = false;
   bool finished_ = false;
   std::exception_ptr failure_;
 };

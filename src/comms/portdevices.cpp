@@ -1,5 +1,7 @@
 #include "comms/portdevices.h"
 
+#include <QFileInfo>
+
 #include "platform/qvaregistry.h"
 #include "platform/registryfunctions.h"
 #include "platform/qvaerrors.h"
@@ -47,12 +49,15 @@ QString DefaultPortDevice(const QString& portName) {
 }
 
 QString PortDeviceName(const QString& portName) {
-  if (!PortDevicesConfigurable() || !IsCommPortName(portName)) return portName;
+  if (!PortDevicesConfigurable()) return portName;
+  if (!IsCommPortName(portName)) return QFileInfo(portName).absoluteFilePath();
   TRegistry registry(RegistryRoot::LocalMachine);
   // Reading never creates anything: a store without the key means defaults.
   if (registry.OpenKeyReadOnly(PortDevicesKeyPath()) && registry.ValueExists(portName)) {
     const QString device = registry.ReadString(portName).trimmed();
-    if (!device.isEmpty()) return device;
+    // A device typed as a bare name ("ttyUSB0") has always meant one in /dev.
+    if (!device.isEmpty())
+      return device.contains(QLatin1Char('/')) ? device : QStringLiteral("/dev/") + device;
   }
   return DefaultPortDevice(portName);
 }
@@ -61,7 +66,7 @@ void SetPortDevice(const QString& portName, const QString& device) {
   if (!PortDevicesConfigurable() || !IsCommPortName(portName)) return;
   TRegistry registry(RegistryRoot::LocalMachine);
   if (!registry.OpenKey(PortDevicesKeyPath(), true))
-    throw Exception(QStringLiteral("Cannot access application registry key"));
+    throw Exception(kApplicationKeyError);
   const QString trimmed = device.trimmed();
   registry.WriteString(portName, trimmed.isEmpty() ? DefaultPortDevice(portName) : trimmed);
 }

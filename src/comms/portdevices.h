@@ -22,12 +22,14 @@ QString PortDevicesKeyPath();
 QString DefaultPortDevice(const QString& portName);
 
 // The device a port name stands for. A name that is not one of the eight
-// (a device path given on a command line, for instance) is used as it is.
+// is a device path given directly (on a command line, for instance) and is
+// used as it is, a relative one from the working directory; it comes back
+// absolute. On Windows every name is its own device.
 QString PortDeviceName(const QString& portName);
 
 // Stores the device for one of the eight names; an empty device restores
-// the default. Raises Exception("Cannot access application registry key")
-// when the store cannot be written. Does nothing on Windows.
+// the default. Raises Exception(kApplicationKeyError) when the store cannot
+// be written. Does nothing on Windows.
 void SetPortDevice(const QString& portName, const QString& device);
 
 // Whether port names map to stored devices on this platform.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <QSysInfo>
+
 #include "comms/portdevices.h"
 #include "platform/sleeper.h"
 #include "config/crc16.h"
@@ -36,6 +38,42 @@ QByteArray BuildHeader(uint8_t type, uint8_t sequence, uint8_t base, uint16_t ad
 
 const uint8_t* Bytes(const QByteArray& array) {
   return reinterpret_cast<const uint8_t*>(array.constData());
+}
+
+// The operating system whose error texts the messages quote.
+QString OperatingSystemName() {
+#if defined(Q_OS_WIN)
+  return QStringLiteral("Windows");
+#elif defined(Q_OS_LINUX)
+  return QStringLiteral("Linux");
+#elif defined(Q_OS_MACOS)
+  return QStringLiteral("macOS");
+#else
+  return QSysInfo::kernelType();
+#endif
+}
+
+// The message of a port that could not be opened or set up.
+QString PortOpenFailureMessage(PortOpenFailure failure, const QString& port, const QString& systemText) {
+  // %1 the port, %2 the operating system, %3 its text for the error code.
+  struct Text {
+    PortOpenFailure failure;
+    const char* text;
+  };
+  // clang-format off
+  static constexpr Text kTexts[] = {
+      {PortOpenFailure::AccessDenied, "The communication port %1 is in use by another program.\nYou should close the other program and try the operation again.\n"},
+      {PortOpenFailure::Open, "An error occurred while opening communication port %1.\n%2 reported the following error : %3.\nYou should close all other programs and try the operation again.\n"},
+      {PortOpenFailure::GetSettings, "There was an internal error while retrieving parameters for communication port %1.\n\nYou should contact your Ulmora dealer for advice.\n%2 reported the following error : %3 when attempting to get the communication port state.\n"},
+      {PortOpenFailure::SetSettings, "There was an internal error while setting parameters for port %1.\n\nYou should contact your Ulmora dealer for advice.\n%2 reported the following error : %3 when attempting to set the communication port state.\n"},
+      {PortOpenFailure::QueueSizes, "There was an internal error while setting parameters for communication port %1.\n\nYou should contact your Ulmora dealer for advice.\n%2 reported the following error : %3 when attempting to set the queue sizes.\n"},
+      {PortOpenFailure::Timeouts, "There was an internal error while setting parameters for communication port %1.\n\nYou should contact your Ulmora dealer for advice.\n%2 reported the following error : %3 when attempting to set the communication timeouts.\n"},
+  };
+  // clang-format on
+  for (const Text& entry : kTexts)
+    if (entry.failure == failure)
+      return QString::fromLatin1(entry.text).arg(port, OperatingSystemName(), systemText);
+  return {};
 }
 
 }  // namespace
@@ -110,52 +148,16 @@ QVASerialComms::~QVASerialComms() {
 }
 
 void QVASerialComms::OpenPort() {
-  const PortOpenResult result = port_->Open(PortDeviceName(portName_));
-  const QString syserr = SystemErrorText(result.code);
-  const QString internal = QStringLiteral("\nYou should contact your Ulmora dealer for advice.\n");
-  QString message;
-  switch (result.failure) {
-    case PortOpenFailure::None:
-      return;
-    case PortOpenFailure::AccessDenied:
-      message = QStringLiteral("The communication port ") + portName_ +
-                QStringLiteral(" is in use by another program.\n") +
-                QStringLiteral("You should close the other program and try the operation again.\n");
-      break;
-    case PortOpenFailure::Open:
-      message = QStringLiteral("An error occurred while opening communication port ") + portName_ +
-                QStringLiteral(".\n") + QStringLiteral("Windows reported the following error : ") + syserr +
-                QStringLiteral(".\n") +
-                QStringLiteral("You should close all other programs and try the operation again.\n");
-      break;
-    case PortOpenFailure::GetSettings:
-      message =
-          QStringLiteral("There was an internal error while retrieving parameters for communication port ") +
-          portName_ + QStringLiteral(".\n") + internal +
-          QStringLiteral("Windows reported the following error : ") + syserr +
-          QStringLiteral(" when attempting to get the communication port state.\n");
-      break;
-    case PortOpenFailure::SetSettings:
-      message = QStringLiteral("There was an internal error while setting parameters for port ") + portName_ +
-                QStringLiteral(".\n") + internal + QStringLiteral("Windows reported the following error : ") +
-                syserr + QStringLiteral(" when attempting to set the communication port state.\n");
-      break;
-    case PortOpenFailure::QueueSizes:
-      message =
-          QStringLiteral("There was an internal error while setting parameters for communication port ") +
-          portName_ + QStringLiteral(".\n") + internal +
-          QStringLiteral("Windows reported the following error : ") + syserr +
-          QStringLiteral(" when attempting to set the queue sizes.\n");
-      break;
-    case PortOpenFailure::Timeouts:
-      message =
-          QStringLiteral("There was an internal error while setting parameters for communication port ") +
-          portName_ + QStringLiteral(".\n") + internal +
-          QStringLiteral("Windows reported the following error : ") + syserr +
-          QStringLiteral(" when attempting to set the communication timeouts.\n");
-      break;
-  }
-  throw ESerialCommunications(message, kCommsPlatformError, result.code);
+  device_ = PortDeviceName(portName_);
+  const PortOpenResult result = port_->Open(device_);
+  if (result.failure == PortOpenFailure::None) return;
+  throw ESerialCommunications(PortOpenFailureMessage(result.failure, PortLabel(), SystemErrorText(result.code)),
+                              kCommsPlatformError, result.code);
+}
+
+QString QVASerialComms::PortLabel() const {
+  if (device_.isEmpty() || device_ == portName_) return portName_;
+  return portName_ + QStringLiteral(" (") + device_ + QLatin1Char(')');
 }
 
 void QVASerialComms::SetMemory(const uint8_t* data, uint16_t count, uint8_t base, uint16_t address,
@@ -210,8 +212,8 @@ void QVASerialComms::Attempt(const QByteArray& request, uint8_t sequence, int ex
   QByteArray header;
   int errorCode = 0;
   if (!ReadBytes(kPacketHeaderSize, header, errorCode))
-    Fail(QStringLiteral("Windows reported the following error ") + SystemErrorText(errorCode) +
-             QStringLiteral(" when attempting to read from ") + portName_,
+    Fail(OperatingSystemName() + QStringLiteral(" reported the following error ") + SystemErrorText(errorCode) +
+             QStringLiteral(" when attempting to read from ") + PortLabel(),
          kCommsPlatformError, errorCode);
   if (header.size() < kPacketHeaderSize)
     Fail(QStringLiteral("Error Type: Timed out waiting for start of message"), kCommsReadTimeout, 0);
@@ -239,8 +241,8 @@ void QVASerialComms::Attempt(const QByteArray& request, uint8_t sequence, int ex
 
   QByteArray data;
   if (!ReadBytes(expectedData + kPacketCrcSize, data, errorCode))
-    Fail(QStringLiteral("Windows reported the following error ") + SystemErrorText(errorCode) +
-             QStringLiteral(" when attempting to read message data from ") + portName_,
+    Fail(OperatingSystemName() + QStringLiteral(" reported the following error ") + SystemErrorText(errorCode) +
+             QStringLiteral(" when attempting to read message data from ") + PortLabel(),
          kCommsPlatformError, errorCode);
   if (data.size() < expectedData + kPacketCrcSize)
     Fail(QStringLiteral("Error Type: Timed out waiting for the data block"), kCommsReadTimeout, 1);
@@ -256,11 +258,12 @@ void QVASerialComms::WriteRequest(const QByteArray& request) {
       SerialPort::kWriteDeadlineConstantMs + SerialPort::kWriteDeadlinePerByteMs * request.size();
   const PortWriteResult result = port_->Write(request, deadline);
   if (result.failed)
-    Fail(QStringLiteral("Windows reported the following error : ") + SystemErrorText(result.code) +
-             QStringLiteral(" when attempting to write to ") + portName_ + QStringLiteral(".\n"),
+    Fail(OperatingSystemName() + QStringLiteral(" reported the following error : ") +
+             SystemErrorText(result.code) + QStringLiteral(" when attempting to write to ") + PortLabel() +
+             QStringLiteral(".\n"),
          kCommsPlatformError, result.code);
   if (result.written < request.size())
-    Fail(QStringLiteral("Error Type: Timed out while attempting to write to ") + portName_,
+    Fail(QStringLiteral("Error Type: Timed out while attempting to write to ") + PortLabel(),
          kCommsWriteTimeout, 0);
 }
 

@@ -83,7 +83,7 @@ void SetLastSequenceNumber(uint8_t value);
 class QVASerialComms {
  public:
   // portName is the user's choice ("COM1".."COM8", mapped to a device) or a
-  // device path used as it is; messages always name portName.
+  // device path used as it is; messages name portName and its device.
   explicit QVASerialComms(const QString& portName);
   // For tests and tools: an own port implementation and sleeper.
   QVASerialComms(const QString& portName, std::unique_ptr<SerialPort> port, Sleeper& sleeper);
@@ -92,6 +92,9 @@ class QVASerialComms {
   QVASerialComms& operator=(const QVASerialComms&) = delete;
 
   const QString& PortName() const { return portName_; }
+  // The port as messages name it: the port name, followed by its device in
+  // parentheses when the two differ ("COM1 (/dev/ttyUSB0)").
+  QString PortLabel() const;
   Sleeper& WaitSleeper() const { return sleeper_; }
 
   // Writes count bytes to base:address onwards, in chunks of 128.
@@ -110,6 +113,7 @@ class QVASerialComms {
   [[noreturn]] void Fail(const QString& piece, uint8_t kind, int32_t code) const;
 
   QString portName_;
+  QString device_;
   std::unique_ptr<SerialPort> port_;
   Sleeper& sleeper_;
 };

@@ -9,7 +9,9 @@
 #include "comms/serialport.h"
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
 #endif
 #ifdef Q_OS_LINUX
@@ -72,12 +74,13 @@ class SystemSerialPort : public SerialPort {
   ~SystemSerialPort() override { Close(); }
 
   PortOpenResult Open(const QString& deviceName) override {
-    port_.setPortName(deviceName);
+    const QString device = DevicePath(deviceName);
+    port_.setPortName(device);
     errno = 0;
     if (!port_.open(QIODevice::ReadWrite)) {
       const QSerialPort::SerialPortError error = port_.error();
-      if (error == QSerialPort::PermissionError) return PermissionFailure(deviceName);
-      return {PortOpenFailure::Open, CodeOf(error)};
+      if (error == QSerialPort::PermissionError) return PermissionFailure(device);
+      return SetupFailure(device, CodeOf(error));
     }
     if (!port_.setBaudRate(kBaudRate) || !port_.setDataBits(QSerialPort::Data8) ||
         !port_.setParity(QSerialPort::NoParity) || !port_.setStopBits(QSerialPort::OneStop) ||
@@ -197,20 +200,52 @@ class SystemSerialPort : public SerialPort {
 #endif
   }
 
+  // Qt takes a name without a folder for one in /dev; a device here is a
+  // path, a relative one from the working directory.
+  static QString DevicePath(const QString& deviceName) {
+#ifdef Q_OS_UNIX
+    if (!deviceName.isEmpty()) return QFileInfo(deviceName).absoluteFilePath();
+#endif
+    return deviceName;
+  }
+
   // Qt reports a port held by another program (its lock file or the
   // kernel's exclusive flag) and a device the user may not open alike;
   // only the first is "in use".
-  PortOpenResult PermissionFailure(const QString& deviceName) {
+  PortOpenResult PermissionFailure(const QString& device) {
 #ifdef Q_OS_UNIX
-    const QFileInfo info(deviceName.contains(QLatin1Char('/')) ? deviceName
-                                                               : QStringLiteral("/dev/") + deviceName);
-    if (info.exists() && ::access(QFile::encodeName(info.absoluteFilePath()).constData(), R_OK | W_OK) != 0 &&
+    if (QFileInfo::exists(device) && ::access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0 &&
         errno == EACCES)
       return {PortOpenFailure::Open, EACCES};
 #else
-    (void)deviceName;
+    (void)device;
 #endif
     return {PortOpenFailure::AccessDenied, AccessDeniedCode()};
+  }
+
+  // Qt opens the device and reads and writes its line settings in one call
+  // and keeps the system's code to itself. The device is opened once more
+  // to learn which step failed and why: a device that opens but is no
+  // serial line (a plain file, /dev/null) fails at reading the settings.
+  static PortOpenResult SetupFailure(const QString& device, int qtCode) {
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+      const int code = errno;
+      return {code == EBUSY ? PortOpenFailure::AccessDenied : PortOpenFailure::Open, code};
+    }
+    PortOpenResult result{PortOpenFailure::Open, qtCode};
+    termios settings{};
+    if (::tcgetattr(fd, &settings) != 0)
+      result = {PortOpenFailure::GetSettings, errno};
+    else if (::tcsetattr(fd, TCSANOW, &settings) != 0)
+      result = {PortOpenFailure::SetSettings, errno};
+    ::close(fd);
+    return result;
+#else
+    (void)device;
+    return {PortOpenFailure::Open, qtCode};
+#endif
   }
 
   QSerialPort port_;

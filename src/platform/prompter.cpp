@@ -8,3 +8,9 @@ void ShowInformation(Prompter& prompter, const QString& text, const QString& cap
   request.icon = MessageIcon::Information;
   prompter.Message(request);
 }
+
+QString MessageDisplayText(const QString& text) {
+  QString shown = text;
+  shown.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
+  return shown;
+}

@@ -48,5 +48,10 @@ class Prompter {
   virtual void RequestHelp(int helpContext) { (void)helpContext; }
 };
 
+// A message as a box or a terminal shows it. The version mismatch texts
+// part their paragraphs with "\n\n\r": a line feed followed by a carriage
+// return means one line break, so they show one blank line, not two.
+QString MessageDisplayText(const QString& text);
+
 // A notice with one OK button and the information icon.
 void ShowInformation(Prompter& prompter, const QString& text, const QString& caption);

@@ -87,7 +87,8 @@ QStringList NameFiltersFromFilter(const QString& filter) {
 
 MessageResult QtPrompter::Message(const MessageRequest& request) {
   const ButtonSet set = ButtonsOf(request.buttons);
-  QMessageBox box(IconOf(request.icon), request.caption, request.text, QMessageBox::NoButton, PromptParent());
+  QMessageBox box(IconOf(request.icon), request.caption, MessageDisplayText(request.text), QMessageBox::NoButton,
+                  PromptParent());
   QAbstractButton* pressed[3] = {nullptr, nullptr, nullptr};
   for (int i = 0; i < set.count; ++i) {
     pressed[i] = box.addButton(set.buttons[i]);
@@ -141,5 +142,5 @@ std::optional<QString> QtPrompter::ChooseFolder(const QString& title, const QStr
 }
 
 void QtPrompter::ShowError(const QString& message) {
-  QMessageBox::critical(PromptParent(), kApplicationTitle, message);
+  QMessageBox::critical(PromptParent(), kApplicationTitle, MessageDisplayText(message));
 }

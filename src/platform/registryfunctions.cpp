@@ -23,10 +23,10 @@ QString DirectoriesKeyPath() {
 void OpenApplicationKey(TRegistry& registry) {
   registry.SetRootKey(RegistryRoot::LocalMachine);
   if (!registry.OpenKey(ApplicationKeyPath(), true))
-    throw Exception(QStringLiteral("Cannot access application registry key"));
+    throw Exception(kApplicationKeyError);
 }
 
 void OpenVendorKey(TRegistry& registry, RegistryRoot root, const QString& keyPath) {
   registry.SetRootKey(root);
-  if (!registry.OpenKey(keyPath, true)) throw Exception(QStringLiteral("Cannot access vendor registry key"));
+  if (!registry.OpenKey(keyPath, true)) throw Exception(kVendorKeyError);
 }

@@ -12,6 +12,10 @@ inline const QString kVendorName = QStringLiteral("Ulmora");
 inline const QString kApplicationName = QStringLiteral("QVA Setup");
 constexpr double kSettingsVersion = 1.1;
 
+// What the user reads when a settings key cannot be opened or created.
+inline const QString kApplicationKeyError = QStringLiteral("Cannot access application registry key");
+inline const QString kVendorKeyError = QStringLiteral("Cannot access vendor registry key");
+
 QString JoinKeyPath(const QString& vendor, const QString& application, const QString& version);
 
 // \Software\Ulmora\QVA Setup\1.1
@@ -25,9 +29,9 @@ QString DirectoriesKeyPath();
 QString JoinKeyPart(const QString& left, const QString& right);
 
 // Opens (creating) the application key of the per-machine root; raises
-// Exception("Cannot access application registry key") on failure.
+// Exception(kApplicationKeyError) on failure.
 void OpenApplicationKey(TRegistry& registry);
 
 // Opens (creating) a key of the given root; raises
-// Exception("Cannot access vendor registry key") on failure.
+// Exception(kVendorKeyError) on failure.
 void OpenVendorKey(TRegistry& registry, RegistryRoot root, const QString& keyPath);

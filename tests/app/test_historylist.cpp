@@ -152,6 +152,36 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"/home/u/Config/.Q11", "/home/u/Config", ".Q11"}),
     [](const auto& p) { return std::to_string(p.index); });
 
+struct ShortenCase {
+  const char* path;
+  int width;  // in characters
+  const char* expected;
+};
+
+class HistoryShortening : public ::testing::TestWithParam<ShortenCase> {};
+
+// Every character one unit wide, so the widths below can be counted.
+TEST_P(HistoryShortening, DropsWholeInnerFoldersAndKeepsTheFileName) {
+  const ShortenCase& c = GetParam();
+  const auto characters = [](const QString& text) { return static_cast<int>(text.size()); };
+  EXPECT_EQ(ShortenPathToFit(QString::fromUtf8(c.path), c.width, characters), QString::fromUtf8(c.expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, HistoryShortening,
+    ::testing::Values(ShortenCase{"/tmp/ab/files/Old", 17, "/tmp/ab/files/Old"},
+                      ShortenCase{"/tmp/abcdefgh/files/Old", 16, "/tmp/…/files/Old"},
+                      ShortenCase{"/tmp/abcdefgh/files/Old", 15, "/tmp/…/Old"},
+                      ShortenCase{"/home/user/projects/engine/maps/Old.QV1", 25, "/home/…/maps/Old.QV1"},
+                      ShortenCase{"/home/user/projects/engine/maps/Old.QV1", 27, "/home/…/engine/maps/Old.QV1"},
+                      ShortenCase{"/verylongfolder/a/Old", 8, "…/Old"},
+                      ShortenCase{"/tmp/Old-and-long", 14, "…/Old-and-long"},
+                      ShortenCase{"/a/b/LongFileName", 5, "LongFileName"},
+                      ShortenCase{"C:\\Data\\Maps\\Engine", 14, "C:\\…\\Engine"},
+                      ShortenCase{"a/b/c/Old", 7, "a/…/Old"},
+                      ShortenCase{"Engine", 3, "Engine"}),
+    [](const auto& p) { return std::to_string(p.index); });
+
 TEST(HistoryHint, NamesTheFullPath) {
   EXPECT_EQ(HistoryHint(QStringLiteral("/a/b/Engine.Q11")),
             QStringLiteral("Opens the configuration file /a/b/Engine.Q11"));

@@ -83,12 +83,15 @@ TEST(CliPrompter, AnyOtherQuestionGetsTheCautiousAnswer) {
   EXPECT_EQ(prompter.RetriesUsed(), 0);
 }
 
+// Word for word, but the line feed and carriage return that part the
+// paragraphs of the meter's version texts are one line break, as in the
+// desktop program's box.
 TEST(CliPrompter, MessagesAndErrorsGoToStderrWordForWord) {
   CapturedOutput capture;
   NonInteractivePrompter prompter(capture.Output(), 0);
   prompter.Message(Question(MessageButtons::Ok, QStringLiteral("Line one.\n\n\rLine two. ")));
   prompter.ShowError(QStringLiteral("File write error"));
-  EXPECT_EQ(capture.Err(), QByteArray("Line one.\n\n\rLine two. \nFile write error\n"));
+  EXPECT_EQ(capture.Err(), QByteArray("Line one.\n\nLine two. \nFile write error\n"));
 }
 
 TEST(CliProgress, ShowsEachStatusOnceWhileItRepeats) {

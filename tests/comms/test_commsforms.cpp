@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 
 #include "app/mainform.h"
 #include "app/commshooks.h"
@@ -13,6 +14,7 @@
 #include "comms/formtransfer.h"
 #include "comms/portdevices.h"
 #include "commstestsupport.h"
+#include "support/qstringprinter.h"
 #include "support/scriptedprompter.h"
 
 namespace {
@@ -123,6 +125,114 @@ TEST(RetrieveWindow, LooksAsSpecifiedBeforeItRuns) {
   EXPECT_FALSE(form.windowFlags() & Qt::WindowSystemMenuHint);
   EXPECT_TRUE(Find<QLabel>(&form, "Label1")->isHidden());
   EXPECT_TRUE(link.line->writes.empty());  // nothing runs before the window shows
+}
+
+namespace {
+
+// Watches a progress window from the line: at every request written it
+// notes whether the window is on screen and which status text the label
+// last painted, and how wide it was then. A text that is set but not
+// painted before its step blocks is what the user never sees.
+class ScreenWitness : public QObject {
+ public:
+  struct Sighting {
+    bool visible = false;
+    bool exposed = false;
+    bool windowPainted = false;
+    QString labelText;    // the label's text when the request went out
+    QString paintedText;  // the text of the label's last paint
+    bool paintedWhole = false;  // the label was wide enough for it then
+  };
+
+  ScreenWitness(TFormTransferProgress& form, FakeLink& link, FakeDevice& device) : form_(form) {
+    label_ = form.findChild<QLabel*>(QStringLiteral("Label1"));
+    label_->installEventFilter(this);
+    form.installEventFilter(this);
+    link.line->responder = [this, answer = device.Responder()](const QByteArray& request) {
+      Sighting seen;
+      seen.visible = form_.isVisible();
+      seen.exposed = form_.windowHandle() && form_.windowHandle()->isExposed();
+      seen.windowPainted = windowPainted_;
+      seen.labelText = label_->isVisible() ? label_->text() : QString();
+      seen.paintedText = paintedText_;
+      seen.paintedWhole = paintedWhole_;
+      sightings.push_back(seen);
+      return answer(request);
+    };
+  }
+
+  // The status texts seen at the requests, each once in the order seen.
+  QStringList TextsSeen() const {
+    QStringList texts;
+    for (const Sighting& seen : sightings)
+      if (texts.isEmpty() || texts.last() != seen.labelText) texts << seen.labelText;
+    return texts;
+  }
+
+  std::vector<Sighting> sightings;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint) {
+      if (watched == label_) {
+        paintedText_ = label_->text();
+        paintedWhole_ = label_->width() >= label_->fontMetrics().horizontalAdvance(label_->text());
+      } else if (watched == &form_) {
+        windowPainted_ = true;
+      }
+    }
+    return false;
+  }
+
+ private:
+  TFormTransferProgress& form_;
+  QLabel* label_ = nullptr;
+  QString paintedText_;
+  bool paintedWhole_ = false;
+  bool windowPainted_ = false;
+};
+
+void ExpectEachTextOnScreenWhileItsStepRuns(const ScreenWitness& witness) {
+  ASSERT_FALSE(witness.sightings.empty());
+  const ScreenWitness::Sighting& first = witness.sightings.front();
+  EXPECT_TRUE(first.visible);
+  EXPECT_TRUE(first.exposed);
+  EXPECT_TRUE(first.windowPainted);
+  for (size_t i = 0; i < witness.sightings.size(); ++i) {
+    const ScreenWitness::Sighting& seen = witness.sightings[i];
+    EXPECT_FALSE(seen.labelText.isEmpty()) << "request " << i;
+    EXPECT_EQ(seen.paintedText, seen.labelText) << "request " << i;
+    EXPECT_TRUE(seen.paintedWhole) << "request " << i << ": " << seen.paintedText.toStdString();
+  }
+}
+
+}  // namespace
+
+TEST(RetrieveWindow, EachStatusIsOnScreenBeforeItsStepBlocks) {
+  FakeDevice device;
+  device.SetStoredConfig(SealForDevice(MakeBlankConfig()));
+  FakeLink link;
+  ScriptedPrompter prompter;
+  TFormRetrieveQVAConfig form(*link.comms, nullptr, prompter, link.sleeper);
+  ScreenWitness witness(form, link, device);
+  EXPECT_EQ(form.exec(), 1);
+  ExpectEachTextOnScreenWhileItsStepRuns(witness);
+  EXPECT_EQ(witness.TextsSeen(), (QStringList{"Checking firmware version.", "Reading config."}));
+}
+
+TEST(SendWindow, EachStatusIsOnScreenBeforeItsStepBlocks) {
+  FakeDevice device;
+  device.SetStoredConfig(WithBadCrcForForms());
+  device.busyPolls = 1;
+  FakeLink link;
+  ScriptedPrompter prompter;
+  const QVA_CONFIG_DATA config = MakeBlankConfig();
+  TFormSendQVAConfig form(config, nullptr, *link.comms, prompter, link.sleeper);
+  ScreenWitness witness(form, link, device);
+  EXPECT_EQ(form.exec(), 1);
+  ExpectEachTextOnScreenWhileItsStepRuns(witness);
+  EXPECT_EQ(witness.TextsSeen(), (QStringList{"Reading config.", "Checking firmware version.", "Sending config.",
+                                              "Copying config to EE.", "Waiting for result."}));
 }
 
 TEST(RetrieveWindow, RunsTheProcedureOnceShownAndClosesWithTheRecord) {

@@ -2,12 +2,26 @@
 
 #include <cerrno>
 
+#include <QDir>
+
 #include "platform/qvaregistry.h"
 #include "comms/portdevices.h"
 #include "comms/qvaserialcomms.h"
 #include "commstestsupport.h"
 
 namespace {
+
+// How messages name the operating system and the ports of the fake line
+// (its default devices) here.
+#ifdef Q_OS_WIN
+const QString kSystem = QStringLiteral("Windows");
+const QString kCom1 = QStringLiteral("COM1");
+const QString kCom3 = QStringLiteral("COM3");
+#else
+const QString kSystem = QStringLiteral("Linux");
+const QString kCom1 = QStringLiteral("COM1 (/dev/ttyS0)");
+const QString kCom3 = QStringLiteral("COM3 (/dev/ttyS2)");
+#endif
 
 QString Intro() {
   return CommsErrorIntro();
@@ -117,8 +131,9 @@ INSTANTIATE_TEST_SUITE_P(
                       return r;
                     },
                     [] {
-                      return QStringLiteral("Windows reported the following error : ") +
-                             SystemErrorText(EIO) + QStringLiteral(" when attempting to write to COM1.\n");
+                      return kSystem + QStringLiteral(" reported the following error : ") +
+                             SystemErrorText(EIO) + QStringLiteral(" when attempting to write to ") + kCom1 +
+                             QStringLiteral(".\n");
                     },
                     0, EIO},
         FailureCase{"WriteShort",
@@ -127,7 +142,7 @@ INSTANTIATE_TEST_SUITE_P(
                       r.writeShortBy = 3;
                       return r;
                     },
-                    [] { return QStringLiteral("Error Type: Timed out while attempting to write to COM1"); },
+                    [] { return QStringLiteral("Error Type: Timed out while attempting to write to ") + kCom1; },
                     2, 0},
         FailureCase{"LineErrors",
                     [] {
@@ -145,8 +160,8 @@ INSTANTIATE_TEST_SUITE_P(
                       return r;
                     },
                     [] {
-                      return QStringLiteral("Windows reported the following error ") + SystemErrorText(EIO) +
-                             QStringLiteral(" when attempting to read from COM1");
+                      return kSystem + QStringLiteral(" reported the following error ") + SystemErrorText(EIO) +
+                             QStringLiteral(" when attempting to read from ") + kCom1;
                     },
                     0, EIO},
         FailureCase{"SilentLine", [] { return FakeSerialPort::Reply{}; },
@@ -188,8 +203,8 @@ INSTANTIATE_TEST_SUITE_P(
                       return r;
                     },
                     [] {
-                      return QStringLiteral("Windows reported the following error ") + SystemErrorText(EIO) +
-                             QStringLiteral(" when attempting to read message data from COM1");
+                      return kSystem + QStringLiteral(" reported the following error ") + SystemErrorText(EIO) +
+                             QStringLiteral(" when attempting to read message data from ") + kCom1;
                     },
                     0, EIO},
         FailureCase{"DataBlockIncomplete", [] { return Bytes(AckWithData(1, Hex("0073")).left(14)); },
@@ -427,7 +442,7 @@ struct OpenCase {
 
 class CommsOpen : public testing::TestWithParam<OpenCase> {};
 
-TEST_P(CommsOpen, FailureRaisesItsMessageWithThePortNameTheUserChose) {
+TEST_P(CommsOpen, FailureRaisesItsMessageNamingThePortTheUserChoseAndItsDevice) {
   auto line = std::make_shared<FakeSerialPort::State>();
   line->openResult = {GetParam().failure, EINVAL};
   RecordingSleeper sleeper;
@@ -442,59 +457,54 @@ TEST_P(CommsOpen, FailureRaisesItsMessageWithThePortNameTheUserChose) {
   EXPECT_TRUE(line->writes.empty());
 }
 
-const QString kInternal = QStringLiteral(
-    ".\n\nYou should contact your Ulmora dealer for advice.\nWindows reported the following error : ");
+QString Internal() {
+  return QStringLiteral(".\n\nYou should contact your Ulmora dealer for advice.\n") + kSystem +
+         QStringLiteral(" reported the following error : ");
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, CommsOpen,
     testing::Values(
-        OpenCase{
-            "AccessDenied", PortOpenFailure::AccessDenied,
-            [] {
-              return QStringLiteral(
-                  "The communication port COM3 is in use by another program.\nYou should close the other "
-                  "program and try the operation again.\n");
-            }},
-        OpenCase{
-            "Open", PortOpenFailure::Open,
-            [] {
-              return QStringLiteral(
-                         "An error occurred while opening communication port COM3.\nWindows reported the "
-                         "following error : ") +
-                     SystemErrorText(EINVAL) +
-                     QStringLiteral(".\nYou should close all other programs and try the operation again.\n");
-            }},
+        OpenCase{"AccessDenied", PortOpenFailure::AccessDenied,
+                 [] {
+                   return QStringLiteral("The communication port ") + kCom3 +
+                          QStringLiteral(" is in use by another program.\nYou should close the other program "
+                                         "and try the operation again.\n");
+                 }},
+        OpenCase{"Open", PortOpenFailure::Open,
+                 [] {
+                   return QStringLiteral("An error occurred while opening communication port ") + kCom3 +
+                          QStringLiteral(".\n") + kSystem + QStringLiteral(" reported the following error : ") +
+                          SystemErrorText(EINVAL) +
+                          QStringLiteral(".\nYou should close all other programs and try the operation again.\n");
+                 }},
         OpenCase{"GetSettings", PortOpenFailure::GetSettings,
                  [] {
                    return QStringLiteral(
-                              "There was an internal error while retrieving parameters for communication "
-                              "port COM3") +
-                          kInternal + SystemErrorText(EINVAL) +
+                              "There was an internal error while retrieving parameters for communication port ") +
+                          kCom3 + Internal() + SystemErrorText(EINVAL) +
                           QStringLiteral(" when attempting to get the communication port state.\n");
                  }},
         OpenCase{"SetSettings", PortOpenFailure::SetSettings,
                  [] {
-                   return QStringLiteral(
-                              "There was an internal error while setting parameters for port COM3") +
-                          kInternal + SystemErrorText(EINVAL) +
+                   return QStringLiteral("There was an internal error while setting parameters for port ") + kCom3 +
+                          Internal() + SystemErrorText(EINVAL) +
                           QStringLiteral(" when attempting to set the communication port state.\n");
                  }},
-        OpenCase{
-            "QueueSizes", PortOpenFailure::QueueSizes,
-            [] {
-              return QStringLiteral(
-                         "There was an internal error while setting parameters for communication port COM3") +
-                     kInternal + SystemErrorText(EINVAL) +
-                     QStringLiteral(" when attempting to set the queue sizes.\n");
-            }},
-        OpenCase{
-            "Timeouts", PortOpenFailure::Timeouts,
-            [] {
-              return QStringLiteral(
-                         "There was an internal error while setting parameters for communication port COM3") +
-                     kInternal + SystemErrorText(EINVAL) +
-                     QStringLiteral(" when attempting to set the communication timeouts.\n");
-            }}),
+        OpenCase{"QueueSizes", PortOpenFailure::QueueSizes,
+                 [] {
+                   return QStringLiteral(
+                              "There was an internal error while setting parameters for communication port ") +
+                          kCom3 + Internal() + SystemErrorText(EINVAL) +
+                          QStringLiteral(" when attempting to set the queue sizes.\n");
+                 }},
+        OpenCase{"Timeouts", PortOpenFailure::Timeouts,
+                 [] {
+                   return QStringLiteral(
+                              "There was an internal error while setting parameters for communication port ") +
+                          kCom3 + Internal() + SystemErrorText(EINVAL) +
+                          QStringLiteral(" when attempting to set the communication timeouts.\n");
+                 }}),
     [](const testing::TestParamInfo<OpenCase>& param) { return std::string(param.param.name); });
 
 TEST(CommsOpen, ClosesThePortWhenTheLinkEnds) {
@@ -507,15 +517,33 @@ TEST(CommsOpen, ClosesThePortWhenTheLinkEnds) {
   EXPECT_TRUE(line->closed);
 }
 
-TEST(CommsPortDevices, NamesMapToStoredOrDefaultDevicesAndPathsPassThrough) {
+TEST(CommsPortDevices, OnlyTheEightNamesMapToDevicesAndAnythingElseIsAPath) {
   if (!PortDevicesConfigurable()) GTEST_SKIP() << "port names are devices on this platform";
-  EXPECT_EQ(PortDeviceName(QStringLiteral("COM1")), QStringLiteral("/dev/ttyS0"));
-  EXPECT_EQ(PortDeviceName(QStringLiteral("COM8")), QStringLiteral("/dev/ttyS7"));
-  EXPECT_EQ(PortDeviceName(QStringLiteral("/tmp/some/pty")), QStringLiteral("/tmp/some/pty"));
-  EXPECT_EQ(PortDeviceName(QStringLiteral("COM9")), QStringLiteral("COM9"));
+  const QString here = QDir::currentPath();
+  const struct {
+    const char* name;
+    QString device;
+  } cases[] = {
+      {"COM1", QStringLiteral("/dev/ttyS0")},
+      {"COM8", QStringLiteral("/dev/ttyS7")},
+      {"/tmp/some/pty", QStringLiteral("/tmp/some/pty")},
+      {"link", here + QStringLiteral("/link")},
+      {"sub/link", here + QStringLiteral("/sub/link")},
+      {"COM9", here + QStringLiteral("/COM9")},
+      {"com1", here + QStringLiteral("/com1")},
+  };
+  for (const auto& c : cases) EXPECT_EQ(PortDeviceName(QString::fromLatin1(c.name)), c.device) << c.name;
+}
+
+TEST(CommsPortDevices, StoredDevicesReplaceTheDefaults) {
+  if (!PortDevicesConfigurable()) GTEST_SKIP() << "port names are devices on this platform";
   SetPortDevice(QStringLiteral("COM3"), QStringLiteral("/dev/ttyUSB0"));
   EXPECT_EQ(PortDeviceName(QStringLiteral("COM3")), QStringLiteral("/dev/ttyUSB0"));
   EXPECT_EQ(PortDeviceName(QStringLiteral("COM2")), QStringLiteral("/dev/ttyS1"));
+  // A bare device name typed in the port dialog is one in /dev, never one
+  // in whatever folder the program was started from.
+  SetPortDevice(QStringLiteral("COM4"), QStringLiteral("ttyACM1"));
+  EXPECT_EQ(PortDeviceName(QStringLiteral("COM4")), QStringLiteral("/dev/ttyACM1"));
   SetPortDevice(QStringLiteral("COM3"), QStringLiteral("  "));
   EXPECT_EQ(PortDeviceName(QStringLiteral("COM3")), QStringLiteral("/dev/ttyS2"));
 }
@@ -528,4 +556,5 @@ TEST(CommsPortDevices, LinkOpensTheMappedDeviceButNamesThePort) {
   QVASerialComms comms(QStringLiteral("COM2"), std::make_unique<FakeSerialPort>(line), sleeper);
   EXPECT_EQ(line->openedDevice, QStringLiteral("/dev/ttyACM4"));
   EXPECT_EQ(comms.PortName(), QStringLiteral("COM2"));
+  EXPECT_EQ(comms.PortLabel(), QStringLiteral("COM2 (/dev/ttyACM4)"));
 }

@@ -1,44 +1,150 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <functional>
+#include <memory>
+
+#include <QDir>
 
 #include "comms/qvaserialcomms.h"
+#include "support/qstringprinter.h"
 #include "support/testenvironment.h"
 
-// The port on the platform's serial layer, where no device is needed: what
-// the user reads when the named device is missing or is no serial line.
-
-TEST(SystemSerialPort, MissingDeviceGivesTheOpenFailureWithTheSystemText) {
-#ifdef Q_OS_WIN
-  GTEST_SKIP() << "device paths are a POSIX matter";
+#ifndef Q_OS_WIN
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
 #endif
-  const QString path = TestEnvironment::PathIn(QStringLiteral("no-such-tty"));
+
+// The port on the platform's serial layer, opened on real things that are
+// no usable serial line: what the user reads for each.
+
+#ifndef Q_OS_WIN
+
+namespace {
+
+// A pseudo-terminal: a serial line without a device behind it.
+class Pty {
+ public:
+  Pty() {
+    master_ = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) return;
+    if (const char* name = ptsname(master_)) slave_ = QString::fromLocal8Bit(name);
+  }
+  ~Pty() {
+    if (master_ >= 0) ::close(master_);
+  }
+  const QString& Slave() const { return slave_; }
+
+ private:
+  int master_ = -1;
+  QString slave_;
+};
+
+// The port as the user gave it and what must stay alive while it is opened.
+struct Target {
+  QString port;
+  std::shared_ptr<void> keep;
+};
+
+struct RealPortCase {
+  const char* name;
+  std::function<Target()> make;
+  // The message, given the port as messages name it.
+  std::function<QString(const QString& port)> message;
+  int code;
+};
+
+QString OpenFailure(const QString& port, int code) {
+  return QStringLiteral("An error occurred while opening communication port ") + port +
+         QStringLiteral(".\nLinux reported the following error : ") + SystemErrorText(code) +
+         QStringLiteral(".\nYou should close all other programs and try the operation again.\n");
+}
+
+QString SettingsUnreadable(const QString& port) {
+  return QStringLiteral("There was an internal error while retrieving parameters for communication port ") + port +
+         QStringLiteral(".\n\nYou should contact your Ulmora dealer for advice.\nLinux reported the following "
+                        "error : ") +
+         SystemErrorText(ENOTTY) + QStringLiteral(" when attempting to get the communication port state.\n");
+}
+
+// Runs a case from the test's own folder, so that relative paths land there.
+class SystemSerialPortOpen : public testing::TestWithParam<RealPortCase> {
+ protected:
+  void SetUp() override { QDir::setCurrent(TestEnvironment::Root()); }
+  void TearDown() override { QDir::setCurrent(previous_); }
+
+ private:
+  QString previous_ = QDir::currentPath();
+};
+
+TEST_P(SystemSerialPortOpen, SaysWhichStepFailedAndWhy) {
+#ifndef Q_OS_LINUX
+  GTEST_SKIP() << "the messages name Linux";
+#endif
+  const RealPortCase& c = GetParam();
+  const Target target = c.make();
+  ASSERT_FALSE(target.port.isEmpty());
   try {
-    QVASerialComms comms(path);
+    QVASerialComms comms(target.port);
     FAIL() << "opened";
   } catch (const ESerialCommunications& e) {
-    EXPECT_EQ(e.Message(),
-              QStringLiteral("An error occurred while opening communication port ") + path +
-                  QStringLiteral(".\nWindows reported the following error : ") + SystemErrorText(ENOENT) +
-                  QStringLiteral(".\nYou should close all other programs and try the operation again.\n"));
+    // A path given as it is names itself, a relative one with the device
+    // found from the working directory.
+    const QString absolute = QDir(TestEnvironment::Root()).absoluteFilePath(target.port);
+    const QString named = target.port == absolute ? target.port : target.port + " (" + absolute + ")";
+    EXPECT_EQ(e.Message(), c.message(named));
     EXPECT_EQ(e.ErrorKind(), kCommsPlatformError);
-    EXPECT_EQ(e.Code(), ENOENT);
+    EXPECT_EQ(e.Code(), c.code);
   }
 }
 
-TEST(SystemSerialPort, RegularFileIsRefusedAsAPort) {
-#ifdef Q_OS_WIN
-  GTEST_SKIP() << "device paths are a POSIX matter";
-#endif
+INSTANTIATE_TEST_SUITE_P(
+    RealThings, SystemSerialPortOpen,
+    testing::Values(
+        RealPortCase{"MissingDevice", [] { return Target{TestEnvironment::PathIn("no-such-tty"), {}}; },
+                     [](const QString& port) { return OpenFailure(port, ENOENT); }, ENOENT},
+        RealPortCase{"Folder",
+                     [] {
+                       QDir().mkpath(TestEnvironment::PathIn("a-folder"));
+                       return Target{TestEnvironment::PathIn("a-folder"), {}};
+                     },
+                     [](const QString& port) { return OpenFailure(port, EISDIR); }, EISDIR},
+        RealPortCase{"PlainFile",
+                     [] {
+                       WriteAll(TestEnvironment::PathIn("plain-file"), "not a tty");
+                       return Target{TestEnvironment::PathIn("plain-file"), {}};
+                     },
+                     SettingsUnreadable, ENOTTY},
+        RealPortCase{"DevNull", [] { return Target{QStringLiteral("/dev/null"), {}}; }, SettingsUnreadable,
+                     ENOTTY},
+        // Looked for in the working directory, never in /dev.
+        RealPortCase{"RelativePathFromTheWorkingDirectory", [] { return Target{QStringLiteral("null"), {}}; },
+                     [](const QString& port) { return OpenFailure(port, ENOENT); }, ENOENT},
+        RealPortCase{"PtyHeldByAnotherLink",
+                     [] {
+                       auto pty = std::make_shared<Pty>();
+                       if (pty->Slave().isEmpty()) return Target{};
+                       auto first = std::make_shared<QVASerialComms>(pty->Slave());
+                       return Target{pty->Slave(), std::make_shared<std::pair<std::shared_ptr<Pty>,
+                                                                              std::shared_ptr<QVASerialComms>>>(
+                                                       pty, first)};
+                     },
+                     [](const QString& port) {
+                       return QStringLiteral("The communication port ") + port +
+                              QStringLiteral(" is in use by another program.\nYou should close the other "
+                                             "program and try the operation again.\n");
+                     },
+                     EBUSY}),
+    [](const testing::TestParamInfo<RealPortCase>& param) { return std::string(param.param.name); });
+
+}  // namespace
+
+TEST(SystemSerialPort, PlainFileIsLeftAsItWas) {
   const QString path = TestEnvironment::PathIn(QStringLiteral("plain-file"));
   WriteAll(path, QByteArray("not a tty"));
-  try {
-    QVASerialComms comms(path);
-    FAIL() << "a plain file was taken for a serial line";
-  } catch (const ESerialCommunications& e) {
-    EXPECT_EQ(e.ErrorKind(), kCommsPlatformError);
-    EXPECT_TRUE(e.Message().contains(path)) << e.Message().toStdString();
-    EXPECT_FALSE(e.Message().contains(QStringLiteral("in use by another program")));
-  }
+  EXPECT_THROW(QVASerialComms comms(path), ESerialCommunications);
   EXPECT_EQ(ReadAll(path), QByteArray("not a tty"));
 }
+
+#endif

@@ -238,7 +238,7 @@ TEST_F(SerialLinkE2E, MissingDeviceIsAnOpenFailure) {
   } catch (const ESerialCommunications& error) {
     EXPECT_TRUE(
         error.Message().startsWith(QStringLiteral("An error occurred while opening communication port ") +
-                                   path + QStringLiteral(".\nWindows reported the following error : ")))
+                                   path + QStringLiteral(".\nLinux reported the following error : ")))
         << error.Message().toStdString();
     EXPECT_TRUE(error.Message().endsWith(
         QStringLiteral(".\nYou should close all other programs and try the operation again.\n")));

@@ -99,6 +99,46 @@ TEST(AutoAnswerPrompter, TakesTheFirstButtonAndCancelsFileDialogs) {
   EXPECT_FALSE(prompter.ChooseFolder(QStringLiteral("Folder"), QString()).has_value());
 }
 
+struct DisplayCase {
+  const char* text;
+  const char* shown;
+};
+
+class MessageDisplay : public ::testing::TestWithParam<DisplayCase> {};
+
+TEST_P(MessageDisplay, ALineFeedWithACarriageReturnIsOneLineBreak) {
+  EXPECT_EQ(MessageDisplayText(QString::fromUtf8(GetParam().text)), QString::fromUtf8(GetParam().shown));
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, MessageDisplay,
+                         ::testing::Values(DisplayCase{"One line", "One line"}, DisplayCase{"a\nb", "a\nb"},
+                                           DisplayCase{"a\n\rb", "a\nb"}, DisplayCase{"a\n\n\rb", "a\n\nb"},
+                                           DisplayCase{"a\n\r\n\rb", "a\n\nb"},
+                                           DisplayCase{"a\n\r", "a\n"}),
+                         [](const auto& p) { return std::to_string(p.index); });
+
+TEST(QtPrompter, VersionTextShowsOneBlankLineBetweenItsParagraphs) {
+  QString shown;
+  QTimer::singleShot(0, [&shown] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      shown = box->text();
+      box->accept();
+    }
+  });
+  QtPrompter prompter;
+  MessageRequest request;
+  request.text = QStringLiteral(
+      "The configuration could not be sent to the QVA.\n\n\rThe QVA firmware version (V1.0) is not compatible "
+      "with this version of QVA Setup (V1.1). \n\n\rThe correct version of QVA Setup for this QVA is available "
+      "from the Ulmora website.");
+  request.caption = QStringLiteral("Version Mismatch");
+  prompter.Message(request);
+  EXPECT_EQ(shown, QStringLiteral("The configuration could not be sent to the QVA.\n\nThe QVA firmware version "
+                                  "(V1.0) is not compatible with this version of QVA Setup (V1.1). \n\nThe "
+                                  "correct version of QVA Setup for this QVA is available from the Ulmora "
+                                  "website."));
+}
+
 struct FilterCase {
   const char* filter;
   QStringList expected;

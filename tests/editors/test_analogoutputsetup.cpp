@@ -98,8 +98,8 @@ TEST_F(AnalogOutputSetupTest, SwitchingTheFunctionKeepsTheRawInputs) {
   Button("ButtonOk")->click();
   EXPECT_EQ(config.analog_out_table.out_function, 3);
   EXPECT_EQ(config.analog_out_table.out_table_index, 0);
-  EXPECT_EQ(config.analog_out_table.values[0].x, 1500);
-  EXPECT_EQ(config.analog_out_table.values[1].x, 2500);
+  EXPECT_EQ(int{config.analog_out_table.values[0].x}, 1500);
+  EXPECT_EQ(int{config.analog_out_table.values[1].x}, 2500);
 }
 
 TEST_F(AnalogOutputSetupTest, DefaultOutputTakesVoltsOrMillivoltsUpTo5V) {
@@ -110,7 +110,7 @@ TEST_F(AnalogOutputSetupTest, DefaultOutputTakesVoltsOrMillivoltsUpTo5V) {
     Button("ButtonOk")->click();
     EXPECT_EQ(dialog->result(), QDialog::Accepted) << typed;
     EXPECT_EQ(DefaultOutput()->text(), "5.000 V") << typed;
-    EXPECT_EQ(config.analog_out_table.default_output, 5000) << typed;
+    EXPECT_EQ(int{config.analog_out_table.default_output}, 5000) << typed;
   }
   const QVA_CONFIG_DATA stored = Stored(0, 0);
   Open(stored);
@@ -182,9 +182,9 @@ TEST_F(AnalogOutputSetupTest, ABinaryFileKeepsTheChosenTableAndAnIpnFileShowsIpn
   const QVA_ANALOG_OUT_TABLE& analog = config.analog_out_table;
   EXPECT_EQ(analog.out_function, 3);
   EXPECT_EQ(analog.out_table_index, 1);
-  EXPECT_EQ(analog.default_output, 1000);
+  EXPECT_EQ(int{analog.default_output}, 1000);
   EXPECT_EQ(analog.num_rows, 3);
-  EXPECT_EQ(analog.values[2].y, 300);
+  EXPECT_EQ(int{analog.values[2].y}, 300);
   EXPECT_EQ(analog.reserved[1], 0x42);
 }
 
@@ -210,7 +210,7 @@ TEST_F(AnalogOutputSetupTest, SaveAsWritesTheCheckedTable) {
   QVA_ANALOG_OUT_TABLE saved{};
   ParseTableFile(ReadAll(path), saved, false);
   EXPECT_EQ(saved.out_function, 2);
-  EXPECT_EQ(saved.default_output, 1200);
+  EXPECT_EQ(int{saved.default_output}, 1200);
   EXPECT_EQ(saved.num_rows, 2);
   EXPECT_EQ(DefaultOutput()->text(), "1.200 V");
 }

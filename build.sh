@@ -34,9 +34,10 @@ build() {
   local targets=${QVA_BUILD_TARGETS:-}
   if [ -n "${QVA_BUILD_LABELS:-}" ]; then
     # Only the test programs CTest runs for these labels (with the programs
-    # they start, which they depend on).
-    targets+=" $(cd "$BUILD_DIR" && ctest -N -L "$QVA_BUILD_LABELS" --show-only=json-v1 |
-                 grep -o '"/[^"]*/bin/[^"]*"' | sed 's@.*/@@; s@"@@' | sort -u | tr '\n' ' ')"
+    # they start, which they depend on): each test is named after its
+    # program, a shard as program/N.
+    targets+=" $(cd "$BUILD_DIR" && ctest -N -L "$QVA_BUILD_LABELS" |
+                 sed -n 's@^ *Test *#[0-9]*: \(test_[A-Za-z0-9_]*\).*@\1@p' | sort -u | tr '\n' ' ')"
   fi
   cmake --build "$BUILD_DIR" -j"$(nproc)" ${targets:+--target $targets}
 }

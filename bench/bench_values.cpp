@@ -15,16 +15,6 @@
 
 namespace {
 
-// A valid table never asks anything.
-class SilentPrompter : public Prompter {
- public:
-  MessageResult Message(const MessageRequest&) override { return MessageResult::Ok; }
-  std::optional<QString> OpenFile(const FileDialogRequest&) override { return std::nullopt; }
-  std::optional<QString> SaveFile(const FileDialogRequest&) override { return std::nullopt; }
-  std::optional<QString> ChooseFolder(const QString&, const QString&) override { return std::nullopt; }
-  void ShowError(const QString&) override {}
-};
-
 void Measure(const char* what, int rounds, const std::function<void()>& work) {
   const auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < rounds; ++i) work();

@@ -9,17 +9,13 @@
 #include "clirun.h"
 #include "exitcodes.h"
 #include "comms/qvaserialcomms.h"
+#include "comms/transferprocedures.h"
 #include "platform/sleeper.h"
 #include "platform/fileattributes.h"
 #include "platform/qvaerrors.h"
 #include "config/qvasetupfiler.h"
 
 namespace {
-
-// The desktop program's texts for a send it refuses or gives up.
-const QString kNoSensorTypeMessage = QStringLiteral(
-    "No sensor type has been selected for the current configuration.\nYou must select a sensor type before "
-    "attempting to send the configuration");
 
 #ifdef Q_OS_WIN
 constexpr int kAccessDenied = 5;  // ERROR_ACCESS_DENIED

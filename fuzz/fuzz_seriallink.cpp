@@ -136,30 +136,14 @@ int FramedAckSize(const QByteArray& bytes, uint8_t sequence, int dataLength) {
   return size;
 }
 
-// The request the protocol prescribes, built here independently.
+// The request the protocol prescribes, built by the simulator's packet code,
+// which was written from the meter's side.
 QByteArray ExpectedRequest(bool set, uint8_t sequence, uint8_t base, uint16_t address, const uint8_t* data,
                            int length) {
-  QByteArray packet(kPacketHeaderSize, '\0');
-  auto* p = reinterpret_cast<uint8_t*>(packet.data());
-  p[0] = 0x80;
-  p[1] = 0x81;
-  p[2] = 0x82;
-  p[3] = set ? (length > 0 ? 0x81 : 0x01) : 0x00;
-  p[4] = sequence;
-  p[5] = base;
-  p[6] = static_cast<uint8_t>(address >> 8);
-  p[7] = static_cast<uint8_t>(address);
-  p[8] = static_cast<uint8_t>(length);
-  const uint16_t crc = Crc16(p, 9, 0);
-  p[9] = static_cast<uint8_t>(crc >> 8);
-  p[10] = static_cast<uint8_t>(crc);
-  if (set && length > 0) {
-    packet.append(reinterpret_cast<const char*>(data), length);
-    const uint16_t dataCrc = Crc16(data, static_cast<std::size_t>(length), 0);
-    packet.append(static_cast<char>(dataCrc >> 8));
-    packet.append(static_cast<char>(dataCrc));
-  }
-  return packet;
+  const qvasim::Bytes block = set ? qvasim::Bytes(data, data + length) : qvasim::Bytes();
+  const qvasim::Bytes packet = qvasim::BuildPacket(set ? qvasim::kTypeSet : qvasim::kTypeExamine, sequence,
+                                                   base, address, static_cast<uint8_t>(length), block);
+  return QByteArray(reinterpret_cast<const char*>(packet.data()), static_cast<qsizetype>(packet.size()));
 }
 
 }  // namespace

@@ -19,7 +19,7 @@
 
 #include <QByteArray>
 
-#include "config/crc16.h"
+#include "simprotocol.h"
 
 enum LinkReplyFlag : uint8_t {
   kReplyWriteFails = 0x01,
@@ -49,32 +49,14 @@ struct LinkReply {
   QByteArray bytes;  // what the device puts on the line
 };
 
-// A packet as it goes on the line: header with its CRC, then the data with
-// its CRC when there is data (which also sets the data flag of the type).
+// A packet as it goes on the line, framed by the simulator's packet code:
+// header with its CRC, then the data with its CRC when there is data (which
+// also sets the data flag of the type).
 inline QByteArray FramePacket(uint8_t type, uint8_t sequence, uint8_t base, uint16_t address, uint8_t length,
                               const QByteArray& data) {
-  QByteArray packet(11, '\0');
-  auto* p = reinterpret_cast<uint8_t*>(packet.data());
-  p[0] = 0x80;
-  p[1] = 0x81;
-  p[2] = 0x82;
-  p[3] = static_cast<uint8_t>(type | (data.isEmpty() ? 0 : 0x80));
-  p[4] = sequence;
-  p[5] = base;
-  p[6] = static_cast<uint8_t>(address >> 8);
-  p[7] = static_cast<uint8_t>(address & 0xFF);
-  p[8] = length;
-  const uint16_t crc = Crc16(p, 9, 0);
-  p[9] = static_cast<uint8_t>(crc >> 8);
-  p[10] = static_cast<uint8_t>(crc & 0xFF);
-  if (!data.isEmpty()) {
-    const uint16_t dataCrc =
-        Crc16(reinterpret_cast<const uint8_t*>(data.constData()), static_cast<std::size_t>(data.size()), 0);
-    packet += data;
-    packet.append(static_cast<char>(dataCrc >> 8));
-    packet.append(static_cast<char>(dataCrc & 0xFF));
-  }
-  return packet;
+  const qvasim::Bytes packet =
+      qvasim::BuildPacket(type, sequence, base, address, length, qvasim::Bytes(data.begin(), data.end()));
+  return QByteArray(reinterpret_cast<const char*>(packet.data()), static_cast<qsizetype>(packet.size()));
 }
 
 // Frames an answer to a request as the device would.

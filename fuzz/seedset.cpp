@@ -9,9 +9,9 @@
 
 #include <QLocale>
 
-#include "config/crc16.h"
 #include "config/qvasetupfiler.h"
 #include "linkinput.h"
+#include "support/samplerecords.h"
 #include "tables/qvatablefiler.h"
 
 namespace {
@@ -20,17 +20,6 @@ std::vector<FuzzSeed>* g_seeds = nullptr;
 
 void Write(const QString& target, const QString& name, const QByteArray& bytes) {
   g_seeds->push_back({target, name, bytes});
-}
-
-QVA_CONFIG_DATA SampleConfig() {
-  QVA_CONFIG_DATA config = MakeBlankConfig();
-  config.sensor_type = 2;
-  config.output_table[0].num_rows = 3;
-  config.output_table[0].values[0] = {100, 7350};
-  config.output_table[0].values[1] = {500, 14700};
-  config.output_table[0].values[2] = {1500, 22000};
-  config.user_gain_factor = 1000;
-  return config;
 }
 
 template <typename Table>
@@ -176,6 +165,26 @@ void ValidatorSeeds() {
   }
 }
 
+void ViewerCellSeeds() {
+  const QString target = QStringLiteral("fuzz_viewercell");
+  struct Seed {
+    uint8_t selector;  // kind in bits 0-1 (3: text, size by bits 2-3), fit width in bits 4-7
+    const char* text;
+  };
+  const Seed seeds[] = {
+      {0x50, "0x20"},   {0x30, "010"},    {0x20, "256"},     {0x00, ""},         {0x70, "  12 "},
+      {0x61, "-32768"}, {0x51, "32768"},  {0x41, "-0x10"},   {0x21, "0x7FFF"},   {0x72, "65535"},
+      {0x22, "-1"},     {0x32, "0177777"}, {0x12, "-0"},     {0x0B, "Lambda"},   {0x3B, "ABCDEFGHIJKLMNOPQRST"},
+      {0x83, "x"},      {0x47, "ab"},     {0x5F, "MÃ¤rz â¬"}, {0x9B, " AFR "},
+  };
+  int n = 0;
+  for (const Seed& seed : seeds) {
+    QByteArray input(1, static_cast<char>(seed.selector));
+    input += seed.text;
+    Write(target, QStringLiteral("cell%1.bin").arg(n++), input);
+  }
+}
+
 // A record of the simulator fuzzer's input: a wait, then bytes on the line.
 QByteArray LineRecord(uint8_t waitMs, const QByteArray& bytes) {
   QByteArray record;
@@ -252,6 +261,7 @@ std::vector<FuzzSeed> MakeFuzzSeeds() {
   LinkSeeds();
   ValueSeeds();
   ValidatorSeeds();
+  ViewerCellSeeds();
   SimSeeds();
   QLocale::setDefault(previous);
   g_seeds = nullptr;

@@ -2,6 +2,9 @@
 
 #include <limits>
 
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+
 #include "simregister.h"
 
 namespace qvasim {
@@ -10,35 +13,72 @@ namespace {
 
 constexpr int kMaxCopyDelayMs = 60000;
 
-struct Parser {
-  QStringList args;
-  qsizetype index = 0;
-  QString error;
+[[nodiscard]] ParseOutcome Mistake(const QString& text) {
+  return ParseOutcome{std::nullopt, text, 2};
+}
 
-  // The value of an option given as "--name value" or "--name=value".
-  std::optional<QString> Value(const QString& name, const QString& inlineValue, bool hasInline) {
-    if (hasInline) return inlineValue;
-    if (index + 1 >= args.size()) {
-      error = QStringLiteral("%1 needs a value").arg(name);
-      return std::nullopt;
-    }
-    return args[++index];
-  }
-
-  std::optional<qint64> Integer(const QString& name, const QString& text, qint64 low, qint64 high) {
-    bool ok = false;
-    const qint64 value = text.toLongLong(&ok, 0);
-    if (!ok || value < low || value > high) {
-      error = QStringLiteral("%1: expected a whole number from %2 to %3, not \"%4\"")
-                  .arg(name)
-                  .arg(low)
-                  .arg(high)
-                  .arg(text);
-      return std::nullopt;
-    }
-    return value;
-  }
+// An option that takes a whole number (decimal, or 0x... hexadecimal).
+struct NumberOption {
+  const char* name;
+  qint64 low;
+  qint64 high;
+  void (*apply)(SimOptions& options, qint64 value);
 };
+
+const NumberOption kNumberOptions[] = {
+    {"firmware", 0, 0xFFFF,
+     [](SimOptions& o, qint64 v) { o.device.firmwareWord = static_cast<uint16_t>(v); }},
+    {"sensor-type", 0, 0xFF, [](SimOptions& o, qint64 v) { o.device.sensorType = static_cast<uint8_t>(v); }},
+    {"fail-copies", 0, std::numeric_limits<int>::max(),
+     [](SimOptions& o, qint64 v) { o.device.failCopies = static_cast<int>(v); }},
+    {"copy-delay", 0, kMaxCopyDelayMs,
+     [](SimOptions& o, qint64 v) { o.device.copyDelayMs = static_cast<int>(v); }},
+    {"ip", -32768, 32767, [](SimOptions& o, qint64 v) { o.device.ipMicroamps = static_cast<int16_t>(v); }},
+    {"ip-noise", 0, 32767, [](SimOptions& o, qint64 v) { o.device.ipNoise = static_cast<int>(v); }},
+    {"fault-rate", 0, 100, [](SimOptions& o, qint64 v) { o.faultRate = static_cast<int>(v); }},
+    {"seed", 0, 0xFFFFFFFFLL, [](SimOptions& o, qint64 v) { o.seed = static_cast<uint32_t>(v); }},
+};
+
+// Options that name a file, a path or a port.
+struct TextOption {
+  const char* name;
+  QString SimOptions::*target;
+};
+
+const TextOption kTextOptions[] = {
+    {"device", &SimOptions::devicePath},    {"link", &SimOptions::linkPath},
+    {"config", &SimOptions::configFile},    {"eeprom", &SimOptions::eepromFile},
+    {"state-file", &SimOptions::stateFile}, {"register-port", &SimOptions::registerPort},
+};
+
+const char* const kFlagNames[] = {"select-port", "bad-crc", "log", "no-pacing", "no-crc-check", "crc-bypass"};
+const char* const kOtherValueNames[] = {"states", "fault"};
+
+QString Dashed(const QString& name) {
+  return QStringLiteral("--") + name;
+}
+
+ParseOutcome UnknownOption(const QString& given) {
+  return Mistake(QStringLiteral("unknown option \"%1\" (see --help)").arg(given));
+}
+
+ParseOutcome NeedsValue(const QString& dashedName) {
+  return Mistake(QStringLiteral("%1 needs a value").arg(dashedName));
+}
+
+// Every option the simulator knows; the help text is SimHelpText's own.
+void DeclareOptions(QCommandLineParser& parser) {
+  parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
+  parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
+  parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
+  for (const char* name : kFlagNames) parser.addOption(QCommandLineOption(QString::fromLatin1(name)));
+  const auto addValued = [&parser](const char* name) {
+    parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value")));
+  };
+  for (const NumberOption& option : kNumberOptions) addValued(option.name);
+  for (const TextOption& option : kTextOptions) addValued(option.name);
+  for (const char* name : kOtherValueNames) addValued(name);
+}
 
 }  // namespace
 
@@ -66,138 +106,75 @@ std::optional<std::vector<StateStep>> ParseStates(const QString& text) {
 }
 
 ParseOutcome ParseSimOptions(const QStringList& arguments) {
-  SimOptions options;
-  Parser p{arguments, 0, {}};
-  auto fail = [&p]() { return ParseOutcome{std::nullopt, p.error, 2}; };
-
-  for (; p.index < p.args.size(); ++p.index) {
-    const QString arg = p.args[p.index];
-    const qsizetype eq = arg.indexOf(QLatin1Char('='));
-    const bool hasInline = arg.startsWith(QLatin1String("--")) && eq > 0;
-    const QString name = hasInline ? arg.left(eq) : arg;
-    const QString inlineValue = hasInline ? arg.mid(eq + 1) : QString();
-
-    auto flag = [&](bool& target) {
-      if (hasInline) {
-        p.error = QStringLiteral("%1 takes no value").arg(name);
-        return false;
-      }
-      target = true;
-      return true;
-    };
-    auto text = [&](QString& target) {
-      const std::optional<QString> value = p.Value(name, inlineValue, hasInline);
-      if (!value) return false;
-      if (value->isEmpty()) {
-        p.error = QStringLiteral("%1 needs a value").arg(name);
-        return false;
-      }
-      target = *value;
-      return true;
-    };
-    auto integer = [&](qint64 low, qint64 high) -> std::optional<qint64> {
-      const std::optional<QString> value = p.Value(name, inlineValue, hasInline);
-      if (!value) return std::nullopt;
-      return p.Integer(name, *value, low, high);
-    };
-
-    if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
-      return ParseOutcome{std::nullopt, SimHelpText(), 0};
-    } else if (name == QLatin1String("--device")) {
-      if (!text(options.devicePath)) return fail();
-    } else if (name == QLatin1String("--link")) {
-      if (!text(options.linkPath)) return fail();
-    } else if (name == QLatin1String("--config")) {
-      if (!text(options.configFile)) return fail();
-    } else if (name == QLatin1String("--eeprom")) {
-      if (!text(options.eepromFile)) return fail();
-    } else if (name == QLatin1String("--state-file")) {
-      if (!text(options.stateFile)) return fail();
-    } else if (name == QLatin1String("--register-port")) {
-      if (!text(options.registerPort)) return fail();
-      if (!IsRegistrablePortName(options.registerPort)) {
-        p.error = QStringLiteral("--register-port %1: expected COM1 to COM8").arg(options.registerPort);
-        return fail();
-      }
-    } else if (name == QLatin1String("--select-port")) {
-      if (!flag(options.selectPort)) return fail();
-    } else if (name == QLatin1String("--bad-crc")) {
-      if (!flag(options.badCrc)) return fail();
-    } else if (name == QLatin1String("--log")) {
-      if (!flag(options.log)) return fail();
-    } else if (name == QLatin1String("--no-pacing")) {
-      bool noPacing = false;
-      if (!flag(noPacing)) return fail();
-      options.pacing = false;
-    } else if (name == QLatin1String("--no-crc-check")) {
-      bool noCheck = false;
-      if (!flag(noCheck)) return fail();
-      options.device.checkWriteCrc = false;
-    } else if (name == QLatin1String("--crc-bypass")) {
-      bool bypass = false;
-      if (!flag(bypass)) return fail();
-      options.device.crcBypass = 1;
-    } else if (name == QLatin1String("--firmware")) {
-      const auto value = integer(0, 0xFFFF);
-      if (!value) return fail();
-      options.device.firmwareWord = static_cast<uint16_t>(*value);
-    } else if (name == QLatin1String("--sensor-type")) {
-      const auto value = integer(0, 0xFF);
-      if (!value) return fail();
-      options.device.sensorType = static_cast<uint8_t>(*value);
-    } else if (name == QLatin1String("--fail-copies")) {
-      const auto value = integer(0, std::numeric_limits<int>::max());
-      if (!value) return fail();
-      options.device.failCopies = static_cast<int>(*value);
-    } else if (name == QLatin1String("--copy-delay")) {
-      const auto value = integer(0, kMaxCopyDelayMs);
-      if (!value) return fail();
-      options.device.copyDelayMs = static_cast<int>(*value);
-    } else if (name == QLatin1String("--ip")) {
-      const auto value = integer(-32768, 32767);
-      if (!value) return fail();
-      options.device.ipMicroamps = static_cast<int16_t>(*value);
-    } else if (name == QLatin1String("--ip-noise")) {
-      const auto value = integer(0, 32767);
-      if (!value) return fail();
-      options.device.ipNoise = static_cast<int>(*value);
-    } else if (name == QLatin1String("--fault-rate")) {
-      const auto value = integer(0, 100);
-      if (!value) return fail();
-      options.faultRate = static_cast<int>(*value);
-    } else if (name == QLatin1String("--seed")) {
-      const auto value = integer(0, 0xFFFFFFFFLL);
-      if (!value) return fail();
-      options.seed = static_cast<uint32_t>(*value);
-    } else if (name == QLatin1String("--states")) {
-      QString given;
-      if (!text(given)) return fail();
-      const auto steps = ParseStates(given);
-      if (!steps) {
-        p.error = QStringLiteral("--states %1: expected NAME:SECONDS,...,NAME (names or numbers 0 to 255)")
-                      .arg(given);
-        return fail();
-      }
-      options.device.states = *steps;
-    } else if (name == QLatin1String("--fault")) {
-      QString given;
-      if (!text(given)) return fail();
-      const auto rule = ParseFaultRule(given, &p.error);
-      if (!rule) return fail();
-      if (options.faults.count(rule->first)) {
-        p.error = QStringLiteral("--fault %1: exchange %2 already has a fault").arg(given).arg(rule->first);
-        return fail();
-      }
-      options.faults.emplace(rule->first, rule->second);
-    } else {
-      p.error = QStringLiteral("unknown option \"%1\" (see --help)").arg(arg);
-      return fail();
+  QCommandLineParser parser;
+  DeclareOptions(parser);
+  if (!parser.parse(QStringList{QStringLiteral("qva-device-sim")} + arguments)) {
+    if (!parser.unknownOptionNames().isEmpty()) {
+      const QString name = parser.unknownOptionNames().constFirst();
+      return UnknownOption((name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name);
     }
+    return Mistake(parser.errorText() + QStringLiteral(" (see --help)"));
   }
-  if (options.selectPort && options.registerPort.isEmpty()) {
-    p.error = QStringLiteral("--select-port needs --register-port");
-    return fail();
+  if (parser.isSet(QStringLiteral("help"))) return ParseOutcome{std::nullopt, SimHelpText(), 0};
+  if (!parser.positionalArguments().isEmpty())
+    return UnknownOption(parser.positionalArguments().constFirst());
+
+  SimOptions options;
+  for (const TextOption& option : kTextOptions) {
+    const QString name = QString::fromLatin1(option.name);
+    if (!parser.isSet(name)) continue;
+    options.*option.target = parser.value(name);
+    if ((options.*option.target).isEmpty()) return NeedsValue(Dashed(name));
   }
+  if (parser.isSet(QStringLiteral("register-port")) && !IsRegistrablePortName(options.registerPort))
+    return Mistake(QStringLiteral("--register-port %1: expected COM1 to COM8").arg(options.registerPort));
+
+  options.selectPort = parser.isSet(QStringLiteral("select-port"));
+  options.badCrc = parser.isSet(QStringLiteral("bad-crc"));
+  options.log = parser.isSet(QStringLiteral("log"));
+  options.pacing = !parser.isSet(QStringLiteral("no-pacing"));
+  if (parser.isSet(QStringLiteral("no-crc-check"))) options.device.checkWriteCrc = false;
+  if (parser.isSet(QStringLiteral("crc-bypass"))) options.device.crcBypass = 1;
+
+  for (const NumberOption& option : kNumberOptions) {
+    const QString name = QString::fromLatin1(option.name);
+    if (!parser.isSet(name)) continue;
+    const QString text = parser.value(name);
+    bool ok = false;
+    const qint64 value = text.toLongLong(&ok, 0);
+    if (!ok || value < option.low || value > option.high) {
+      return Mistake(QStringLiteral("%1: expected a whole number from %2 to %3, not \"%4\"")
+                         .arg(Dashed(name))
+                         .arg(option.low)
+                         .arg(option.high)
+                         .arg(text));
+    }
+    option.apply(options, value);
+  }
+
+  if (parser.isSet(QStringLiteral("states"))) {
+    const QString given = parser.value(QStringLiteral("states"));
+    if (given.isEmpty()) return NeedsValue(QStringLiteral("--states"));
+    const auto steps = ParseStates(given);
+    if (!steps)
+      return Mistake(QStringLiteral("--states %1: expected NAME:SECONDS,...,NAME (names or numbers 0 to 255)")
+                         .arg(given));
+    options.device.states = *steps;
+  }
+
+  for (const QString& given : parser.values(QStringLiteral("fault"))) {
+    if (given.isEmpty()) return NeedsValue(QStringLiteral("--fault"));
+    QString error;
+    const auto rule = ParseFaultRule(given, &error);
+    if (!rule) return Mistake(error);
+    if (options.faults.count(rule->first))
+      return Mistake(
+          QStringLiteral("--fault %1: exchange %2 already has a fault").arg(given).arg(rule->first));
+    options.faults.emplace(rule->first, rule->second);
+  }
+
+  if (options.selectPort && options.registerPort.isEmpty())
+    return Mistake(QStringLiteral("--select-port needs --register-port"));
   options.device.seed = options.seed;
   return ParseOutcome{options, QString(), 0};
 }

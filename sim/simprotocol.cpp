@@ -33,22 +33,34 @@ uint16_t DataCrc(const uint8_t* data, std::size_t count) {
   return Crc16(data, count, 0);
 }
 
+Bytes BuildHeader(uint8_t typeByte, uint8_t sequence, uint8_t baseOrError, uint16_t address, uint8_t length) {
+  Bytes header;
+  header.reserve(kHeaderSize);
+  header.push_back(kStart1);
+  header.push_back(kStart2);
+  header.push_back(kStart3);
+  header.push_back(typeByte);
+  header.push_back(sequence);
+  header.push_back(baseOrError);
+  AppendU16BE(header, address);
+  header.push_back(length);
+  AppendU16BE(header, Crc16(header.data(), kHeaderCrcOffset, 0));
+  return header;
+}
+
+Bytes BuildDataBlock(const Bytes& data) {
+  Bytes block(data);
+  AppendU16BE(block, DataCrc(data.data(), data.size()));
+  return block;
+}
+
 Bytes BuildPacket(uint8_t type, uint8_t sequence, uint8_t baseOrError, uint16_t address, uint8_t length,
                   const Bytes& data) {
-  Bytes packet;
-  packet.reserve(kHeaderSize + data.size() + kDataCrcSize);
-  packet.push_back(kStart1);
-  packet.push_back(kStart2);
-  packet.push_back(kStart3);
-  packet.push_back(static_cast<uint8_t>((type & kTypeMask) | (data.empty() ? 0 : kDataFlag)));
-  packet.push_back(sequence);
-  packet.push_back(baseOrError);
-  AppendU16BE(packet, address);
-  packet.push_back(length);
-  AppendU16BE(packet, Crc16(packet.data(), kHeaderCrcOffset, 0));
+  const auto typeByte = static_cast<uint8_t>((type & kTypeMask) | (data.empty() ? 0 : kDataFlag));
+  Bytes packet = BuildHeader(typeByte, sequence, baseOrError, address, length);
   if (!data.empty()) {
-    packet.insert(packet.end(), data.begin(), data.end());
-    AppendU16BE(packet, DataCrc(data.data(), data.size()));
+    const Bytes block = BuildDataBlock(data);
+    packet.insert(packet.end(), block.begin(), block.end());
   }
   return packet;
 }

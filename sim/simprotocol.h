@@ -62,6 +62,13 @@ struct Request {
   bool HasData() const { return (typeByte & kDataFlag) != 0; }
 };
 
+// A header as it goes on the line, with its CRC. typeByte is written as
+// given, data flag included, so a test can send a flag that lies.
+Bytes BuildHeader(uint8_t typeByte, uint8_t sequence, uint8_t baseOrError, uint16_t address, uint8_t length);
+
+// A data block as it follows a header: the bytes, then their CRC.
+Bytes BuildDataBlock(const Bytes& data);
+
 // A packet: header, and when data is given the data block and its CRC.
 // The data flag is set in the type byte exactly when data is non-empty.
 // length is written as given (an examine request carries the count wanted).

@@ -9,10 +9,9 @@
 #include "editors/display.h"
 #include "editors/displaysetup.h"
 #include "platform/prompter.h"
+#include "viewer/formviewconfig.h"
 
 namespace {
-
-const QString kViewConfigCaption = QStringLiteral("View QVA Configuration");
 
 // Told, in the main window's caption, when a menu item's window is missing.
 void ReportNotAvailable(Prompter& prompter, const QString& windowCaption, const QWidget* owner) {
@@ -57,7 +56,7 @@ void InstallEditorHooks(MainFormHooks& hooks, Prompter& prompter) {
         return;
     }
   };
-  hooks.viewConfig = [&prompter](QVA_CONFIG_DATA& /*config*/, QWidget* owner) {
-    ReportNotAvailable(prompter, kViewConfigCaption, owner);
+  hooks.viewConfig = [&prompter](QVA_CONFIG_DATA& config, QWidget* owner) {
+    TFormViewConfig::Execute(prompter, config, owner);
   };
 }

@@ -26,6 +26,8 @@ constexpr int kPanelWidth = 185;
 constexpr int kPanelHeight = 106;
 constexpr int kLogoSize = 48;
 constexpr int kLabelPixelSize = 27;
+// Opens the configuration viewer of the hidden Debug menu.
+constexpr QKeyCombination kViewConfigShortcut(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_V);
 
 // A menu caption may contain '&' only as a mnemonic marker; a file name's
 // own ampersands must show as they are.
@@ -157,8 +159,13 @@ void TFormQVASetupMain::BuildMenus() {
   QMenu* debug = bar->addMenu(QStringLiteral("&Debug"));
   debug->setObjectName(QStringLiteral("Debug1"));
   debug->menuAction()->setVisible(false);
-  configItems_ << AddItem(debug, "MenuItemViewConfig", QStringLiteral("&View Config..."), QString(),
-                          &TFormQVASetupMain::MenuItemViewConfigClick);
+  QAction* viewConfig = AddItem(debug, "MenuItemViewConfig", QStringLiteral("&View Config..."), QString(),
+                                &TFormQVASetupMain::MenuItemViewConfigClick);
+  // The menu stays hidden; its one item is reached by a shortcut of the
+  // window itself.
+  viewConfig->setShortcut(kViewConfigShortcut);
+  addAction(viewConfig);
+  configItems_ << viewConfig;
 }
 
 void TFormQVASetupMain::BuildClientArea() {

@@ -2,12 +2,15 @@
 
 #include <QFileInfo>
 
-#include "platform/appinfo.h"
 #include "app/custommessagebox.h"
 #include "platform/filepaths.h"
 #include "platform/registeredfilepath.h"
 #include "platform/fileattributes.h"
+#include "comms/transferprocedures.h"
 #include "config/qvasetupfiler.h"
+#include "platform/appinfo.h"
+#include "platform/fileattributes.h"
+#include "platform/registeredfilepath.h"
 
 SetupDocument::SetupDocument(Prompter& prompter, DocumentObserver* observer)
     : prompter_(prompter), observer_(observer) {}
@@ -39,7 +42,11 @@ void SetupDocument::NotifyMenuState() {
 }
 
 bool SetupDocument::SaveLoseCancel(const QString& text) {
-  switch (AskSaveLoseCancel(prompter_, text, Caption())) {
+  return FollowSaveAnswer(AskSaveLoseCancel(prompter_, text, Caption()));
+}
+
+bool SetupDocument::FollowSaveAnswer(MessageResult answer) {
+  switch (answer) {
     case MessageResult::Yes:
       return SaveConfigAs();
     case MessageResult::No:
@@ -59,14 +66,7 @@ bool SetupDocument::AskDiscard(const DiscardTexts& texts) {
     request.caption = Caption();
     request.buttons = MessageButtons::YesNoCancel;
     request.icon = MessageIcon::Exclamation;
-    switch (prompter_.Message(request)) {
-      case MessageResult::Yes:
-        return SaveConfigAs();
-      case MessageResult::No:
-        return true;
-      default:
-        return false;
-    }
+    return FollowSaveAnswer(prompter_.Message(request));
   }
   if (config_ && fileName_.isEmpty()) return SaveLoseCancel(texts.neverSaved);
   return true;
@@ -117,38 +117,35 @@ bool SetupDocument::SaveConfigAs() {
 bool SetupDocument::SaveConfigToFile(const QString& path) {
   if (!config_) return false;
   SaveOverWithBackup(path, *config_);
-  modified_ = false;
-  upgraded_ = false;
-  SetCurrentFile(path);
-  NotifyMenuState();
+  SetState(path, false, false);
   return true;
 }
 
-void SetupDocument::OpenConfigFile(const QString& path) {
-  QVA_CONFIG_DATA record = ReadSetupFile(path);
-  const bool upgraded = UpgradeConfig(record);
-  config_ = record;
-  modified_ = upgraded;
+void SetupDocument::SetState(const QString& path, bool modified, bool upgraded) {
+  modified_ = modified;
   upgraded_ = upgraded;
   SetCurrentFile(path);
   NotifyMenuState();
 }
 
-void SetupDocument::LoadTemplate(const QString& path) {
-  const QVA_CONFIG_DATA record = ReadSetupFile(path);
+void SetupDocument::ReplaceConfig(const QVA_CONFIG_DATA& record, const QString& path, bool modified,
+                                  bool upgraded) {
   config_ = record;
-  modified_ = false;
-  upgraded_ = false;
-  SetCurrentFile(QString());
-  NotifyMenuState();
+  SetState(path, modified, upgraded);
+}
+
+void SetupDocument::OpenConfigFile(const QString& path) {
+  QVA_CONFIG_DATA record = ReadSetupFile(path);
+  const bool upgraded = UpgradeConfig(record);
+  ReplaceConfig(record, path, upgraded, upgraded);
+}
+
+void SetupDocument::LoadTemplate(const QString& path) {
+  ReplaceConfig(ReadSetupFile(path), QString(), false, false);
 }
 
 void SetupDocument::NewBlankConfig() {
-  config_ = MakeBlankConfig();
-  modified_ = false;
-  upgraded_ = false;
-  SetCurrentFile(QString());
-  NotifyMenuState();
+  ReplaceConfig(MakeBlankConfig(), QString(), false, false);
 }
 
 bool SetupDocument::RunConfigDialog(const std::function<void(QVA_CONFIG_DATA&)>& dialog) {
@@ -168,11 +165,8 @@ bool SetupDocument::RunConfigDialog(const std::function<void(QVA_CONFIG_DATA&)>&
 
 void SetupDocument::AdoptDeviceConfig(const QVA_CONFIG_DATA& received) {
   QVA_CONFIG_DATA record = received;
-  upgraded_ = UpgradeConfig(record);
-  config_ = record;
-  modified_ = true;
-  SetCurrentFile(QString());
-  NotifyMenuState();
+  const bool upgraded = UpgradeConfig(record);
+  ReplaceConfig(record, QString(), true, upgraded);
 }
 
 bool SetupDocument::PrepareGetConfiguration() {
@@ -188,18 +182,7 @@ bool SetupDocument::PrepareGetConfiguration() {
       SaveConfigToFile(fileName_);
     }
   }
-  if (goOn && config_ && fileName_.isEmpty()) {
-    switch (AskSaveLoseCancel(prompter_, DocumentTexts::kGetNeverSaved, Caption())) {
-      case MessageResult::Yes:
-        goOn = SaveConfigAs();
-        break;
-      case MessageResult::No:
-        break;
-      default:
-        goOn = false;
-        break;
-    }
-  }
+  if (goOn && config_ && fileName_.isEmpty()) goOn = SaveLoseCancel(DocumentTexts::kGetNeverSaved);
   return goOn;
 }
 
@@ -207,7 +190,7 @@ void SetupDocument::FinishGetConfiguration(bool finished, const std::optional<QV
   if (finished && received) {
     AdoptDeviceConfig(*received);
   } else if (finished) {
-    ShowInformation(prompter_, DocumentTexts::kGetNotValid, Caption());
+    ShowInformation(prompter_, kConfigNotValidMessage, Caption());
   }
   NotifyMenuState();
 }
@@ -215,7 +198,7 @@ void SetupDocument::FinishGetConfiguration(bool finished, const std::optional<QV
 SendCheck SetupDocument::PrepareSendConfiguration() {
   if (!config_) return SendCheck::Stop;
   if (config_->sensor_type == 0) {
-    ShowInformation(prompter_, DocumentTexts::kSendNoSensor, Caption());
+    ShowInformation(prompter_, kNoSensorTypeMessage, Caption());
     return SendCheck::NoSensor;
   }
   QString question;

@@ -103,8 +103,15 @@ class SetupDocument {
     QString neverSaved;
   };
   bool AskDiscard(const DiscardTexts& texts);
-  // Save button: SaveConfigAs; Lose: go on; Cancel: stop.
+  // Asks the save/lose/cancel question and follows the answer.
   bool SaveLoseCancel(const QString& text);
+  // Save (Yes): SaveConfigAs; Lose (No): go on; anything else: stop.
+  bool FollowSaveAnswer(MessageResult answer);
+  // Names the document's file (empty: untitled), sets both flags and tells
+  // the observer.
+  void SetState(const QString& path, bool modified, bool upgraded);
+  // Makes record the document, then SetState.
+  void ReplaceConfig(const QVA_CONFIG_DATA& record, const QString& path, bool modified, bool upgraded);
   void NotifyFileSet(const QString& previous);
   void NotifyMenuState();
 
@@ -116,54 +123,21 @@ class SetupDocument {
   bool upgraded_ = false;
 };
 
-// The texts the document asks with, for callers and tests that need them.
+// The texts the document asks with, each on one line so that grep finds it.
 namespace DocumentTexts {
-inline const QString kModified = QStringLiteral(
-    "Changes have been made to the currently loaded configuration.\nDo you want to save the changes ?");
-inline const QString kOpenReadOnly = QStringLiteral(
-    "The currently loaded configuration belongs to a file that may not be overwritten.\nBefore you can open "
-    "a file "
-    "you must choose to save the changes to a file or to lose the configuration");
-inline const QString kOpenNeverSaved = QStringLiteral(
-    "The currently loaded configuration has not been saved to a file.\nBefore you can open a file you must "
-    "choose "
-    "to save the configuration to a file or to lose the changes.");
-inline const QString kExitReadOnly = QStringLiteral(
-    "The currently loaded configuration belongs to a file that may not be overwritten.\nBefore you exit this "
-    "program you must choose to save the changes to a file or to lose the changes.");
-inline const QString kExitNeverSaved = QStringLiteral(
-    "The currently loaded configuration has not been saved to a file.\nBefore you exit this program you must "
-    "choose to save the configuration to a file or to lose the configuration.");
-inline const QString kSaveReadOnly = QStringLiteral(
-    "The currently loaded configuration belongs to a file that may not be overwritten.\nYou must save the "
-    "changes "
-    "to a new file.");
-inline const QString kGetUpgraded = QStringLiteral(
-    "The currently loaded configuration has been upgraded from a previous version.\nBefore you can get the "
-    "configuration from the QVA you must choose to save the changes to a file or to lose the changes.");
-inline const QString kGetReadOnly = QStringLiteral(
-    "The currently loaded configuration belongs to a file that may not be overwritten.\nBefore you can get "
-    "the "
-    "configuration from the QVA you must choose to save the changes to a file or to lose the changes.");
-inline const QString kGetNeverSaved = QStringLiteral(
-    "The currently loaded configuration has not been saved to a file.\nBefore you can get the configuration "
-    "from "
-    "the QVA you must choose to save the configuration to a file or to lose the configuration.");
-inline const QString kSendNoSensor = QStringLiteral(
-    "No sensor type has been selected for the current configuration.\nYou must select a sensor type before "
-    "attempting to send the configuration");
-inline const QString kSendNeverSaved = QStringLiteral(
-    "The currently loaded configuration has not been saved to a file.\nThe configuration must be saved "
-    "before it "
-    "can be sent to the QVA.");
-inline const QString kSendUpgraded = QStringLiteral(
-    "The currently loaded configuration has been upgraded from a previous version.\nBefore you can send the "
-    "configuration to the QVA you must save the changes to a new file.");
-inline const QString kSendReadOnly = QStringLiteral(
-    "The currently loaded configuration belongs to a file that may not be overwritten.\nBefore you can send "
-    "the "
-    "configuration to the QVA you must save the changes to a new file.");
-inline const QString kGetNotValid = QStringLiteral(
-    "The configuration stored in the QVA is not valid.\nYou should send a configuration file to the QVA.");
+// clang-format off
+inline const QString kModified = QStringLiteral("Changes have been made to the currently loaded configuration.\nDo you want to save the changes ?");
+inline const QString kOpenReadOnly = QStringLiteral("The currently loaded configuration belongs to a file that may not be overwritten.\nBefore you can open a file you must choose to save the changes to a file or to lose the configuration");
+inline const QString kOpenNeverSaved = QStringLiteral("The currently loaded configuration has not been saved to a file.\nBefore you can open a file you must choose to save the configuration to a file or to lose the changes.");
+inline const QString kExitReadOnly = QStringLiteral("The currently loaded configuration belongs to a file that may not be overwritten.\nBefore you exit this program you must choose to save the changes to a file or to lose the changes.");
+inline const QString kExitNeverSaved = QStringLiteral("The currently loaded configuration has not been saved to a file.\nBefore you exit this program you must choose to save the configuration to a file or to lose the configuration.");
+inline const QString kSaveReadOnly = QStringLiteral("The currently loaded configuration belongs to a file that may not be overwritten.\nYou must save the changes to a new file.");
+inline const QString kGetUpgraded = QStringLiteral("The currently loaded configuration has been upgraded from a previous version.\nBefore you can get the configuration from the QVA you must choose to save the changes to a file or to lose the changes.");
+inline const QString kGetReadOnly = QStringLiteral("The currently loaded configuration belongs to a file that may not be overwritten.\nBefore you can get the configuration from the QVA you must choose to save the changes to a file or to lose the changes.");
+inline const QString kGetNeverSaved = QStringLiteral("The currently loaded configuration has not been saved to a file.\nBefore you can get the configuration from the QVA you must choose to save the configuration to a file or to lose the configuration.");
+inline const QString kSendNeverSaved = QStringLiteral("The currently loaded configuration has not been saved to a file.\nThe configuration must be saved before it can be sent to the QVA.");
+inline const QString kSendUpgraded = QStringLiteral("The currently loaded configuration has been upgraded from a previous version.\nBefore you can send the configuration to the QVA you must save the changes to a new file.");
+inline const QString kSendReadOnly = QStringLiteral("The currently loaded configuration belongs to a file that may not be overwritten.\nBefore you can send the configuration to the QVA you must save the changes to a new file.");
 inline const QString kUntitled = QStringLiteral("untitled");
+// clang-format on
 }  // namespace DocumentTexts

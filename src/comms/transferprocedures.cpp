@@ -12,6 +12,9 @@
 namespace {
 
 const QString kBackupTitle = QStringLiteral("QVA Backup");
+// Status lines that both procedures show.
+const QString kCheckingFirmwareStatus = QStringLiteral("Checking firmware version.");
+const QString kReadingConfigStatus = QStringLiteral("Reading config.");
 
 void ShowVersionMismatch(Prompter& prompter, TransferDirection direction, unsigned version) {
   MessageRequest request;
@@ -49,7 +52,7 @@ bool AskRetryCopy(Prompter& prompter) {
 GetOutcome RunGetProcedure(QVASerialComms& comms, TransferProgress& progress, Prompter& prompter,
                            Sleeper& sleeper) {
   GetOutcome outcome;
-  progress.Status(QStringLiteral("Checking firmware version."));
+  progress.Status(kCheckingFirmwareStatus);
   const unsigned version = ReadFirmwareVersion(comms);
   if (!FirmwareAllowsGet(version)) {
     ShowVersionMismatch(prompter, TransferDirection::Get, version);
@@ -57,7 +60,7 @@ GetOutcome RunGetProcedure(QVASerialComms& comms, TransferProgress& progress, Pr
     return outcome;
   }
 
-  progress.Status(QStringLiteral("Reading config."));
+  progress.Status(kReadingConfigStatus);
   const QVA_CONFIG_DATA image = ReadDeviceConfig(comms);
   const DeviceStatusBlock status = ReadStatusBlock(comms);
   // A meter in service mode may hold a configuration on purpose without a
@@ -93,7 +96,7 @@ SendOutcome RunSendProcedure(QVASerialComms& comms, const QVA_CONFIG_DATA& host,
 
 SendOutcome RunSendProcedure(QVASerialComms& comms, const QVA_CONFIG_DATA& host, TransferProgress& progress,
                              Prompter& prompter, Sleeper& sleeper, const DeviceBackupWriter& writeBackup) {
-  progress.Status(QStringLiteral("Reading config."));
+  progress.Status(kReadingConfigStatus);
   const QVA_CONFIG_DATA old = ReadDeviceConfig(comms);
   // Only a configuration the meter could run with is worth keeping.
   if (VerifyDeviceImage(old)) {
@@ -109,7 +112,7 @@ SendOutcome RunSendProcedure(QVASerialComms& comms, const QVA_CONFIG_DATA& host,
 
   const QVA_CONFIG_DATA image = SealForDevice(host);
 
-  progress.Status(QStringLiteral("Checking firmware version."));
+  progress.Status(kCheckingFirmwareStatus);
   const unsigned version = ReadFirmwareVersion(comms);
   if (!FirmwareAllowsSend(version)) {
     ShowVersionMismatch(prompter, TransferDirection::Send, version);

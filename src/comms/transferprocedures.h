@@ -29,6 +29,12 @@ inline const QString kSendCaption = QStringLiteral("Sending Configuration  to QV
 inline const QString kConfigNotValidMessage = QStringLiteral(
     "The configuration stored in the QVA is not valid.\nYou should send a configuration file to the QVA.");
 
+// Shown instead of a send when the configuration has no sensor type (the
+// desktop program then opens the sensor setup).
+// clang-format off
+inline const QString kNoSensorTypeMessage = QStringLiteral("No sensor type has been selected for the current configuration.\nYou must select a sensor type before attempting to send the configuration");
+// clang-format on
+
 // How long a final status stays readable before the window closes.
 constexpr int kFinalStatusWaitMs = 1000;
 

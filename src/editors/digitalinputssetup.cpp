@@ -2,6 +2,7 @@
 
 #include "editors/digitalinputs.h"
 #include "ui/validators.h"
+#include "ui/validatorsgui.h"
 #include "ui_digitalinputssetup.h"
 
 TFormDigitalInputsSetup::TFormDigitalInputsSetup(Prompter& prompter, QVA_CONFIG_DATA& config, QWidget* owner)

@@ -46,12 +46,27 @@ class Prompter {
   // A dialog's Help button asks for its help context. The program ships no
   // help pages, so by default nothing is shown.
   virtual void RequestHelp(int helpContext) { (void)helpContext; }
+  // The system's default beep, the only answer to a value refused in
+  // place (the configuration viewer). Silent unless the platform has one.
+  virtual void Beep() {}
 };
 
 // A message as a box or a terminal shows it. The version mismatch texts
 // part their paragraphs with "\n\n\r": a line feed followed by a carriage
 // return means one line break, so they show one blank line, not two.
 QString MessageDisplayText(const QString& text);
+
+// A prompter that asks nobody: messages answer OK, dialogs cancel, errors
+// vanish. For running the rules where a user is not asked, such as a trial
+// run of the table rules while the user is still typing.
+class SilentPrompter : public Prompter {
+ public:
+  MessageResult Message(const MessageRequest&) override { return MessageResult::Ok; }
+  std::optional<QString> OpenFile(const FileDialogRequest&) override { return std::nullopt; }
+  std::optional<QString> SaveFile(const FileDialogRequest&) override { return std::nullopt; }
+  std::optional<QString> ChooseFolder(const QString&, const QString&) override { return std::nullopt; }
+  void ShowError(const QString&) override {}
+};
 
 // A notice with one OK button and the information icon.
 void ShowInformation(Prompter& prompter, const QString& text, const QString& caption);

@@ -144,3 +144,7 @@ std::optional<QString> QtPrompter::ChooseFolder(const QString& title, const QStr
 void QtPrompter::ShowError(const QString& message) {
   QMessageBox::critical(PromptParent(), kApplicationTitle, MessageDisplayText(message));
 }
+
+void QtPrompter::Beep() {
+  QApplication::beep();
+}

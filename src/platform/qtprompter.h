@@ -15,6 +15,7 @@ class QtPrompter : public Prompter {
   std::optional<QString> SaveFile(const FileDialogRequest& request) override;
   std::optional<QString> ChooseFolder(const QString& title, const QString& startFolder) override;
   void ShowError(const QString& message) override;
+  void Beep() override;
 
  private:
   std::optional<QString> RunFileDialog(const FileDialogRequest& request, bool save);

@@ -28,17 +28,6 @@ constexpr int64_t kSingleValuePadDivisor = 10;
 constexpr int64_t kLowestRaw = std::numeric_limits<int16_t>::min();
 constexpr int64_t kHighestRaw = std::numeric_limits<int16_t>::max();
 
-// The curve runs the table rules on a copy while the user types: their
-// notices belong to the user's Store, not to every keystroke.
-class QuietPrompter : public Prompter {
- public:
-  MessageResult Message(const MessageRequest&) override { return MessageResult::Ok; }
-  std::optional<QString> OpenFile(const FileDialogRequest&) override { return std::nullopt; }
-  std::optional<QString> SaveFile(const FileDialogRequest&) override { return std::nullopt; }
-  std::optional<QString> ChooseFolder(const QString&, const QString&) override { return std::nullopt; }
-  void ShowError(const QString&) override {}
-};
-
 int64_t FloorDiv(int64_t a, int64_t b) {
   const int64_t quotient = a / b;
   return (a % b != 0 && (a < 0) != (b < 0)) ? quotient - 1 : quotient;
@@ -142,7 +131,8 @@ TableCurve TableCurve::FromTable(const Table2DModel& table, const QString& input
     rows.SetCell(kInputColumn, row, QString());
     rows.SetCell(kOutputColumn, row, QString());
   }
-  QuietPrompter quiet;
+  // The rules' notices belong to the user's Store, not to every keystroke.
+  SilentPrompter quiet;
   std::vector<TablePoint> read(kMaxTablePoints);
   int count = 0;
   if (rows.ReadPoints(quiet, QString(), QString(), read.data(), kMaxTablePoints, count)) {

@@ -8,6 +8,7 @@
 
 #include "platform/prompter.h"
 #include "ui/validators.h"
+#include "ui/validatorsgui.h"
 
 // ---- FieldBinding ----------------------------------------------------------
 

@@ -72,11 +72,10 @@ void CheckQuantity(int quantity) {
   if (quantity < 0 || quantity >= kQuantityCount) throw Exception(QStringLiteral("Bad data type"));
 }
 
+constexpr char kOverflowText[] = "Integer overflow";
+
 [[noreturn]] void ThrowOverflow() {
-  throw EIntOverflow(QStringLiteral("Integer overflow"));
-}
-[[noreturn]] void ThrowScalingOverflow() {
-  throw EIntOverflow(QStringLiteral("Integer Overflow"));
+  throw EIntOverflow(QString::fromLatin1(kOverflowText));
 }
 [[noreturn]] void ThrowNotValid(const QString& text) {
   throw EConvertError(QStringLiteral("'") + text + QStringLiteral("' is not a valid entry"));
@@ -90,9 +89,6 @@ constexpr int64_t kUInt32Max = std::numeric_limits<uint32_t>::max();
 
 bool FitsInt16(int64_t v) {
   return v >= kInt16Min && v <= kInt16Max;
-}
-bool FitsInt32(int64_t v) {
-  return v >= kInt32Min && v <= kInt32Max;
 }
 
 // Division with halves going away from zero.
@@ -240,6 +236,83 @@ QString WithUnit(const ValueType& type, const QString& number, bool showUnit) {
   return showUnit ? number + QLatin1Char(' ') + type.unit.abbreviation : number;
 }
 
+// value * 10^n when the result lies within [low, high].
+std::optional<int64_t> ScaleWithin(int64_t value, int n, int64_t low, int64_t high) {
+  const std::optional<int64_t> scaled = ScaleByPowerOfTen64(value, n);
+  if (!scaled || *scaled < low || *scaled > high) return std::nullopt;
+  return scaled;
+}
+
+// What sets the 16-bit and the 32-bit conversions apart: the range of the
+// raw value, whether text may carry a sign, the range the arithmetic works
+// in, the range a shown mantissa keeps, and how a scaling step that leaves
+// the working range is reported.
+struct RawWidth {
+  bool allowSign;
+  int64_t low, high;          // raw values
+  int64_t workLow, workHigh;  // every intermediate result
+  int64_t shownLow, shownHigh;
+  const char* scalingOverflowText;
+};
+
+[[noreturn]] void ThrowScalingOverflow(const RawWidth& width) {
+  throw EIntOverflow(QString::fromLatin1(width.scalingOverflowText));
+}
+
+constexpr int64_t kInt64Min = std::numeric_limits<int64_t>::min();
+constexpr int64_t kInt64Max = std::numeric_limits<int64_t>::max();
+
+// Signed 16-bit raw values, worked out in 32 bits.
+constexpr RawWidth kWidth16 = {true,      kInt16Min, kInt16Max, kInt32Min,
+                               kInt32Max, kInt16Min, kInt16Max, kOverflowText};
+// Unsigned 32-bit raw values, worked out in 64 bits; a scaling step that
+// overflows says so in its own words.
+constexpr RawWidth kWidth32 = {false,     0,           kUInt32Max, kInt64Min,
+                               kInt64Max, -kUInt32Max, kUInt32Max, "Integer Overflow"};
+
+// Text to raw: the typed number is moved to the display unit's offset and
+// power of ten, then converted with the row's multiplier and divisor.
+int64_t ParseRaw(const ValueType& type, const QString& text, const RawWidth& width) {
+  const DecimalText number = ParseDecimal(text, width.allowSign, width.low, width.high);
+  if (!number.valid) ThrowNotValid(text);
+  const UnitEntry row = RowForUnitPart(type, number.unitPart);
+  if (row.multiplier == 0) ThrowOverflow();
+
+  const int e = static_cast<int>(number.exponent);
+  const std::optional<int64_t> offset = ScaleWithin(row.offset, -e, width.workLow, width.workHigh);
+  if (!offset) ThrowScalingOverflow(width);
+  int64_t shifted = 0;
+  if (!AddChecked(number.mantissa, -*offset, shifted) || shifted < width.workLow || shifted > width.workHigh)
+    ThrowScalingOverflow(width);
+  const std::optional<int64_t> t =
+      ScaleWithin(shifted, e - type.rawExponent - row.exponent, width.workLow, width.workHigh);
+  if (!t) ThrowScalingOverflow(width);
+  int64_t product = 0;
+  if (!MultiplyChecked(*t, row.divisor, product) || product < width.workLow || product > width.workHigh)
+    ThrowOverflow();
+  const int64_t raw = DivideRounded(product, row.multiplier);
+  if (raw < width.low || raw > width.high) ThrowOverflow();
+  return raw;
+}
+
+// Raw to text: digits beyond what the width shows are rounded away.
+QString FormatRaw(const ValueType& type, int64_t raw, bool showUnit, const RawWidth& width) {
+  const UnitEntry& row = type.unit;
+  if (row.divisor == 0) ThrowOverflow();
+  int64_t i = static_cast<int64_t>(type.rawExponent) + row.exponent;
+  const std::optional<int64_t> offset =
+      ScaleWithin(row.offset, static_cast<int>(-i), width.workLow, width.workHigh);
+  if (!offset) ThrowOverflow();
+  int64_t d = DivideRounded(raw * row.multiplier, row.divisor);
+  if (!AddChecked(d, *offset, d) || d < width.workLow || d > width.workHigh) ThrowOverflow();
+  while (d < width.shownLow || d > width.shownHigh) {
+    d = DropDigitRounded(d);
+    ++i;
+  }
+  if (!FitsInt16(i)) ThrowOverflow();
+  return WithUnit(type, ScaledText(d, static_cast<int>(i)), showUnit);
+}
+
 ValueType MakeShared(int quantity, int unitId, int rawExponent) {
   return MakeValueType(quantity, unitId, rawExponent);
 }
@@ -295,19 +368,9 @@ QString DecimalSeparator() {
 }
 
 bool ScaleByPowerOfTen(int32_t value, int n, int32_t& result) {
-  if (n <= -10 || value == 0) {
-    result = 0;
-    return true;
-  }
-  if (n >= 10) return false;
-  int64_t scaled = value;
-  if (n > 0) {
-    for (int i = 0; i < n; ++i) scaled *= 10;
-    if (!FitsInt32(scaled)) return false;
-  } else {
-    for (int i = 0; i < -n; ++i) scaled /= 10;
-  }
-  result = static_cast<int32_t>(scaled);
+  const std::optional<int64_t> scaled = ScaleWithin(value, n, kInt32Min, kInt32Max);
+  if (!scaled) return false;
+  result = static_cast<int32_t>(*scaled);
   return true;
 }
 
@@ -334,76 +397,19 @@ QString UnitCaption(const ValueType& type, bool spaced) {
 }
 
 int16_t ParseValue16(const ValueType& type, const QString& text) {
-  const DecimalText number = ParseDecimal(text, true, kInt16Min, kInt16Max);
-  if (!number.valid) ThrowNotValid(text);
-  const UnitEntry row = RowForUnitPart(type, number.unitPart);
-  if (row.multiplier == 0) ThrowOverflow();
-
-  const int e = static_cast<int>(number.exponent);
-  int32_t offset = 0;
-  if (!ScaleByPowerOfTen(row.offset, -e, offset)) ThrowOverflow();
-  const int64_t shifted = number.mantissa - offset;
-  if (!FitsInt32(shifted)) ThrowOverflow();
-  int32_t t = 0;
-  if (!ScaleByPowerOfTen(static_cast<int32_t>(shifted), e - type.rawExponent - row.exponent, t))
-    ThrowOverflow();
-  const int64_t product = static_cast<int64_t>(t) * row.divisor;
-  if (!FitsInt32(product)) ThrowOverflow();
-  const int64_t raw = DivideRounded(product, row.multiplier);
-  if (!FitsInt16(raw)) ThrowOverflow();
-  return static_cast<int16_t>(raw);
+  return static_cast<int16_t>(ParseRaw(type, text, kWidth16));
 }
 
 QString FormatValue16(const ValueType& type, int16_t raw, bool showUnit) {
-  const UnitEntry& row = type.unit;
-  if (row.divisor == 0) ThrowOverflow();
-  int64_t i = static_cast<int64_t>(type.rawExponent) + row.exponent;
-  int32_t offset = 0;
-  if (!ScaleByPowerOfTen(row.offset, static_cast<int>(-i), offset)) ThrowOverflow();
-  int64_t d = DivideRounded(static_cast<int64_t>(raw) * row.multiplier, row.divisor) + offset;
-  if (!FitsInt32(d)) ThrowOverflow();
-  while (!FitsInt16(d)) {
-    d = DropDigitRounded(d);
-    ++i;
-  }
-  if (!FitsInt16(i)) ThrowOverflow();
-  return WithUnit(type, ScaledText(d, static_cast<int>(i)), showUnit);
+  return FormatRaw(type, raw, showUnit, kWidth16);
 }
 
 uint32_t ParseValue32(const ValueType& type, const QString& text) {
-  const DecimalText number = ParseDecimal(text, false, 0, kUInt32Max);
-  if (!number.valid) ThrowNotValid(text);
-  const UnitEntry row = RowForUnitPart(type, number.unitPart);
-  if (row.multiplier == 0) ThrowOverflow();
-
-  const int e = static_cast<int>(number.exponent);
-  const std::optional<int64_t> offset = ScaleByPowerOfTen64(row.offset, -e);
-  if (!offset) ThrowScalingOverflow();
-  int64_t shifted = 0;
-  if (!AddChecked(number.mantissa, -*offset, shifted)) ThrowScalingOverflow();
-  const std::optional<int64_t> t = ScaleByPowerOfTen64(shifted, e - type.rawExponent - row.exponent);
-  if (!t) ThrowScalingOverflow();
-  int64_t product = 0;
-  if (!MultiplyChecked(*t, row.divisor, product)) ThrowOverflow();
-  const int64_t raw = DivideRounded(product, row.multiplier);
-  if (raw < 0 || raw > kUInt32Max) ThrowOverflow();
-  return static_cast<uint32_t>(raw);
+  return static_cast<uint32_t>(ParseRaw(type, text, kWidth32));
 }
 
 QString FormatValue32(const ValueType& type, uint32_t raw, bool showUnit) {
-  const UnitEntry& row = type.unit;
-  if (row.divisor == 0) ThrowOverflow();
-  int64_t i = static_cast<int64_t>(type.rawExponent) + row.exponent;
-  const std::optional<int64_t> offset = ScaleByPowerOfTen64(row.offset, static_cast<int>(-i));
-  if (!offset) ThrowOverflow();
-  int64_t d = DivideRounded(static_cast<int64_t>(raw) * row.multiplier, row.divisor);
-  if (!AddChecked(d, *offset, d)) ThrowOverflow();
-  while (d < 0 ? -d > kUInt32Max : d > kUInt32Max) {
-    d = DropDigitRounded(d);
-    ++i;
-  }
-  if (!FitsInt16(i)) ThrowOverflow();
-  return WithUnit(type, ScaledText(d, static_cast<int>(i)), showUnit);
+  return FormatRaw(type, raw, showUnit, kWidth32);
 }
 
 const ValueType IpType = MakeShared(kQuantityCurrent, kUnitMilliamp, -6);

@@ -56,16 +56,6 @@ struct ValueType {
 // True when both describe the same quantity, display unit and raw exponent.
 bool SameValueType(const ValueType& a, const ValueType& b);
 
-// mantissa * 10^exponent.
-struct ScaledNumber {
-  int16_t mantissa = 0;
-  int16_t exponent = 0;
-};
-struct ScaledNumber32 {
-  uint32_t mantissa = 0;
-  int16_t exponent = 0;
-};
-
 // Raise Exception "Bad data type" for a quantity outside 0..22 and
 // "Unit type not found." for a unit the quantity does not have.
 // MakeValueType also raises "Bad divisor" for a row with divisor 0.

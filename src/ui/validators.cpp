@@ -40,6 +40,52 @@ bool ParseWholeNumber(const QString& text, int32_t& value) {
   return true;
 }
 
+// The value functions of each raw width, so that one validator serves both.
+int16_t ParseRaw(const ValueType& type, const QString& text, int16_t) {
+  return ParseValue16(type, text);
+}
+uint32_t ParseRaw(const ValueType& type, const QString& text, uint32_t) {
+  return ParseValue32(type, text);
+}
+QString FormatRaw(const ValueType& type, int16_t raw, bool showUnit) {
+  return FormatValue16(type, raw, showUnit);
+}
+QString FormatRaw(const ValueType& type, uint32_t raw, bool showUnit) {
+  return FormatValue32(type, raw, showUnit);
+}
+
+// The range in the type's unit, or as raw numbers when they cannot be shown.
+template <typename Raw>
+QString ScaledRangeLineOf(const ValueType& type, Raw low, Raw high) {
+  QString lowText;
+  QString highText;
+  try {
+    lowText = FormatRaw(type, low, true);
+    highText = FormatRaw(type, high, true);
+  } catch (const Exception&) {
+    lowText = QString::number(low);
+    highText = QString::number(high);
+  }
+  return QStringLiteral("Please enter a value between ") + lowText + QStringLiteral(" and ") + highText +
+         QLatin1Char('.');
+}
+
+template <typename Raw>
+bool ValidateScaled(Prompter& prompter, QString& text, Raw low, Raw high, const QString& fieldName,
+                    const QString& caption, const ValueType& type, bool showUnit) {
+  try {
+    const Raw raw = ParseRaw(type, text, Raw{});
+    if (raw < low || raw > high) ThrowOutOfRange();
+    text = FormatRaw(type, raw, showUnit);
+    return true;
+  } catch (const Exception&) {
+    ShowInformation(prompter,
+                    FirstLine(text, fieldName) + QLatin1Char('\n') + ScaledRangeLineOf(type, low, high),
+                    caption);
+    return false;
+  }
+}
+
 }  // namespace
 
 QString NotValidEntryLine(const QString& text, const QString& fieldName) {
@@ -53,31 +99,11 @@ QString WholeNumberRangeLine(int32_t low, int32_t high) {
 }
 
 QString ScaledRangeLine(const ValueType& type, int16_t low, int16_t high) {
-  QString lowText;
-  QString highText;
-  try {
-    lowText = FormatValue16(type, low, true);
-    highText = FormatValue16(type, high, true);
-  } catch (const Exception&) {
-    lowText = QString::number(low);
-    highText = QString::number(high);
-  }
-  return QStringLiteral("Please enter a value between ") + lowText + QStringLiteral(" and ") + highText +
-         QLatin1Char('.');
+  return ScaledRangeLineOf(type, low, high);
 }
 
 QString ScaledRangeLine32(const ValueType& type, uint32_t low, uint32_t high) {
-  QString lowText;
-  QString highText;
-  try {
-    lowText = FormatValue32(type, low, true);
-    highText = FormatValue32(type, high, true);
-  } catch (const Exception&) {
-    lowText = QString::number(low);
-    highText = QString::number(high);
-  }
-  return QStringLiteral("Please enter a value between ") + lowText + QStringLiteral(" and ") + highText +
-         QLatin1Char('.');
+  return ScaledRangeLineOf(type, low, high);
 }
 
 bool ParseHexText(const QString& text, uint32_t& value) {
@@ -125,32 +151,13 @@ bool ValidateWholeNumberText(Prompter& prompter, const QString& text, int32_t lo
 bool ValidateScaledText(Prompter& prompter, QString& text, int16_t low, int16_t high,
                         const QString& fieldName, const QString& caption, const ValueType& type,
                         bool showUnit) {
-  try {
-    const int16_t raw = ParseValue16(type, text);
-    if (raw < low || raw > high) ThrowOutOfRange();
-    text = FormatValue16(type, raw, showUnit);
-    return true;
-  } catch (const Exception&) {
-    ShowInformation(
-        prompter, FirstLine(text, fieldName) + QLatin1Char('\n') + ScaledRangeLine(type, low, high), caption);
-    return false;
-  }
+  return ValidateScaled(prompter, text, low, high, fieldName, caption, type, showUnit);
 }
 
 bool ValidateScaledText32(Prompter& prompter, QString& text, uint32_t low, uint32_t high,
                           const QString& fieldName, const QString& caption, const ValueType& type,
                           bool showUnit) {
-  try {
-    const uint32_t raw = ParseValue32(type, text);
-    if (raw < low || raw > high) ThrowOutOfRange();
-    text = FormatValue32(type, raw, showUnit);
-    return true;
-  } catch (const Exception&) {
-    ShowInformation(prompter,
-                    FirstLine(text, fieldName) + QLatin1Char('\n') + ScaledRangeLine32(type, low, high),
-                    caption);
-    return false;
-  }
+  return ValidateScaled(prompter, text, low, high, fieldName, caption, type, showUnit);
 }
 
 bool ValidateHexText(Prompter& prompter, QString& text, uint32_t low, uint32_t high, const QString& fieldName,

@@ -7,10 +7,6 @@
 #include "ui/qvavalues.h"
 
 class Prompter;
-class QComboBox;
-class QLineEdit;
-class QSpinBox;
-class QWidget;
 
 // Validated entry: every editor reads its numbers through these functions
 // from its OK handler, field by field, stopping at the first failure. A
@@ -19,8 +15,9 @@ class QWidget;
 //
 // The field name is a short lower-case phrase used only inside messages
 // ("filter time", "update rate").
-
-// ---- Text validators (widget-free) ----
+//
+// These are the text validators, free of widgets; validatorsgui.h reads
+// the controls through them.
 
 // The text as a signed 32-bit whole number in low..high.
 bool ValidateWholeNumberText(Prompter& prompter, const QString& text, int32_t low, int32_t high,
@@ -51,41 +48,3 @@ QString ScaledRangeLine32(const ValueType& type, uint32_t low, uint32_t high);
 // Parses hexadecimal as ValidateHexText reads it.
 bool ParseHexText(const QString& text, uint32_t& value);
 QString HexText(uint32_t value, int digits);
-
-// ---- Edit validators (widgets) ----
-// The message is titled with owner's window title (the edit's window when
-// owner is null). On failure the edit's whole text is selected and, with
-// setFocus, the edit is shown (its page of a tab or stacked widget brought
-// forward) and made the active control.
-
-bool ValidateWholeNumberEdit(Prompter& prompter, QLineEdit* edit, int32_t low, int32_t high,
-                             const QString& fieldName, QWidget* owner, bool setFocus);
-// Range from the spin box's minimum and maximum; the typed text is checked,
-// so a value the user has not yet confirmed is caught too.
-bool ValidateUpDownEdit(Prompter& prompter, QSpinBox* upDown, const QString& fieldName, QWidget* owner,
-                        bool setFocus);
-// An edit paired with a separate up-down control that supplies the range.
-bool ValidateUpDownEdit(Prompter& prompter, QLineEdit* edit, const QSpinBox* upDown, const QString& fieldName,
-                        QWidget* owner, bool setFocus);
-bool ValidateScaledEdit(Prompter& prompter, QLineEdit* edit, int16_t low, int16_t high,
-                        const QString& fieldName, QWidget* owner, const ValueType& type, bool setFocus,
-                        bool showUnit);
-bool ValidateScaledEdit32(Prompter& prompter, QLineEdit* edit, uint32_t low, uint32_t high,
-                          const QString& fieldName, QWidget* owner, const ValueType& type, bool setFocus,
-                          bool showUnit);
-// Always shows and focuses the edit on failure.
-bool ValidateHexEdit(Prompter& prompter, QLineEdit* edit, uint32_t low, uint32_t high,
-                     const QString& fieldName, QWidget* owner, int digits);
-
-// Shows a control: its hidden parents, and the page of every tab or stacked
-// widget that holds it, then gives it the focus.
-void ShowAndFocusControl(QWidget* control);
-
-// ---- Code combo boxes: every item carries an integer code as item data ----
-
-// Selects the first item with the code; false (selection unchanged) if none.
-bool SelectComboItemByCode(QComboBox* combo, int code);
-// As above; without a match the first item, or none for an empty list.
-void SelectComboItemByCodeOrFirst(QComboBox* combo, int code);
-// The selected item's code; 0 when nothing is selected.
-int GetComboItemCode(const QComboBox* combo);

@@ -1,13 +1,10 @@
-// The widget half of validated entry: reads the controls, runs the text
-// validators of validators.cpp and puts the caret back on failure.
+#include "ui/validatorsgui.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTabWidget>
-
-#include "ui/validators.h"
 
 namespace {
 
@@ -19,6 +16,20 @@ QString OwnerCaption(QWidget* owner, const QWidget* control) {
 void AfterFailure(QLineEdit* edit, bool setFocus) {
   edit->selectAll();
   if (setFocus) ShowAndFocusControl(edit);
+}
+
+// The 16-bit and the 32-bit scaled edits differ only in the text validator.
+template <typename Raw, typename TextValidator>
+bool ValidateScaledEditWith(TextValidator validate, Prompter& prompter, QLineEdit* edit, Raw low, Raw high,
+                            const QString& fieldName, QWidget* owner, const ValueType& type, bool setFocus,
+                            bool showUnit) {
+  QString text = edit->text();
+  if (validate(prompter, text, low, high, fieldName, OwnerCaption(owner, edit), type, showUnit)) {
+    edit->setText(text);
+    return true;
+  }
+  AfterFailure(edit, setFocus);
+  return false;
 }
 
 }  // namespace
@@ -95,25 +106,15 @@ bool ValidateUpDownEdit(Prompter& prompter, QLineEdit* edit, const QSpinBox* upD
 bool ValidateScaledEdit(Prompter& prompter, QLineEdit* edit, int16_t low, int16_t high,
                         const QString& fieldName, QWidget* owner, const ValueType& type, bool setFocus,
                         bool showUnit) {
-  QString text = edit->text();
-  if (ValidateScaledText(prompter, text, low, high, fieldName, OwnerCaption(owner, edit), type, showUnit)) {
-    edit->setText(text);
-    return true;
-  }
-  AfterFailure(edit, setFocus);
-  return false;
+  return ValidateScaledEditWith(ValidateScaledText, prompter, edit, low, high, fieldName, owner, type,
+                                setFocus, showUnit);
 }
 
 bool ValidateScaledEdit32(Prompter& prompter, QLineEdit* edit, uint32_t low, uint32_t high,
                           const QString& fieldName, QWidget* owner, const ValueType& type, bool setFocus,
                           bool showUnit) {
-  QString text = edit->text();
-  if (ValidateScaledText32(prompter, text, low, high, fieldName, OwnerCaption(owner, edit), type, showUnit)) {
-    edit->setText(text);
-    return true;
-  }
-  AfterFailure(edit, setFocus);
-  return false;
+  return ValidateScaledEditWith(ValidateScaledText32, prompter, edit, low, high, fieldName, owner, type,
+                                setFocus, showUnit);
 }
 
 bool ValidateHexEdit(Prompter& prompter, QLineEdit* edit, uint32_t low, uint32_t high,

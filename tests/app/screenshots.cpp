@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include "app/aboutform.h"
 #include "app/mainform.h"
@@ -23,6 +24,7 @@
 #include "editors/displaysetup.h"
 #include "editors/outputtablesetup.h"
 #include "support/autoanswerprompter.h"
+#include "viewer/formviewconfig.h"
 
 namespace {
 
@@ -100,5 +102,9 @@ int main(int argc, char** argv) {
   int tableIndex = 0;
   TFormOutputTableSetup outputTables(prompter, &main, config, tableIndex);
   shot("output-tables", outputTables);
+  TFormViewConfig viewer(prompter, config, &main);
+  auto* sections = viewer.findChild<QTreeWidget*>(QStringLiteral("TreeView1"));
+  sections->setCurrentItem(sections->topLevelItem(0));
+  shot("view-configuration", viewer);
   return ok ? 0 : 1;
 }

@@ -11,7 +11,7 @@
 #include "platform/registeredfilepath.h"
 #include "platform/registryfunctions.h"
 #include "platform/qvaerrors.h"
-#include "support/qstringprinter.h"
+#include "support/qtprinters.h"
 #include "support/scriptedprompter.h"
 #include "support/testenvironment.h"
 

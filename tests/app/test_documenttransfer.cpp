@@ -42,7 +42,7 @@ class TransferChecks : public ::testing::Test {
     document.RunConfigDialog([](QVA_CONFIG_DATA& config) { ++config.can_bit_rate; });
   }
   QString OpenFile(const QString& name, uint16_t version = kCurrentConfigVersion, uint8_t sensor = 2) {
-    const QString path = WriteSetup(name, SampleConfig(version, sensor));
+    const QString path = WriteSetup(name, SampleConfig({.version = version, .sensorType = sensor}));
     document.OpenConfigFile(path);
     return path;
   }
@@ -152,7 +152,7 @@ TEST_F(TransferChecks, GetUntitledUnmodifiedStillAsksNeverSaved) {
 }
 
 TEST_F(TransferChecks, GetModifiedUpgradedUntitledGetsOnlyNeverSaved) {
-  document.AdoptDeviceConfig(SampleConfig(100));
+  document.AdoptDeviceConfig(SampleConfig({.version = 100}));
   ASSERT_TRUE(document.Upgraded());
   prompter.ExpectMessage(kGetNeverSaved, MessageResult::No);
   EXPECT_TRUE(document.PrepareGetConfiguration());
@@ -161,7 +161,7 @@ TEST_F(TransferChecks, GetModifiedUpgradedUntitledGetsOnlyNeverSaved) {
 
 TEST_F(TransferChecks, FinishedGetWithRecordBecomesUntitledModifiedDocument) {
   const QString path = OpenFile(QStringLiteral("Engine.Q11"));
-  QVA_CONFIG_DATA received = SampleConfig(100, 1);
+  QVA_CONFIG_DATA received = SampleConfig({.version = 100, .sensorType = 1});
   document.FinishGetConfiguration(true, received);
   EXPECT_EQ(document.Config()->sensor_type, 1);
   EXPECT_EQ(document.Config()->version, kCurrentConfigVersion);

@@ -17,7 +17,7 @@
 #include "platform/registryfunctions.h"
 #include "config/newconfigform.h"
 #include "platform/qvaerrors.h"
-#include "support/qstringprinter.h"
+#include "support/qtprinters.h"
 #include "support/scriptedprompter.h"
 #include "support/testenvironment.h"
 #include "ui/stdbutton.h"

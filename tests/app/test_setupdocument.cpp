@@ -61,7 +61,7 @@ TEST_F(SetupDocumentTest, StartsWithoutConfigUntitledAndClean) {
 
 TEST_F(SetupDocumentTest, NewFromTemplateIsUntitledCleanAndTakenAsStored) {
   // A template of an older version is not upgraded: it is taken as stored.
-  const QVA_CONFIG_DATA stored = SampleConfig(100);
+  const QVA_CONFIG_DATA stored = SampleConfig({.version = 100});
   const QString path = WriteSetup(QStringLiteral("templates/Petrol.Q11"), stored);
   document.LoadTemplate(path);
   ASSERT_TRUE(document.HasConfig());
@@ -96,7 +96,7 @@ TEST_F(SetupDocumentTest, OpenCurrentVersionIsNamedAndClean) {
 }
 
 TEST_F(SetupDocumentTest, OpenOlderVersionIsUpgradedAndModified) {
-  const QString path = WriteSetup(QStringLiteral("Old.Q11"), SampleConfig(100));
+  const QString path = WriteSetup(QStringLiteral("Old.Q11"), SampleConfig({.version = 100}));
   document.OpenConfigFile(path);
   EXPECT_EQ(document.Config()->version, kCurrentConfigVersion);
   EXPECT_EQ(document.FileName(), path);
@@ -118,7 +118,7 @@ TEST_F(SetupDocumentTest, DeviceRecordOfCurrentVersionIsUntitledModifiedNotUpgra
 
 TEST_F(SetupDocumentTest, DeviceRecordOfOlderVersionIsUpgraded) {
   // The document held an upgraded file before; the flag follows the new record.
-  document.AdoptDeviceConfig(SampleConfig(100));
+  document.AdoptDeviceConfig(SampleConfig({.version = 100}));
   EXPECT_EQ(document.Config()->version, kCurrentConfigVersion);
   EXPECT_TRUE(document.Modified());
   EXPECT_TRUE(document.Upgraded());
@@ -127,7 +127,7 @@ TEST_F(SetupDocumentTest, DeviceRecordOfOlderVersionIsUpgraded) {
 }
 
 TEST_F(SetupDocumentTest, EditorThatChangedBytesMarksModifiedOnly) {
-  const QString path = WriteSetup(QStringLiteral("Old.Q11"), SampleConfig(100));
+  const QString path = WriteSetup(QStringLiteral("Old.Q11"), SampleConfig({.version = 100}));
   document.OpenConfigFile(path);
   document.SetModified(false);
   Edit();
@@ -137,7 +137,7 @@ TEST_F(SetupDocumentTest, EditorThatChangedBytesMarksModifiedOnly) {
 }
 
 TEST_F(SetupDocumentTest, SaveAsCompletedNamesTheDocumentAndClearsBothFlags) {
-  document.OpenConfigFile(WriteSetup(QStringLiteral("Old.Q11"), SampleConfig(100)));
+  document.OpenConfigFile(WriteSetup(QStringLiteral("Old.Q11"), SampleConfig({.version = 100})));
   const QString target = QDir(ConfigFolder()).filePath(QStringLiteral("New.Q11"));
   prompter.ExpectSaveFile(target);
   EXPECT_TRUE(document.SaveConfigAs());
@@ -304,7 +304,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, NeverSavedQuestion,
                          [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(SetupDocumentTest, ModifiedUntitledGetsOnlyTheNeverSavedQuestion) {
-  document.AdoptDeviceConfig(SampleConfig(100));
+  document.AdoptDeviceConfig(SampleConfig({.version = 100}));
   prompter.ExpectMessage(kOpenNeverSaved, MessageResult::No);
   EXPECT_TRUE(document.CanDiscardConfig());
   EXPECT_EQ(prompter.Messages().size(), 1u);
@@ -347,7 +347,7 @@ TEST_F(SetupDocumentTest, SaveOfUntitledGoesThroughSaveAs) {
 }
 
 TEST_F(SetupDocumentTest, SaveOfUpgradedNeverWritesOverTheOlderFile) {
-  const QString path = WriteSetup(QStringLiteral("Old.Q11"), SampleConfig(100));
+  const QString path = WriteSetup(QStringLiteral("Old.Q11"), SampleConfig({.version = 100}));
   const QByteArray original = ReadAll(path);
   document.OpenConfigFile(path);
   prompter.ExpectSaveFile(std::nullopt);

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "config/qvaconfig.h"
+#include "support/samplerecords.h"
 
 // Runs the built qva-cli as its own process, as a script would.
 struct CliResult {
@@ -19,10 +20,3 @@ struct CliResult {
 // resource limit, a signal disposition).
 CliResult RunQvaCli(const QStringList& arguments, const std::function<void()>& childSetup = {});
 QString QvaCliPath();
-
-// A record with something in every section, so reports have values to show.
-QVA_CONFIG_DATA MakeWorkshopConfig();
-
-// Writes a record through the program's own writer into the test root and
-// returns the path.
-QString WriteConfigFile(const QString& name, const QVA_CONFIG_DATA& config);

@@ -23,7 +23,7 @@ uint8_t* Bytes(QVA_CONFIG_DATA& config) {
 }  // namespace
 
 TEST(ConfigReportDiff, EveryNamedFieldChangedAloneGivesExactlyItsLine) {
-  const QVA_CONFIG_DATA base = MakeWorkshopConfig();
+  const QVA_CONFIG_DATA base = SampleConfig();
   for (const ConfigField& field : ConfigFields()) {
     // Change the field's last byte: for a name that is a byte after its
     // terminator, which the diff must still report.
@@ -41,7 +41,7 @@ TEST(ConfigReportDiff, EveryNamedFieldChangedAloneGivesExactlyItsLine) {
 }
 
 TEST(ConfigReportDiff, EveryReservedByteChangedAloneIsNamedByOffset) {
-  const QVA_CONFIG_DATA base = MakeWorkshopConfig();
+  const QVA_CONFIG_DATA base = SampleConfig();
   for (const ReservedRange& range : ReservedRanges()) {
     for (int i = 0; i < range.size; ++i) {
       QVA_CONFIG_DATA changed = base;
@@ -54,13 +54,13 @@ TEST(ConfigReportDiff, EveryReservedByteChangedAloneIsNamedByOffset) {
 }
 
 TEST(ConfigReportDiff, EqualRecordsGiveNoLines) {
-  const ConfigDifference difference = DiffConfigs(MakeWorkshopConfig(), MakeWorkshopConfig());
+  const ConfigDifference difference = DiffConfigs(SampleConfig(), SampleConfig());
   EXPECT_TRUE(difference.equal);
   EXPECT_TRUE(difference.lines.isEmpty());
 }
 
 TEST(ConfigReportDump, TextAndJsonAgreeOnEveryNumber) {
-  QVA_CONFIG_DATA config = MakeWorkshopConfig();
+  QVA_CONFIG_DATA config = SampleConfig();
   // A different value in every byte, so a field read from the wrong place shows.
   for (std::size_t i = 4; i < kConfigSize; ++i) Bytes(config)[i] = static_cast<uint8_t>(i * 7 + 3);
   const QJsonObject json = QJsonDocument::fromJson(DumpJson(config)).object();
@@ -80,7 +80,7 @@ TEST(ConfigReportDump, TextAndJsonAgreeOnEveryNumber) {
 }
 
 TEST(CliReportOutput, AReportThatCannotBeWrittenIsAFailure) {
-  const QString file = WriteConfigFile(QStringLiteral("A.Q11"), MakeWorkshopConfig());
+  const QString file = WriteSetup(QStringLiteral("A.Q11"), SampleConfig());
   const QString outPath = TestEnvironment::PathIn(QStringLiteral("capture/out.txt"));
   const QString errPath = TestEnvironment::PathIn(QStringLiteral("capture/err.txt"));
   WriteAll(outPath, QByteArray());

@@ -32,7 +32,7 @@ QByteArray FileError(const QString& path, const QString& message) {
 }  // namespace
 
 TEST(CliDump, PrintsEveryNamedFieldInRecordOrder) {
-  const QString path = WriteConfigFile(QStringLiteral("Workshop.Q11"), MakeWorkshopConfig());
+  const QString path = WriteSetup(QStringLiteral("Workshop.Q11"), SampleConfig());
   const CliResult result = RunQvaCli({QStringLiteral("dump"), path});
   ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
   EXPECT_TRUE(result.err.isEmpty());
@@ -66,11 +66,11 @@ TEST(CliDump, PrintsEveryNamedFieldInRecordOrder) {
 }
 
 TEST(CliDump, ShowsAnOldFileAsStoredWithoutUpgrading) {
-  QVA_CONFIG_DATA old = MakeWorkshopConfig();
+  QVA_CONFIG_DATA old = SampleConfig();
   old.version = 100;
   old.display_config.output_to_display = 1;
   old.display_config.table2_decimal_places = 9;
-  const QString path = WriteConfigFile(QStringLiteral("Old.QV1"), old);
+  const QString path = WriteSetup(QStringLiteral("Old.QV1"), old);
   const CliResult result = RunQvaCli({QStringLiteral("dump"), path});
   ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
   const QList<QByteArray> lines = Lines(result.out);
@@ -81,28 +81,27 @@ TEST(CliDump, ShowsAnOldFileAsStoredWithoutUpgrading) {
 
 TEST(CliDump, ReadsAFileWithBytesAfterTheRecord) {
   const QString path = TestEnvironment::PathIn(QStringLiteral("Long.Q11"));
-  WriteAll(path, SetupFileBytes(MakeWorkshopConfig()) + QByteArray("\x1A", 1));
+  WriteAll(path, SetupFileBytes(SampleConfig()) + QByteArray("\x1A", 1));
   const CliResult result = RunQvaCli({QStringLiteral("dump"), path});
   EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
   EXPECT_TRUE(Lines(result.out).contains("sensor_type = 2"));
 }
 
 TEST(CliDump, QuotesAnOddNameSafely) {
-  QVA_CONFIG_DATA config = MakeWorkshopConfig();
+  QVA_CONFIG_DATA config = SampleConfig();
   std::memcpy(config.output_table[1].output_name,
               "a\"b\\c\x01\xFF\x7F"
               "0123456789",
               16);  // no terminator
-  const CliResult result =
-      RunQvaCli({QStringLiteral("dump"), WriteConfigFile(QStringLiteral("Odd.Q11"), config)});
+  const CliResult result = RunQvaCli({QStringLiteral("dump"), WriteSetup(QStringLiteral("Odd.Q11"), config)});
   ASSERT_EQ(result.exitCode, 0);
   EXPECT_TRUE(Lines(result.out).contains(R"(output_table[1].output_name = "a\"b\\c\x01\xFF\x7F01234567")"))
       << result.out.toStdString();
-  EXPECT_TRUE(Lines(result.out).contains("output_table[1].num_rows = 0"));
+  EXPECT_TRUE(Lines(result.out).contains("output_table[1].num_rows = 2"));  // the field after the name
 }
 
 TEST(CliDumpJson, GivesOneObjectWithTheSameNamesAndValues) {
-  const QString path = WriteConfigFile(QStringLiteral("Workshop.Q11"), MakeWorkshopConfig());
+  const QString path = WriteSetup(QStringLiteral("Workshop.Q11"), SampleConfig());
   const CliResult result = RunQvaCli({QStringLiteral("dump"), QStringLiteral("--json"), path});
   ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
   QJsonParseError error{};
@@ -129,7 +128,7 @@ TEST(CliDumpJson, GivesOneObjectWithTheSameNamesAndValues) {
 }
 
 TEST(CliDumpJson, StaysValidJsonWhateverBytesTheNameHolds) {
-  QVA_CONFIG_DATA config = MakeWorkshopConfig();
+  QVA_CONFIG_DATA config = SampleConfig();
   const char odd[16] = {'"',
                         '\\',
                         '\n',
@@ -148,7 +147,7 @@ TEST(CliDumpJson, StaysValidJsonWhateverBytesTheNameHolds) {
                         'z'};
   std::memcpy(config.output_table[0].output_name, odd, sizeof odd);
   const CliResult result = RunQvaCli(
-      {QStringLiteral("dump"), WriteConfigFile(QStringLiteral("Odd.Q11"), config), QStringLiteral("--json")});
+      {QStringLiteral("dump"), WriteSetup(QStringLiteral("Odd.Q11"), config), QStringLiteral("--json")});
   ASSERT_EQ(result.exitCode, 0);
   QJsonParseError error{};
   const QJsonDocument document = QJsonDocument::fromJson(result.out, &error);
@@ -159,8 +158,8 @@ TEST(CliDumpJson, StaysValidJsonWhateverBytesTheNameHolds) {
 }
 
 TEST(CliDiff, EqualFilesExitZeroSilently) {
-  const QString a = WriteConfigFile(QStringLiteral("A.Q11"), MakeWorkshopConfig());
-  const QString b = WriteConfigFile(QStringLiteral("B.Q11"), MakeWorkshopConfig());
+  const QString a = WriteSetup(QStringLiteral("A.Q11"), SampleConfig());
+  const QString b = WriteSetup(QStringLiteral("B.Q11"), SampleConfig());
   const CliResult result = RunQvaCli({QStringLiteral("diff"), a, b});
   EXPECT_EQ(result.exitCode, 0);
   EXPECT_TRUE(result.out.isEmpty());
@@ -168,15 +167,14 @@ TEST(CliDiff, EqualFilesExitZeroSilently) {
 }
 
 TEST(CliDiff, ListsEachDifferingFieldInRecordOrder) {
-  QVA_CONFIG_DATA before = MakeWorkshopConfig();
+  QVA_CONFIG_DATA before = SampleConfig();
   QVA_CONFIG_DATA after = before;
   after.user_gain_factor = 250;
   after.sensor_type = 3;
   after.output_table[0].values[3].y = -200;
   std::strcpy(after.output_table[1].output_name, "Lambda 2");
-  const CliResult result =
-      RunQvaCli({QStringLiteral("diff"), WriteConfigFile(QStringLiteral("A.Q11"), before),
-                 WriteConfigFile(QStringLiteral("B.Q11"), after)});
+  const CliResult result = RunQvaCli({QStringLiteral("diff"), WriteSetup(QStringLiteral("A.Q11"), before),
+                                      WriteSetup(QStringLiteral("B.Q11"), after)});
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(Lines(result.out),
             (QList<QByteArray>{"sensor_type: 2 -> 3", "output_table[0].values[3]: 1500, 200 -> 1500, -200",
@@ -185,42 +183,40 @@ TEST(CliDiff, ListsEachDifferingFieldInRecordOrder) {
 }
 
 TEST(CliDiff, NamesReservedBytesByOffset) {
-  QVA_CONFIG_DATA before = MakeWorkshopConfig();
+  QVA_CONFIG_DATA before = SampleConfig();
   QVA_CONFIG_DATA after = before;
   after.reserved1[0] = 0x55;
   after.reserved2[5] = 0x01;
-  const CliResult result =
-      RunQvaCli({QStringLiteral("diff"), WriteConfigFile(QStringLiteral("A.Q11"), before),
-                 WriteConfigFile(QStringLiteral("B.Q11"), after)});
+  const CliResult result = RunQvaCli({QStringLiteral("diff"), WriteSetup(QStringLiteral("A.Q11"), before),
+                                      WriteSetup(QStringLiteral("B.Q11"), after)});
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(Lines(result.out), (QList<QByteArray>{"reserved bytes differ at offsets: 645, 670"}));
 }
 
 TEST(CliDiff, DoesNotUpgradeAnOldFileBeforeComparing) {
-  QVA_CONFIG_DATA old = MakeWorkshopConfig();
+  QVA_CONFIG_DATA old = SampleConfig();
   old.version = 100;
-  const CliResult result = RunQvaCli({QStringLiteral("diff"), WriteConfigFile(QStringLiteral("Old.QV1"), old),
-                                      WriteConfigFile(QStringLiteral("New.Q11"), MakeWorkshopConfig())});
+  const CliResult result = RunQvaCli({QStringLiteral("diff"), WriteSetup(QStringLiteral("Old.QV1"), old),
+                                      WriteSetup(QStringLiteral("New.Q11"), SampleConfig())});
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(Lines(result.out), (QList<QByteArray>{"version: 100 -> 110"}));
 }
 
 TEST(CliDiff, ShowsANameThatDiffersOnlyAfterItsTerminator) {
-  QVA_CONFIG_DATA before = MakeWorkshopConfig();
+  QVA_CONFIG_DATA before = SampleConfig();
   QVA_CONFIG_DATA after = before;
   after.output_table[0].output_name[10] = 'Q';
-  const CliResult result =
-      RunQvaCli({QStringLiteral("diff"), WriteConfigFile(QStringLiteral("A.Q11"), before),
-                 WriteConfigFile(QStringLiteral("B.Q11"), after)});
+  const CliResult result = RunQvaCli({QStringLiteral("diff"), WriteSetup(QStringLiteral("A.Q11"), before),
+                                      WriteSetup(QStringLiteral("B.Q11"), after)});
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(Lines(result.out),
             (QList<QByteArray>{R"(output_table[0].output_name: "Lambda" -> "Lambda\x00\x00\x00\x00Q")"}));
 }
 
 TEST(CliDiff, NamesTheFileThatCannotBeRead) {
-  const QString good = WriteConfigFile(QStringLiteral("A.Q11"), MakeWorkshopConfig());
+  const QString good = WriteSetup(QStringLiteral("A.Q11"), SampleConfig());
   const QString bad = TestEnvironment::PathIn(QStringLiteral("Short.Q11"));
-  WriteAll(bad, SetupFileBytes(MakeWorkshopConfig()).left(943));
+  WriteAll(bad, SetupFileBytes(SampleConfig()).left(943));
   const CliResult result = RunQvaCli({QStringLiteral("diff"), good, bad});
   EXPECT_EQ(result.exitCode, 2);
   EXPECT_TRUE(result.out.isEmpty());
@@ -234,21 +230,21 @@ struct BadFileCase {
 };
 
 QByteArray Truncated() {
-  return SetupFileBytes(MakeWorkshopConfig()).left(943);
+  return SetupFileBytes(SampleConfig()).left(943);
 }
 QByteArray WrongTag() {
-  QByteArray bytes = SetupFileBytes(MakeWorkshopConfig());
+  QByteArray bytes = SetupFileBytes(SampleConfig());
   bytes[3] = 'X';
   bytes[8] = 2;  // the tag is looked at before the version
   return bytes;
 }
 QByteArray Version2() {
-  QByteArray bytes = SetupFileBytes(MakeWorkshopConfig());
+  QByteArray bytes = SetupFileBytes(SampleConfig());
   bytes[8] = 2;
   return bytes;
 }
 QByteArray ConfigChunkVersion2() {
-  QByteArray bytes = SetupFileBytes(MakeWorkshopConfig());
+  QByteArray bytes = SetupFileBytes(SampleConfig());
   bytes[264] = 2;
   return bytes;
 }
@@ -274,8 +270,7 @@ TEST_P(CliBadFiles, ExitTwoWithTheFilesMessageAndNoReport) {
   for (const QStringList& arguments :
        {QStringList{QStringLiteral("dump"), path},
         QStringList{QStringLiteral("dump"), QStringLiteral("--json"), path},
-        QStringList{QStringLiteral("diff"), path,
-                    WriteConfigFile(QStringLiteral("Good.Q11"), MakeWorkshopConfig())}}) {
+        QStringList{QStringLiteral("diff"), path, WriteSetup(QStringLiteral("Good.Q11"), SampleConfig())}}) {
     const CliResult result = RunQvaCli(arguments);
     EXPECT_EQ(result.exitCode, 2) << arguments.join(' ').toStdString();
     EXPECT_TRUE(result.out.isEmpty());

@@ -40,15 +40,6 @@ QString Out(const QString& name) {
   return TestEnvironment::PathIn(QStringLiteral("out/") + name);
 }
 
-QVA_CONFIG_DATA MeterConfig() {
-  QVA_CONFIG_DATA config = MakeBlankConfig();
-  config.sensor_type = 1;
-  std::strcpy(config.output_table[0].output_name, "Meter");
-  config.output_table[0].values[0] = {-100, 100};
-  config.user_gain_factor = 321;
-  return config;
-}
-
 QStringList StatusLines(const QByteArray& err) {
   QStringList lines = QString::fromLocal8Bit(err).split(QLatin1Char('\n'));
   lines.removeAll(QString());
@@ -83,8 +74,8 @@ void ExpectSameRecordApartFromCrc(const QVA_CONFIG_DATA& actual, const QVA_CONFI
 }  // namespace
 
 TEST(CliGet, WritesTheMetersConfigurationToANewFile) {
-  const QVA_CONFIG_DATA stored = MeterConfig();
-  SimProcess sim({QStringLiteral("--config"), WriteConfigFile(QStringLiteral("meter.Q11"), stored)});
+  const QVA_CONFIG_DATA stored = SampleConfig({.seed = 1});
+  SimProcess sim({QStringLiteral("--config"), WriteSetup(QStringLiteral("meter.Q11"), stored)});
   ASSERT_TRUE(sim.Started());
   const QString out = Out(QStringLiteral("FromMeter.Q11"));
   const CliResult result =
@@ -104,11 +95,11 @@ TEST(CliGet, WritesTheMetersConfigurationToANewFile) {
 }
 
 TEST(CliGet, UpgradesAConfigurationOfAnOlderVersion) {
-  QVA_CONFIG_DATA old = MeterConfig();
+  QVA_CONFIG_DATA old = SampleConfig({.seed = 1});
   old.version = 100;
   old.display_config.output_to_display = 0;
   old.output_table[1].decimal_places = 3;
-  SimProcess sim({QStringLiteral("--config"), WriteConfigFile(QStringLiteral("old.Q11"), old)});
+  SimProcess sim({QStringLiteral("--config"), WriteSetup(QStringLiteral("old.Q11"), old)});
   ASSERT_TRUE(sim.Started());
   const QString out = Out(QStringLiteral("Upgraded.Q11"));
   const CliResult result =
@@ -121,7 +112,7 @@ TEST(CliGet, UpgradesAConfigurationOfAnOlderVersion) {
 }
 
 TEST(CliGet, RefusesToReplaceAFileWithoutForceBeforeOpeningThePort) {
-  const QString out = WriteConfigFile(QStringLiteral("out/Existing.Q11"), MakeWorkshopConfig());
+  const QString out = WriteSetup(QStringLiteral("out/Existing.Q11"), SampleConfig());
   const QByteArray before = ReadAll(out);
   const CliResult result =
       RunQvaCli({QStringLiteral("get"), QStringLiteral("--port"), NoPort(), QStringLiteral("-o"), out});
@@ -132,19 +123,20 @@ TEST(CliGet, RefusesToReplaceAFileWithoutForceBeforeOpeningThePort) {
 }
 
 TEST(CliGet, ForceReplacesAnExistingFile) {
-  SimProcess sim({QStringLiteral("--config"), WriteConfigFile(QStringLiteral("meter.Q11"), MeterConfig())});
+  SimProcess sim(
+      {QStringLiteral("--config"), WriteSetup(QStringLiteral("meter.Q11"), SampleConfig({.seed = 1}))});
   ASSERT_TRUE(sim.Started());
-  const QString out = WriteConfigFile(QStringLiteral("out/Existing.Q11"), MakeWorkshopConfig());
+  const QString out = WriteSetup(QStringLiteral("out/Existing.Q11"), SampleConfig());
   const CliResult result = RunQvaCli({QStringLiteral("get"), QStringLiteral("--force"),
                                       QStringLiteral("--port"), sim.Port(), QStringLiteral("-o"), out});
   ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
-  ExpectSameRecordApartFromCrc(ReadSetupFile(out), MeterConfig());
+  ExpectSameRecordApartFromCrc(ReadSetupFile(out), SampleConfig({.seed = 1}));
 }
 
 TEST(CliGet, AFullDiskIsAFileWriteErrorAndKeepsTheOldFile) {
-  SimProcess sim({QStringLiteral("--config"), WriteConfigFile(QStringLiteral("meter.Q11"), MeterConfig())});
+  SimProcess sim({QStringLiteral("--config"), WriteSetup(QStringLiteral("meter.Q11"), SampleConfig({.seed = 1}))});
   ASSERT_TRUE(sim.Started());
-  const QString out = WriteConfigFile(QStringLiteral("out/Existing.Q11"), MakeWorkshopConfig());
+  const QString out = WriteSetup(QStringLiteral("out/Existing.Q11"), SampleConfig());
   const QByteArray before = ReadAll(out);
   // Room for about half a setup file, as on a disk that fills up.
   const CliResult result = RunQvaCli({QStringLiteral("get"), QStringLiteral("--force"), QStringLiteral("--port"),
@@ -160,7 +152,7 @@ TEST(CliGet, AFullDiskIsAFileWriteErrorAndKeepsTheOldFile) {
 }
 
 TEST(CliGet, ForceNeverReplacesAReadOnlyFileOrAFolder) {
-  const QString readOnly = WriteConfigFile(QStringLiteral("out/Backup - 000.Q11"), MakeWorkshopConfig());
+  const QString readOnly = WriteSetup(QStringLiteral("out/Backup - 000.Q11"), SampleConfig());
   SetReadOnly(readOnly, true);
   const QByteArray before = ReadAll(readOnly);
   const QString folder =
@@ -177,7 +169,7 @@ TEST(CliGet, ForceNeverReplacesAReadOnlyFileOrAFolder) {
 }
 
 TEST(CliGet, AnOutputFolderThatIsNotThereIsRefusedBeforeThePortIsOpened) {
-  const QString plainFile = WriteConfigFile(QStringLiteral("out/plain.Q11"), MakeWorkshopConfig());
+  const QString plainFile = WriteSetup(QStringLiteral("out/plain.Q11"), SampleConfig());
   struct Case {
     QString out;
     int code;
@@ -194,26 +186,28 @@ TEST(CliGet, AnOutputFolderThatIsNotThereIsRefusedBeforeThePortIsOpened) {
 
 TEST(CliGet, ABadCrcIsNotValidAndWritesNothing) {
   SimProcess sim({QStringLiteral("--bad-crc"), QStringLiteral("--config"),
-                  WriteConfigFile(QStringLiteral("meter.Q11"), MeterConfig())});
+                  WriteSetup(QStringLiteral("meter.Q11"), SampleConfig({.seed = 1}))});
   ASSERT_TRUE(sim.Started());
   const QString out = Out(QStringLiteral("Bad.Q11"));
   const CliResult result =
       RunQvaCli({QStringLiteral("get"), QStringLiteral("--port"), sim.Port(), QStringLiteral("-o"), out});
   EXPECT_EQ(result.exitCode, 3);
   EXPECT_TRUE(StatusLines(result.err).contains(QStringLiteral("Config CRC Error")));
-  EXPECT_TRUE(QString::fromLocal8Bit(result.err).endsWith(kConfigNotValidMessage + QLatin1Char('\n')));
+  const QString notValid =
+      QStringLiteral("The configuration stored in the QVA is not valid.\nYou should send a configuration file to the QVA.");
+  EXPECT_TRUE(QString::fromLocal8Bit(result.err).endsWith(notValid + QLatin1Char('\n')));
   EXPECT_FALSE(QFileInfo::exists(out));
 }
 
 TEST(CliGet, AMeterThatBypassesItsCrcCheckIsTaken) {
   SimProcess sim({QStringLiteral("--bad-crc"), QStringLiteral("--crc-bypass"), QStringLiteral("--config"),
-                  WriteConfigFile(QStringLiteral("meter.Q11"), MeterConfig())});
+                  WriteSetup(QStringLiteral("meter.Q11"), SampleConfig({.seed = 1}))});
   ASSERT_TRUE(sim.Started());
   const QString out = Out(QStringLiteral("Bypass.Q11"));
   const CliResult result =
       RunQvaCli({QStringLiteral("get"), QStringLiteral("--port"), sim.Port(), QStringLiteral("-o"), out});
   EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-  ExpectSameRecordApartFromCrc(ReadSetupFile(out), MeterConfig());
+  ExpectSameRecordApartFromCrc(ReadSetupFile(out), SampleConfig({.seed = 1}));
 }
 
 TEST(CliGet, NewerFirmwareIsAVersionMismatch) {
@@ -300,7 +294,7 @@ CliResult RunQvaCliInTestFolder(const QStringList& arguments) {
 }  // namespace
 
 TEST(CliGet, ADevicePathIsUsedAsGivenFromTheWorkingDirectory) {
-  SimProcess sim({QStringLiteral("--config"), WriteConfigFile(QStringLiteral("meter.Q11"), MeterConfig())});
+  SimProcess sim({QStringLiteral("--config"), WriteSetup(QStringLiteral("meter.Q11"), SampleConfig({.seed = 1}))});
   ASSERT_TRUE(sim.Started());
   const QString link = QDir(TestEnvironment::Root()).absoluteFilePath(QStringLiteral("link"));
   ASSERT_TRUE(QFile::link(sim.Port(), link));
@@ -308,7 +302,7 @@ TEST(CliGet, ADevicePathIsUsedAsGivenFromTheWorkingDirectory) {
   const CliResult result = RunQvaCliInTestFolder(
       {QStringLiteral("get"), QStringLiteral("--port"), QStringLiteral("link"), QStringLiteral("-o"), out});
   EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-  ExpectSameRecordApartFromCrc(ReadSetupFile(out), MeterConfig());
+  ExpectSameRecordApartFromCrc(ReadSetupFile(out), SampleConfig({.seed = 1}));
 }
 
 TEST(CliGet, AMissingRelativeDeviceIsLookedForInTheWorkingDirectoryOnly) {
@@ -342,7 +336,8 @@ TEST(CliGet, ADeviceWhoseSettingsCannotBeReadSaysSo) {
 }
 
 TEST(CliGet, APortNameMapsToTheDeviceStoredForIt) {
-  SimProcess sim({QStringLiteral("--config"), WriteConfigFile(QStringLiteral("meter.Q11"), MeterConfig())});
+  SimProcess sim(
+      {QStringLiteral("--config"), WriteSetup(QStringLiteral("meter.Q11"), SampleConfig({.seed = 1}))});
   ASSERT_TRUE(sim.Started());
   if (!PortDevicesConfigurable()) GTEST_SKIP() << "port names are devices of their own here";
   SetPortDevice(QStringLiteral("COM3"), sim.Port());
@@ -350,16 +345,16 @@ TEST(CliGet, APortNameMapsToTheDeviceStoredForIt) {
   const CliResult result = RunQvaCli(
       {QStringLiteral("get"), QStringLiteral("--port"), QStringLiteral("COM3"), QStringLiteral("-o"), out});
   ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
-  ExpectSameRecordApartFromCrc(ReadSetupFile(out), MeterConfig());
+  ExpectSameRecordApartFromCrc(ReadSetupFile(out), SampleConfig({.seed = 1}));
 }
 
 TEST(CliSend, StoresTheConfigurationAndKeepsTheMetersOldOne) {
-  const QVA_CONFIG_DATA old = MeterConfig();
-  SimProcess sim({QStringLiteral("--config"), WriteConfigFile(QStringLiteral("meter.Q11"), old)});
+  const QVA_CONFIG_DATA old = SampleConfig({.seed = 1});
+  SimProcess sim({QStringLiteral("--config"), WriteSetup(QStringLiteral("meter.Q11"), old)});
   ASSERT_TRUE(sim.Started());
-  const QVA_CONFIG_DATA sent = MakeWorkshopConfig();
+  const QVA_CONFIG_DATA sent = SampleConfig();
   const CliResult result = RunQvaCli({QStringLiteral("send"), QStringLiteral("--port"), sim.Port(),
-                                      WriteConfigFile(QStringLiteral("Workshop.Q11"), sent)});
+                                      WriteSetup(QStringLiteral("Workshop.Q11"), sent)});
   ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
   EXPECT_EQ(StatusLines(result.err),
             (QStringList{QStringLiteral("Reading config."), QStringLiteral("Saving old configuration"),
@@ -377,17 +372,17 @@ TEST(CliSend, StoresTheConfigurationAndKeepsTheMetersOldOne) {
 }
 
 TEST(CliSend, NoSensorTypeStopsBeforeThePortIsOpened) {
-  QVA_CONFIG_DATA config = MakeWorkshopConfig();
+  QVA_CONFIG_DATA config = SampleConfig();
   config.sensor_type = 0;
   const CliResult result = RunQvaCli({QStringLiteral("send"), QStringLiteral("--port"), NoPort(),
-                                      WriteConfigFile(QStringLiteral("None.Q11"), config)});
+                                      WriteSetup(QStringLiteral("None.Q11"), config)});
   EXPECT_EQ(result.exitCode, 7);
   EXPECT_EQ(QString::fromLocal8Bit(result.err), kNoSensorText + QLatin1Char('\n'));
 }
 
 TEST(CliSend, AnUnreadableFileStopsBeforeThePortIsOpened) {
   const QString path = TestEnvironment::PathIn(QStringLiteral("Short.Q11"));
-  WriteAll(path, SetupFileBytes(MakeWorkshopConfig()).left(943));
+  WriteAll(path, SetupFileBytes(SampleConfig()).left(943));
   const CliResult result = RunQvaCli({QStringLiteral("send"), QStringLiteral("--port"), NoPort(), path});
   EXPECT_EQ(result.exitCode, 2);
   EXPECT_EQ(QString::fromLocal8Bit(result.err), path + QStringLiteral(":\nFile format not valid\n"));
@@ -395,10 +390,10 @@ TEST(CliSend, AnUnreadableFileStopsBeforeThePortIsOpened) {
 
 TEST(CliSend, FirmwareOtherThan11IsAVersionMismatchAfterTheBackup) {
   SimProcess sim({QStringLiteral("--firmware"), QStringLiteral("105"), QStringLiteral("--config"),
-                  WriteConfigFile(QStringLiteral("meter.Q11"), MeterConfig())});
+                  WriteSetup(QStringLiteral("meter.Q11"), SampleConfig({.seed = 1}))});
   ASSERT_TRUE(sim.Started());
   const CliResult result = RunQvaCli({QStringLiteral("send"), QStringLiteral("--port"), sim.Port(),
-                                      WriteConfigFile(QStringLiteral("W.Q11"), MakeWorkshopConfig())});
+                                      WriteSetup(QStringLiteral("W.Q11"), SampleConfig())});
   EXPECT_EQ(result.exitCode, 4);
   EXPECT_EQ(Count(result.err, QStringLiteral("The configuration could not be sent to the QVA.\n\nThe QVA firmware "
                                              "version (V1.0) is not compatible with this version of QVA Setup "
@@ -413,10 +408,10 @@ TEST(CliSend, FirmwareOtherThan11IsAVersionMismatchAfterTheBackup) {
 
 TEST(CliSend, AMeterWithABadCrcIsNotBackedUpButStillReceives) {
   SimProcess sim({QStringLiteral("--bad-crc"), QStringLiteral("--config"),
-                  WriteConfigFile(QStringLiteral("meter.Q11"), MeterConfig())});
+                  WriteSetup(QStringLiteral("meter.Q11"), SampleConfig({.seed = 1}))});
   ASSERT_TRUE(sim.Started());
   const CliResult result = RunQvaCli({QStringLiteral("send"), QStringLiteral("--port"), sim.Port(),
-                                      WriteConfigFile(QStringLiteral("W.Q11"), MakeWorkshopConfig())});
+                                      WriteSetup(QStringLiteral("W.Q11"), SampleConfig())});
   EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
   EXPECT_FALSE(StatusLines(result.err).contains(QStringLiteral("Saving old configuration")));
   EXPECT_TRUE(DeviceBackups().isEmpty());
@@ -424,7 +419,7 @@ TEST(CliSend, AMeterWithABadCrcIsNotBackedUpButStillReceives) {
 }
 
 TEST(CliSend, AnOldFileIsUpgradedBeforeTheMeterGetsIt) {
-  QVA_CONFIG_DATA old = MakeWorkshopConfig();
+  QVA_CONFIG_DATA old = SampleConfig();
   old.version = 100;
   old.display_config.output_to_display = 1;
   old.display_config.table1_decimal_places = 2;
@@ -432,7 +427,7 @@ TEST(CliSend, AnOldFileIsUpgradedBeforeTheMeterGetsIt) {
   SimProcess sim(QStringList{});
   ASSERT_TRUE(sim.Started());
   const CliResult result = RunQvaCli({QStringLiteral("send"), QStringLiteral("--port"), sim.Port(),
-                                      WriteConfigFile(QStringLiteral("Old.QV1"), old)});
+                                      WriteSetup(QStringLiteral("Old.QV1"), old)});
   ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
   QVA_CONFIG_DATA upgraded = old;
   ASSERT_TRUE(UpgradeConfig(upgraded));
@@ -453,9 +448,9 @@ TEST_P(CliSendCopy, RetriesAFailedCopyAsOftenAsAllowed) {
   const CopyCase& copy = GetParam();
   SimProcess sim({QStringLiteral("--fail-copies"), QString::number(copy.failingCopies)});
   ASSERT_TRUE(sim.Started());
-  const CliResult result = RunQvaCli({QStringLiteral("send"), QStringLiteral("--port"), sim.Port(),
-                                      QStringLiteral("--retries"), QString::number(copy.retries),
-                                      WriteConfigFile(QStringLiteral("W.Q11"), MakeWorkshopConfig())});
+  const CliResult result =
+      RunQvaCli({QStringLiteral("send"), QStringLiteral("--port"), sim.Port(), QStringLiteral("--retries"),
+                 QString::number(copy.retries), WriteSetup(QStringLiteral("W.Q11"), SampleConfig())});
   EXPECT_EQ(result.exitCode, copy.exitCode) << result.err.toStdString();
   EXPECT_EQ(Count(result.err, kCopyErrorText), std::min(copy.failingCopies, copy.retries + 1));
   EXPECT_EQ(Count(result.err, QStringLiteral("Sending config.")), copy.copies);
@@ -480,7 +475,7 @@ TEST(CliSend, ALinkFailureWhileWritingIsExitFive) {
   SimProcess sim(faults);
   ASSERT_TRUE(sim.Started());
   const CliResult result = RunQvaCli({QStringLiteral("send"), QStringLiteral("--port"), sim.Port(),
-                                      WriteConfigFile(QStringLiteral("W.Q11"), MakeWorkshopConfig())});
+                                      WriteSetup(QStringLiteral("W.Q11"), SampleConfig())});
   EXPECT_EQ(result.exitCode, 5);
   EXPECT_EQ(Count(result.err, NakErrorText(6)), 1) << result.err.toStdString();
   EXPECT_EQ(sim.Stop().value(QStringLiteral("copies")).toInt(), 0);

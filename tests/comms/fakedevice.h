@@ -9,33 +9,22 @@
 
 #include "comms/devicecommands.h"
 #include "comms/qvaserialcomms.h"
-#include "config/crc16.h"
 #include "fakeserialport.h"
+#include "simprotocol.h"
 
-// Packets as the meter sends them, for scripting the fake line.
+// Packets as the meter sends them, for scripting the fake line: built by the
+// simulator's packet code, which was written from the meter's side. The data
+// flag and the length byte are given separately so a test can make them lie.
 inline QByteArray ResponsePacket(uint8_t type, uint8_t sequence, uint8_t baseOrError, uint16_t address,
                                  const QByteArray& data, bool dataFlag, int lengthByte = -1) {
-  QByteArray packet(kPacketHeaderSize, '\0');
-  auto* h = reinterpret_cast<uint8_t*>(packet.data());
-  h[0] = kPacketStart1;
-  h[1] = kPacketStart2;
-  h[2] = kPacketStart3;
-  h[3] = static_cast<uint8_t>(type | (dataFlag ? kPacketDataFlag : 0));
-  h[4] = sequence;
-  h[5] = baseOrError;
-  h[6] = static_cast<uint8_t>(address >> 8);
-  h[7] = static_cast<uint8_t>(address);
-  h[8] = static_cast<uint8_t>(lengthByte >= 0 ? lengthByte : data.size());
-  const uint16_t crc = Crc16(h, 9, 0);
-  h[9] = static_cast<uint8_t>(crc >> 8);
-  h[10] = static_cast<uint8_t>(crc);
+  const auto typeByte = static_cast<uint8_t>(type | (dataFlag ? kPacketDataFlag : 0));
+  const auto length = static_cast<uint8_t>(lengthByte >= 0 ? lengthByte : data.size());
+  qvasim::Bytes packet = qvasim::BuildHeader(typeByte, sequence, baseOrError, address, length);
   if (!data.isEmpty()) {
-    const uint16_t dataCrc = Crc16(reinterpret_cast<const uint8_t*>(data.constData()), data.size(), 0);
-    packet.append(data);
-    packet.append(static_cast<char>(dataCrc >> 8));
-    packet.append(static_cast<char>(dataCrc & 0xFF));
+    const qvasim::Bytes block = qvasim::BuildDataBlock(qvasim::Bytes(data.begin(), data.end()));
+    packet.insert(packet.end(), block.begin(), block.end());
   }
-  return packet;
+  return QByteArray(reinterpret_cast<const char*>(packet.data()), static_cast<qsizetype>(packet.size()));
 }
 
 inline QByteArray AckWithData(uint8_t sequence, const QByteArray& data) {

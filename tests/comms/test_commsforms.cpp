@@ -14,7 +14,8 @@
 #include "comms/formtransfer.h"
 #include "comms/portdevices.h"
 #include "commstestsupport.h"
-#include "support/qstringprinter.h"
+#include "support/qtprinters.h"
+#include "support/samplerecords.h"
 #include "support/scriptedprompter.h"
 
 namespace {
@@ -36,13 +37,6 @@ T* Find(QWidget* parent, const char* name) {
   T* child = parent->findChild<T*>(QString::fromLatin1(name));
   EXPECT_NE(child, nullptr) << name;
   return child;
-}
-
-// A stored configuration without a valid CRC: the send writes no backup.
-QVA_CONFIG_DATA WithBadCrcForForms() {
-  QVA_CONFIG_DATA image = SealForDevice(MakeBlankConfig());
-  image.cfg_crc16 ^= 1;
-  return image;
 }
 
 }  // namespace
@@ -222,7 +216,7 @@ TEST(RetrieveWindow, EachStatusIsOnScreenBeforeItsStepBlocks) {
 
 TEST(SendWindow, EachStatusIsOnScreenBeforeItsStepBlocks) {
   FakeDevice device;
-  device.SetStoredConfig(WithBadCrcForForms());
+  device.SetStoredConfig(WithBadCrc(SealForDevice(MakeBlankConfig())));
   device.busyPolls = 1;
   FakeLink link;
   ScriptedPrompter prompter;
@@ -295,7 +289,7 @@ TEST(RetrieveWindow, NotValidIsFinishedWithoutARecord) {
 TEST(SendWindow, CaptionHasTwoBlanksAndTheSendCompletes) {
   FakeDevice device;
   device.firmwareWord = 110;
-  device.SetStoredConfig(WithBadCrcForForms());
+  device.SetStoredConfig(WithBadCrc(SealForDevice(MakeBlankConfig())));
   FakeLink link;
   link.AttachDevice(device);
   ScriptedPrompter prompter;
@@ -311,7 +305,7 @@ TEST(SendWindow, CaptionHasTwoBlanksAndTheSendCompletes) {
 
 TEST(SendWindow, CancelledRetryIsRaisedAsAbortAfterTheWindowClosed) {
   FakeDevice device;
-  device.SetStoredConfig(WithBadCrcForForms());
+  device.SetStoredConfig(WithBadCrc(SealForDevice(MakeBlankConfig())));
   device.copyResults = {4};
   FakeLink link;
   link.AttachDevice(device);

@@ -7,7 +7,7 @@
 #include <QDir>
 
 #include "comms/qvaserialcomms.h"
-#include "support/qstringprinter.h"
+#include "support/qtprinters.h"
 #include "support/testenvironment.h"
 
 #ifndef Q_OS_WIN

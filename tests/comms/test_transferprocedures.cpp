@@ -8,6 +8,7 @@
 #include "comms/transferprocedures.h"
 #include "commstestsupport.h"
 #include "config/qvasetupfiler.h"
+#include "support/samplerecords.h"
 #include "support/scriptedprompter.h"
 #include "support/testenvironment.h"
 
@@ -18,24 +19,6 @@ class RecordingProgress : public TransferProgress {
   void Status(const QString& text) override { texts.push_back(text); }
   std::vector<QString> texts;
 };
-
-// A host record with recognisable contents.
-QVA_CONFIG_DATA SampleConfig(uint8_t seed, uint16_t version = 110) {
-  QVA_CONFIG_DATA config = MakeBlankConfig();
-  config.version = version;
-  config.sensor_type = 2;
-  config.user_cal_resistor = static_cast<uint16_t>(0x1200 + seed);
-  config.analog_out_table.default_output = static_cast<int16_t>(-300 - seed);
-  config.display_config.filter_time = seed;
-  std::snprintf(config.output_table[0].output_name, sizeof config.output_table[0].output_name, "Lambda %u",
-                seed);
-  return config;
-}
-
-QVA_CONFIG_DATA WithBadCrc(QVA_CONFIG_DATA deviceImage) {
-  deviceImage.cfg_crc16 ^= 0x0101;
-  return deviceImage;
-}
 
 struct Bench {
   FakeDevice device;
@@ -52,7 +35,7 @@ struct Bench {
         QStringLiteral("Config/%1.%2/From Device Backups/")
             .arg(QString::fromLatin1(test->test_suite_name()), QString::fromLatin1(test->name())));
     SetFolder(FileType::FromDeviceBackups, QDir::cleanPath(backups));
-    device.SetStoredConfig(SealForDevice(SampleConfig(1)));
+    device.SetStoredConfig(SealForDevice(SampleConfig({.seed = 1})));
   }
 
   GetOutcome Get() { return RunGetProcedure(*link.comms, progress, prompter, link.sleeper); }
@@ -70,7 +53,7 @@ using Texts = std::vector<QString>;
 
 TEST(GetProcedure, ReceivesTheStoredConfigurationInHostOrder) {
   Bench bench;
-  const QVA_CONFIG_DATA stored = SampleConfig(7, 100);
+  const QVA_CONFIG_DATA stored = SampleConfig({.seed = 7, .version = 100});
   bench.device.SetStoredConfig(SealForDevice(stored));
   const GetOutcome outcome = bench.Get();
   ASSERT_EQ(outcome.result, GetOutcome::Result::Received);
@@ -90,7 +73,7 @@ TEST(GetProcedure, ReceivesTheStoredConfigurationInHostOrder) {
 
 TEST(GetProcedure, BadStoredCrcEndsNotValidAfterShowingTheError) {
   Bench bench;
-  bench.device.SetStoredConfig(WithBadCrc(SealForDevice(SampleConfig(3))));
+  bench.device.SetStoredConfig(WithBadCrc(SealForDevice(SampleConfig({.seed = 3}))));
   const GetOutcome outcome = bench.Get();
   EXPECT_EQ(outcome.result, GetOutcome::Result::NotValid);
   EXPECT_FALSE(outcome.config.has_value());
@@ -102,7 +85,7 @@ TEST(GetProcedure, BadStoredCrcEndsNotValidAfterShowingTheError) {
 
 TEST(GetProcedure, CrcBypassOfTheMeterAcceptsABadCrc) {
   Bench bench;
-  const QVA_CONFIG_DATA bad = WithBadCrc(SealForDevice(SampleConfig(4)));
+  const QVA_CONFIG_DATA bad = WithBadCrc(SealForDevice(SampleConfig({.seed = 4})));
   bench.device.SetStoredConfig(bad);
   bench.device.status[9] = 1;
   const GetOutcome outcome = bench.Get();
@@ -154,8 +137,8 @@ TEST(GetProcedure, LinkFailurePropagates) {
 
 TEST(SendProcedure, BacksUpTheOldConfigurationAndStoresTheNewOne) {
   Bench bench;
-  const QVA_CONFIG_DATA old = SampleConfig(1);
-  const QVA_CONFIG_DATA host = SampleConfig(9);
+  const QVA_CONFIG_DATA old = SampleConfig({.seed = 1});
+  const QVA_CONFIG_DATA host = SampleConfig({.seed = 9});
   EXPECT_EQ(bench.Send(host), SendOutcome::Sent);
   EXPECT_EQ(bench.progress.texts,
             (Texts{QStringLiteral("Reading config."), QStringLiteral("Saving old configuration"),
@@ -175,7 +158,7 @@ TEST(SendProcedure, BacksUpTheOldConfigurationAndStoresTheNewOne) {
 
 TEST(SendProcedure, DocumentRecordIsNotChanged) {
   Bench bench;
-  const QVA_CONFIG_DATA host = SampleConfig(9);
+  const QVA_CONFIG_DATA host = SampleConfig({.seed = 9});
   const QVA_CONFIG_DATA before = host;
   bench.Send(host);
   EXPECT_TRUE(ConfigsEqual(host, before));
@@ -183,9 +166,9 @@ TEST(SendProcedure, DocumentRecordIsNotChanged) {
 
 TEST(SendProcedure, BadStoredCrcMeansNoBackupAndNoMessage) {
   Bench bench;
-  bench.device.SetStoredConfig(WithBadCrc(SealForDevice(SampleConfig(2))));
+  bench.device.SetStoredConfig(WithBadCrc(SealForDevice(SampleConfig({.seed = 2}))));
   bench.device.status[9] = 1;  // the bypass is not consulted by a send
-  EXPECT_EQ(bench.Send(SampleConfig(9)), SendOutcome::Sent);
+  EXPECT_EQ(bench.Send(SampleConfig({.seed = 9})), SendOutcome::Sent);
   EXPECT_TRUE(bench.BackupFiles().isEmpty());
   EXPECT_TRUE(bench.prompter.Messages().empty());
   EXPECT_EQ(std::count(bench.progress.texts.begin(), bench.progress.texts.end(),
@@ -205,7 +188,7 @@ TEST_P(SendProcedureFirmware, OnlyFirmware11IsSentToButTheBackupIsAlwaysWritten)
   bench.device.firmwareWord = GetParam().word;
   if (!GetParam().allowed)
     bench.prompter.ExpectMessage(VersionMismatchMessage(TransferDirection::Send, GetParam().word / 10));
-  const SendOutcome outcome = bench.Send(SampleConfig(9));
+  const SendOutcome outcome = bench.Send(SampleConfig({.seed = 9}));
   EXPECT_EQ(bench.BackupFiles().size(), 1);
   if (GetParam().allowed) {
     EXPECT_EQ(outcome, SendOutcome::Sent);
@@ -230,7 +213,8 @@ INSTANTIATE_TEST_SUITE_P(Words, SendProcedureFirmware,
 TEST(SendProcedure, ElevenSendsLeaveTenBackupsNumberedWithoutReuse) {
   Bench bench;
   for (int i = 0; i < 11; ++i) {
-    ASSERT_EQ(bench.Send(SampleConfig(static_cast<uint8_t>(10 + i))), SendOutcome::Sent) << "send " << i;
+    ASSERT_EQ(bench.Send(SampleConfig({.seed = static_cast<uint8_t>(10 + i)})), SendOutcome::Sent)
+        << "send " << i;
   }
   QStringList expected;
   for (int n = 1; n <= 10; ++n)
@@ -238,7 +222,7 @@ TEST(SendProcedure, ElevenSendsLeaveTenBackupsNumberedWithoutReuse) {
   EXPECT_EQ(bench.BackupFiles(), expected);
   // Backup n holds what send n found: the record sent by send n - 1.
   EXPECT_TRUE(ConfigsEqual(ReadSetupFile(bench.backups + QStringLiteral("QVA Backup - 010.Q11")),
-                           ToDeviceImage(SealForDevice(SampleConfig(19)))));
+                           ToDeviceImage(SealForDevice(SampleConfig({.seed = 19})))));
 }
 
 TEST(SendProcedure, TwoFailedCopiesAndTwoRetriesWriteTheImageThreeTimes) {
@@ -246,7 +230,7 @@ TEST(SendProcedure, TwoFailedCopiesAndTwoRetriesWriteTheImageThreeTimes) {
   bench.device.copyResults = {1, 2};
   const QString question = QStringLiteral("There was an error copying the configuration to the QVA.\n");
   bench.prompter.ExpectMessage(question, MessageResult::Retry).ExpectMessage(question, MessageResult::Retry);
-  EXPECT_EQ(bench.Send(SampleConfig(9)), SendOutcome::Sent);
+  EXPECT_EQ(bench.Send(SampleConfig({.seed = 9})), SendOutcome::Sent);
   EXPECT_EQ(bench.device.fullImageWrites, 3);
   EXPECT_EQ(bench.device.copies, 3);
   ASSERT_EQ(bench.prompter.Messages().size(), 2u);
@@ -264,7 +248,7 @@ TEST(SendProcedure, CancelAfterAFailedCopyEndsSilently) {
   bench.device.copyResults = {1};
   bench.prompter.ExpectMessage(QStringLiteral("There was an error copying the configuration to the QVA.\n"),
                                MessageResult::Cancel);
-  EXPECT_THROW(bench.Send(SampleConfig(9)), EAbort);
+  EXPECT_THROW(bench.Send(SampleConfig({.seed = 9})), EAbort);
   EXPECT_EQ(bench.device.fullImageWrites, 1);
   EXPECT_EQ(
       std::count(bench.progress.texts.begin(), bench.progress.texts.end(), QStringLiteral("Config sent ok.")),
@@ -276,7 +260,7 @@ TEST(SendProcedure, MeterThatNeverFinishesTheCopyLeadsToTheRetryQuestion) {
   bench.device.busyPolls = -1;
   bench.prompter.ExpectMessage(QStringLiteral("There was an error copying the configuration to the QVA.\n"),
                                MessageResult::Cancel);
-  EXPECT_THROW(bench.Send(SampleConfig(9)), EAbort);
+  EXPECT_THROW(bench.Send(SampleConfig({.seed = 9})), EAbort);
   EXPECT_EQ(std::count(bench.progress.texts.begin(), bench.progress.texts.end(),
                        QStringLiteral("Waiting for result.")),
             kCopyPollLimit);
@@ -288,8 +272,8 @@ TEST(SendProcedure, BackupThatCannotBeWrittenIsReportedAndTheSendGoesOn) {
       "The configuration stored in the QVA could not be saved to a backup file.\nFile write error\n"
       "The configuration will be sent without a backup."));
   const SendOutcome outcome =
-      RunSendProcedure(*bench.link.comms, SampleConfig(9), bench.progress, bench.prompter, bench.link.sleeper,
-                       [](const QVA_CONFIG_DATA&) -> QString { throw EFileWrite(); });
+      RunSendProcedure(*bench.link.comms, SampleConfig({.seed = 9}), bench.progress, bench.prompter,
+                       bench.link.sleeper, [](const QVA_CONFIG_DATA&) -> QString { throw EFileWrite(); });
   EXPECT_EQ(outcome, SendOutcome::Sent);
   EXPECT_EQ(bench.device.copies, 1);
   EXPECT_EQ(bench.prompter.Messages()[0].caption, QStringLiteral("Sending Configuration  to QVA"));
@@ -302,7 +286,7 @@ TEST(SendProcedure, LinkFailureWhileWritingPropagatesAndKeepsTheBackup) {
     if (static_cast<uint8_t>(request[5]) == ConfigWriteBase) return FakeSerialPort::Reply{};
     return responder(request);
   };
-  EXPECT_THROW(bench.Send(SampleConfig(9)), ESerialCommunications);
+  EXPECT_THROW(bench.Send(SampleConfig({.seed = 9})), ESerialCommunications);
   EXPECT_EQ(bench.BackupFiles().size(), 1);
   EXPECT_EQ(bench.device.copies, 0);
 }

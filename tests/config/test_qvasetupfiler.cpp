@@ -7,20 +7,10 @@
 #include "platform/qvaerrors.h"
 #include "config/qvasetupfiler.h"
 #include "support/filesizelimit.h"
+#include "support/samplerecords.h"
 #include "support/testenvironment.h"
 
 namespace {
-
-QVA_CONFIG_DATA SampleConfig() {
-  QVA_CONFIG_DATA config = MakeBlankConfig();
-  config.sensor_type = 2;
-  config.cfg_crc16 = 0xBEEF;
-  std::memcpy(config.output_table[0].output_name, "Lambda", 6);
-  config.output_table[0].values[3] = {1500, 200};
-  config.reserved2[6] = 0x1A;  // byte 0x1A is data, never an end of file
-  config.user_gain_factor = -3;
-  return config;
-}
 
 QString SampleFile(const QString& name = QStringLiteral("Engine.Q11")) {
   const QString path = TestEnvironment::PathIn(name);

@@ -12,7 +12,7 @@
 #endif
 
 #include "config/templates.h"
-#include "support/qstringprinter.h"
+#include "support/qtprinters.h"
 #include "support/testenvironment.h"
 
 namespace {

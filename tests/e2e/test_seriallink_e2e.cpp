@@ -16,6 +16,7 @@
 #include "comms/qvaserialcomms.h"
 #include "platform/sleeper.h"
 #include "config/qvasetupfiler.h"
+#include "support/samplerecords.h"
 #include "support/devicesimulator.h"
 #include "support/testenvironment.h"
 
@@ -37,23 +38,6 @@ QStringList FaultArgs(const QStringList& faults) {
   QStringList list;
   for (const QString& fault : faults) list << QStringLiteral("--fault") << fault;
   return list;
-}
-
-QVA_CONFIG_DATA SampleHost() {
-  QVA_CONFIG_DATA host = MakeBlankConfig();
-  host.sensor_type = 2;
-  host.can_bit_rate = 3;
-  std::memcpy(host.output_table[1].output_name, "AFR", 3);
-  host.output_table[1].num_rows = 2;
-  host.output_table[1].values[0] = {-1200, 735};
-  host.output_table[1].values[1] = {1500, 2205};
-  host.user_cal_resistor = 0x0A0B;
-  host.user_gain_factor = -77;
-  // Start bytes inside the data must travel as data.
-  host.reserved2[0] = 0x80;
-  host.reserved2[1] = 0x81;
-  host.reserved2[2] = 0x82;
-  return host;
 }
 
 std::vector<uint8_t> Bytes(const QVA_CONFIG_DATA& record) {
@@ -122,14 +106,14 @@ TEST_F(SerialLinkE2E, FirmwareWordIsReducedByTen) {
 
 TEST_F(SerialLinkE2E, ReadsTheStoredConfigurationInSixExchanges) {
   const QString file = TestEnvironment::PathIn(QStringLiteral("start.Q11"));
-  WriteSetupFile(file, SampleHost());
+  WriteSetupFile(file, SampleConfig());
   StartSim(Args({"--config"}) << file);
   QVA_CONFIG_DATA image{};
   {
     QVASerialComms comms(sim_->PortPath());
     image = ReadDeviceConfig(comms);
   }
-  EXPECT_EQ(Bytes(image), Bytes(SealForDevice(SampleHost())));
+  EXPECT_EQ(Bytes(image), Bytes(SealForDevice(SampleConfig())));
   EXPECT_TRUE(VerifyDeviceImage(image));
   const QJsonObject state = sim_->Stop();
   EXPECT_EQ(state.value(QStringLiteral("requests")).toInt(), 6);
@@ -145,7 +129,7 @@ TEST_F(SerialLinkE2E, StoredConfigurationWithAWrongCrcArrivesAsStored) {
 TEST_F(SerialLinkE2E, WritesAndCopiesAConfigurationToEeprom) {
   const QString eeprom = TestEnvironment::PathIn(QStringLiteral("device/eeprom.Q11"));
   StartSim(Args({"--eeprom"}) << eeprom);
-  const QVA_CONFIG_DATA sealed = SealForDevice(SampleHost());
+  const QVA_CONFIG_DATA sealed = SealForDevice(SampleConfig());
   {
     QVASerialComms comms(sim_->PortPath());
     WriteDeviceConfig(comms, sealed);
@@ -168,7 +152,7 @@ TEST_F(SerialLinkE2E, WritesAndCopiesAConfigurationToEeprom) {
 
 TEST_F(SerialLinkE2E, FailedCopyIsReportedAndTheNextOneSucceeds) {
   StartSim(Args({"--fail-copies", "1"}));
-  const QVA_CONFIG_DATA sealed = SealForDevice(SampleHost());
+  const QVA_CONFIG_DATA sealed = SealForDevice(SampleConfig());
   {
     QVASerialComms comms(sim_->PortPath());
     WriteDeviceConfig(comms, sealed);
@@ -265,7 +249,7 @@ TEST_F(SerialLinkE2E, SetAcknowledgeIsAcceptedWhateverItsLengthByteSays) {
   StartSim(FaultArgs({QStringLiteral("2:length")}));
   {
     QVASerialComms comms(sim_->PortPath());
-    WriteDeviceConfig(comms, SealForDevice(SampleHost()));
+    WriteDeviceConfig(comms, SealForDevice(SampleConfig()));
   }
   const QJsonObject state = sim_->Stop();
   EXPECT_EQ(state.value(QStringLiteral("faults")).toInt(), 1);
@@ -274,7 +258,7 @@ TEST_F(SerialLinkE2E, SetAcknowledgeIsAcceptedWhateverItsLengthByteSays) {
 
 TEST_F(SerialLinkE2E, FaultInTheMiddleOfAConfigurationReadIsRetried) {
   const QString file = TestEnvironment::PathIn(QStringLiteral("start.Q11"));
-  WriteSetupFile(file, SampleHost());
+  WriteSetupFile(file, SampleConfig());
   StartSim(FaultArgs({QStringLiteral("3:data-crc"), QStringLiteral("4:garbage")})
            << QStringLiteral("--config") << file);
   QVA_CONFIG_DATA image{};
@@ -282,7 +266,7 @@ TEST_F(SerialLinkE2E, FaultInTheMiddleOfAConfigurationReadIsRetried) {
     QVASerialComms comms(sim_->PortPath());
     image = ReadDeviceConfig(comms);
   }
-  EXPECT_EQ(Bytes(image), Bytes(SealForDevice(SampleHost())));
+  EXPECT_EQ(Bytes(image), Bytes(SealForDevice(SampleConfig())));
   const QJsonObject state = sim_->Stop();
   EXPECT_EQ(state.value(QStringLiteral("requests")).toInt(), 8);
   const QStringList requests = RecentRequests(state);
@@ -295,9 +279,9 @@ TEST_F(SerialLinkE2E, FaultInTheMiddleOfAConfigurationReadIsRetried) {
 
 TEST_F(SerialLinkE2E, RandomFaultsNeverTurnIntoWrongData) {
   const QString file = TestEnvironment::PathIn(QStringLiteral("start.Q11"));
-  WriteSetupFile(file, SampleHost());
+  WriteSetupFile(file, SampleConfig());
   StartSim(Args({"--fault-rate", "20", "--seed", "11", "--config"}) << file);
-  const std::vector<uint8_t> expected = Bytes(SealForDevice(SampleHost()));
+  const std::vector<uint8_t> expected = Bytes(SealForDevice(SampleConfig()));
   int good = 0;
   QVASerialComms comms(sim_->PortPath());
   for (int read = 0; read < 3; ++read) {

@@ -11,6 +11,7 @@
 #include "platform/sleeper.h"
 #include "comms/transferprocedures.h"
 #include "config/qvasetupfiler.h"
+#include "support/samplerecords.h"
 #include "support/devicesimulator.h"
 #include "support/scriptedprompter.h"
 #include "support/testenvironment.h"
@@ -37,24 +38,6 @@ class NoWait : public Sleeper {
   RealSleeper real_;
 };
 
-QVA_CONFIG_DATA Sample(uint8_t seed) {
-  QVA_CONFIG_DATA config = MakeBlankConfig();
-  config.sensor_type = 1;
-  config.can_bit_rate = seed;
-  config.user_cal_resistor = static_cast<uint16_t>(0x3300 + seed);
-  config.pid_settings.heater.p = static_cast<int16_t>(-1000 - seed);
-  config.reserved2[0] = 0x80;  // start bytes inside data travel as data
-  config.reserved2[1] = 0x81;
-  config.reserved2[2] = 0x82;
-  return config;
-}
-
-QString SetupFileWith(const QVA_CONFIG_DATA& config, const QString& name) {
-  const QString path = TestEnvironment::PathIn(name);
-  WriteSetupFile(path, config);
-  return path;
-}
-
 QString BackupFolder() {
   const QString folder = TestEnvironment::PathIn(QStringLiteral("Config/From Device Backups/"));
   SetFolder(FileType::FromDeviceBackups, QDir::cleanPath(folder));
@@ -73,8 +56,8 @@ QByteArray HexOf(const QVA_CONFIG_DATA& image) {
 }  // namespace
 
 TEST(TransferE2E, GetReceivesTheStoredConfiguration) {
-  const QVA_CONFIG_DATA stored = Sample(5);
-  DeviceSimulator sim({QStringLiteral("--config"), SetupFileWith(stored, QStringLiteral("stored.Q11"))});
+  const QVA_CONFIG_DATA stored = SampleConfig({.seed = 5});
+  DeviceSimulator sim({QStringLiteral("--config"), WriteSetup(QStringLiteral("stored.Q11"), stored)});
   ASSERT_TRUE(sim.Start()) << sim.Error().toStdString();
   QVASerialComms comms(sim.PortPath());
   RecordingProgress progress;
@@ -110,7 +93,8 @@ TEST(TransferE2E, Firmware120IsRefusedForGetAndSend) {
                      "is available from the "
                      "Ulmora website."));
   EXPECT_EQ(RunGetProcedure(comms, progress, prompter, sleeper).result, GetOutcome::Result::VersionMismatch);
-  EXPECT_EQ(RunSendProcedure(comms, Sample(1), progress, prompter, sleeper), SendOutcome::VersionMismatch);
+  EXPECT_EQ(RunSendProcedure(comms, SampleConfig({.seed = 1}), progress, prompter, sleeper),
+            SendOutcome::VersionMismatch);
   const QJsonObject state = sim.Stop();
   EXPECT_EQ(state.value(QStringLiteral("copies")).toInt(-1), 0);
   EXPECT_EQ(state.value(QStringLiteral("write_area_bytes_written")).toInt(-1), 0);
@@ -118,7 +102,8 @@ TEST(TransferE2E, Firmware120IsRefusedForGetAndSend) {
 
 TEST(TransferE2E, CrcBypassAcceptsAConfigurationWithABadCrc) {
   DeviceSimulator sim({QStringLiteral("--bad-crc"), QStringLiteral("--crc-bypass"),
-                       QStringLiteral("--config"), SetupFileWith(Sample(9), QStringLiteral("bad.Q11"))});
+                       QStringLiteral("--config"),
+                       WriteSetup(QStringLiteral("bad.Q11"), SampleConfig({.seed = 9}))});
   ASSERT_TRUE(sim.Start()) << sim.Error().toStdString();
   QVASerialComms comms(sim.PortPath());
   RecordingProgress progress;
@@ -126,7 +111,7 @@ TEST(TransferE2E, CrcBypassAcceptsAConfigurationWithABadCrc) {
   NoWait sleeper;
   const GetOutcome outcome = RunGetProcedure(comms, progress, prompter, sleeper);
   ASSERT_EQ(outcome.result, GetOutcome::Result::Received);
-  EXPECT_EQ(outcome.config->user_cal_resistor, Sample(9).user_cal_resistor);
+  EXPECT_EQ(outcome.config->user_cal_resistor, SampleConfig({.seed = 9}).user_cal_resistor);
 }
 
 TEST(TransferE2E, BadCrcWithoutBypassIsNotValid) {
@@ -150,7 +135,7 @@ TEST(TransferE2E, FailedCopyThenRetryStoresTheConfiguration) {
   ScriptedPrompter prompter;
   prompter.ExpectMessage(QStringLiteral("There was an error copying the configuration to the QVA.\n"),
                          MessageResult::Retry);
-  const QVA_CONFIG_DATA host = Sample(3);
+  const QVA_CONFIG_DATA host = SampleConfig({.seed = 3});
   EXPECT_EQ(RunSendProcedure(comms, host, progress, prompter, sleeper), SendOutcome::Sent);
   const QJsonObject state = sim.Stop();
   EXPECT_EQ(state.value(QStringLiteral("copies")).toInt(), 2);
@@ -170,7 +155,8 @@ TEST(TransferE2E, ElevenSendsLeaveTenBackups) {
     RecordingProgress progress;
     ScriptedPrompter prompter;
     NoWait sleeper;
-    ASSERT_EQ(RunSendProcedure(comms, Sample(static_cast<uint8_t>(20 + i)), progress, prompter, sleeper),
+    ASSERT_EQ(RunSendProcedure(comms, SampleConfig({.seed = static_cast<uint8_t>(20 + i)}), progress,
+                               prompter, sleeper),
               SendOutcome::Sent)
         << "send " << i;
   }
@@ -181,5 +167,5 @@ TEST(TransferE2E, ElevenSendsLeaveTenBackups) {
   const QVA_CONFIG_DATA newest = ReadSetupFile(folder + QStringLiteral("QVA Backup - 010.Q11"));
   EXPECT_EQ(newest.can_bit_rate, 29);  // what the tenth send stored
   const QJsonObject state = sim.Stop();
-  EXPECT_EQ(StoredHex(state), HexOf(SealForDevice(Sample(30))));
+  EXPECT_EQ(StoredHex(state), HexOf(SealForDevice(SampleConfig({.seed = 30}))));
 }

@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/qstringprinter.h"
+#include "support/qtprinters.h"
 #include "support/scriptedprompter.h"
 
 // The scripted prompter that also notes every help request.

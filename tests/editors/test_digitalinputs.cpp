@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "editors/digitalinputs.h"
-#include "support/qstringprinter.h"
+#include "support/qtprinters.h"
 
 namespace {
 

@@ -59,7 +59,6 @@ TEST_F(EditorHooksTest, WindowsNotYetBuiltSaySoInTheMainWindowsCaption) {
   const std::pair<const char*, const char*> cases[] = {
       {"MenuItemSetupSensor", "Sensor Setup is not available in this version."},
       {"MenuItemSetupCANCommunications", "CAN Message Setup is not available in this version."},
-      {"MenuItemViewConfig", "View QVA Configuration is not available in this version."},
   };
   for (const auto& [item, message] : cases) {
     prompter.ExpectMessage(QString::fromLatin1(message));

@@ -28,6 +28,7 @@ extern "C" int FuzzReplay_fuzz_tabletext_usercal(const uint8_t*, size_t);
 extern "C" int FuzzReplay_fuzz_seriallink(const uint8_t*, size_t);
 extern "C" int FuzzReplay_fuzz_values(const uint8_t*, size_t);
 extern "C" int FuzzReplay_fuzz_validators(const uint8_t*, size_t);
+extern "C" int FuzzReplay_fuzz_viewercell(const uint8_t*, size_t);
 #ifdef QVA_REPLAY_SIMDEVICE
 extern "C" int FuzzReplay_fuzz_simdevice(const uint8_t*, size_t);
 #endif
@@ -55,6 +56,7 @@ const ReplayTarget kTargets[] = {
     {"fuzz_seriallink", FuzzReplay_fuzz_seriallink},
     {"fuzz_values", FuzzReplay_fuzz_values},
     {"fuzz_validators", FuzzReplay_fuzz_validators},
+    {"fuzz_viewercell", FuzzReplay_fuzz_viewercell},
 #ifdef QVA_REPLAY_SIMDEVICE
     {"fuzz_simdevice", FuzzReplay_fuzz_simdevice},
 #endif

@@ -10,7 +10,7 @@
 #include "platform/filepaths.h"
 #include "platform/qvaerrors.h"
 #include "support/testenvironment.h"
-#include "support/qstringprinter.h"
+#include "support/qtprinters.h"
 
 namespace {
 

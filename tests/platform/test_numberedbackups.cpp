@@ -12,7 +12,7 @@
 #include "platform/numberedbackups.h"
 #include "platform/qvaerrors.h"
 #include "support/testenvironment.h"
-#include "support/qstringprinter.h"
+#include "support/qtprinters.h"
 
 namespace {
 

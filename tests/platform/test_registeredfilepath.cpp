@@ -14,7 +14,7 @@
 #include "platform/registryfunctions.h"
 #include "platform/qvaerrors.h"
 #include "support/testenvironment.h"
-#include "support/qstringprinter.h"
+#include "support/qtprinters.h"
 
 namespace {
 

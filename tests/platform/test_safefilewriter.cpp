@@ -9,7 +9,7 @@
 #include "platform/qvaerrors.h"
 #include "platform/safefilewriter.h"
 #include "support/filesizelimit.h"
-#include "support/qstringprinter.h"
+#include "support/qtprinters.h"
 #include "support/testenvironment.h"
 
 namespace {

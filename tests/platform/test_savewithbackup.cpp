@@ -11,16 +11,11 @@
 #include "platform/qvaerrors.h"
 #include "config/qvasetupfiler.h"
 #include "support/filesizelimit.h"
+#include "support/samplerecords.h"
 #include "support/testenvironment.h"
-#include "support/qstringprinter.h"
+#include "support/qtprinters.h"
 
 namespace {
-
-QVA_CONFIG_DATA ConfigWithVersion(uint16_t marker) {
-  QVA_CONFIG_DATA config = MakeBlankConfig();
-  config.version = marker;
-  return config;
-}
 
 std::vector<QString> FolderNames(const QString& folder) {
   std::vector<QString> names;
@@ -40,15 +35,15 @@ std::vector<std::pair<QString, QByteArray>> FolderContents(const QString& folder
 
 TEST(SaveOverWithBackup, NewFileHasNoBackup) {
   const QString path = TestEnvironment::PathIn("work/Engine.Q11");
-  SaveOverWithBackup(path, ConfigWithVersion(110));
+  SaveOverWithBackup(path, SampleConfig({.version = 110}));
   EXPECT_EQ(ReadSetupFile(path).version, 110);
   EXPECT_TRUE(FolderNames(GetFolder(FileType::SaveBackups)).empty());
 }
 
 TEST(SaveOverWithBackup, OldFileBecomesReadOnlyNumberedBackup) {
   const QString path = TestEnvironment::PathIn("work/Engine.Q11");
-  WriteSetupFile(path, ConfigWithVersion(101));
-  SaveOverWithBackup(path, ConfigWithVersion(102));
+  WriteSetupFile(path, SampleConfig({.version = 101}));
+  SaveOverWithBackup(path, SampleConfig({.version = 102}));
   const QString backup = JoinPath(GetFolder(FileType::SaveBackups), "Engine - 000.Q11");
   ASSERT_TRUE(QFileInfo::exists(backup));
   EXPECT_TRUE(IsReadOnly(backup));
@@ -56,16 +51,16 @@ TEST(SaveOverWithBackup, OldFileBecomesReadOnlyNumberedBackup) {
   EXPECT_EQ(ReadSetupFile(path).version, 102);
   EXPECT_FALSE(IsReadOnly(path));
 
-  SaveOverWithBackup(path, ConfigWithVersion(103));
+  SaveOverWithBackup(path, SampleConfig({.version = 103}));
   EXPECT_EQ(ReadSetupFile(JoinPath(GetFolder(FileType::SaveBackups), "Engine - 001.Q11")).version, 102);
   EXPECT_EQ(ReadSetupFile(path).version, 103);
 }
 
 TEST(SaveOverWithBackup, MoveThatFailsStillSavesWithoutBackup) {
   const QString path = TestEnvironment::PathIn("work/Engine.Q11");
-  WriteSetupFile(path, ConfigWithVersion(101));
+  WriteSetupFile(path, SampleConfig({.version = 101}));
   int moves = 0;
-  SaveOverWithBackup(path, ConfigWithVersion(102), [&moves](const QString&, const QString&) {
+  SaveOverWithBackup(path, SampleConfig({.version = 102}), [&moves](const QString&, const QString&) {
     ++moves;
     return false;
   });
@@ -76,7 +71,7 @@ TEST(SaveOverWithBackup, MoveThatFailsStillSavesWithoutBackup) {
 
 TEST(SaveOverWithBackup, NewFileThatCannotBePutInPlaceKeepsTheBackup) {
   const QString path = TestEnvironment::PathIn("work/Engine.Q11");
-  WriteSetupFile(path, ConfigWithVersion(101));
+  WriteSetupFile(path, SampleConfig({.version = 101}));
   // Something takes the path once the old file has moved (a folder), so the
   // new file cannot be put there: the old content must survive as backup.
   const auto moveThenBlock = [&path](const QString& from, const QString& to) {
@@ -84,7 +79,7 @@ TEST(SaveOverWithBackup, NewFileThatCannotBePutInPlaceKeepsTheBackup) {
     if (from == path) QDir().mkpath(path);
     return true;
   };
-  EXPECT_THROW(SaveOverWithBackup(path, ConfigWithVersion(102), moveThenBlock), EFileWrite);
+  EXPECT_THROW(SaveOverWithBackup(path, SampleConfig({.version = 102}), moveThenBlock), EFileWrite);
   const QString backup = JoinPath(GetFolder(FileType::SaveBackups), "Engine - 000.Q11");
   EXPECT_EQ(ReadSetupFile(backup).version, 101);
   EXPECT_TRUE(IsReadOnly(backup));
@@ -92,11 +87,11 @@ TEST(SaveOverWithBackup, NewFileThatCannotBePutInPlaceKeepsTheBackup) {
 
 TEST(SaveOverWithBackup, ExistingBackupNameIsNeverOverwritten) {
   const QString path = TestEnvironment::PathIn("work/Engine.Q11");
-  WriteSetupFile(path, ConfigWithVersion(101));
+  WriteSetupFile(path, SampleConfig({.version = 101}));
   const QString saves = GetFolder(FileType::SaveBackups);
   // A folder with the next backup's name: the move must not replace it.
   QDir().mkpath(JoinPath(saves, "Engine - 000.Q11"));
-  SaveOverWithBackup(path, ConfigWithVersion(102));
+  SaveOverWithBackup(path, SampleConfig({.version = 102}));
   EXPECT_TRUE(QFileInfo(JoinPath(saves, "Engine - 000.Q11")).isDir());
   EXPECT_EQ(ReadSetupFile(path).version, 102);
 }
@@ -105,7 +100,7 @@ TEST(SaveOverWithBackup, FailedWriteLeavesTheOldFileInPlace) {
   // The target is a folder: nothing may be written or moved.
   const QString folderTarget = TestEnvironment::PathIn("work/Folder.Q11");
   QDir().mkpath(folderTarget);
-  EXPECT_THROW(SaveOverWithBackup(folderTarget, ConfigWithVersion(102)), ESystemError);
+  EXPECT_THROW(SaveOverWithBackup(folderTarget, SampleConfig({.version = 102})), ESystemError);
   EXPECT_TRUE(QFileInfo(folderTarget).isDir());
   EXPECT_TRUE(FolderNames(GetFolder(FileType::SaveBackups)).empty());
 }
@@ -113,16 +108,16 @@ TEST(SaveOverWithBackup, FailedWriteLeavesTheOldFileInPlace) {
 TEST(SaveOverWithBackup, TempFileThatCannotBeCreatedLosesNothing) {
   const QString blocker = TestEnvironment::PathIn("work/notafolder");
   WriteAll(blocker, "x");
-  EXPECT_THROW(SaveOverWithBackup(blocker + "/Engine.Q11", ConfigWithVersion(102)), Exception);
+  EXPECT_THROW(SaveOverWithBackup(blocker + "/Engine.Q11", SampleConfig({.version = 102})), Exception);
   EXPECT_EQ(ReadAll(blocker), QByteArray("x"));
   EXPECT_TRUE(FolderNames(GetFolder(FileType::SaveBackups)).empty());
 }
 
 TEST(SaveOverWithBackup, ReadOnlyOldFileIsNeverOverwritten) {
   const QString path = TestEnvironment::PathIn("work/Locked.Q11");
-  WriteSetupFile(path, ConfigWithVersion(101));
+  WriteSetupFile(path, SampleConfig({.version = 101}));
   SetReadOnly(path, true);
-  EXPECT_THROW(SaveOverWithBackup(path, ConfigWithVersion(102)), ESystemError);
+  EXPECT_THROW(SaveOverWithBackup(path, SampleConfig({.version = 102})), ESystemError);
   EXPECT_EQ(ReadSetupFile(path).version, 101);
   EXPECT_TRUE(IsReadOnly(path));
   EXPECT_TRUE(FolderNames(GetFolder(FileType::SaveBackups)).empty());
@@ -141,8 +136,8 @@ TEST(SaveOverWithBackup, PrunesTheSaveBackupsFolder) {
     SetReadOnly(p, true);
   }
   const QString path = TestEnvironment::PathIn("work/Engine.Q11");
-  WriteSetupFile(path, ConfigWithVersion(101));
-  SaveOverWithBackup(path, ConfigWithVersion(102));
+  WriteSetupFile(path, SampleConfig({.version = 101}));
+  SaveOverWithBackup(path, SampleConfig({.version = 102}));
   EXPECT_FALSE(QFileInfo::exists(JoinPath(saves, "Old - 000.Q11")));
   EXPECT_TRUE(QFileInfo::exists(JoinPath(saves, "Old - 001.Q11")));
   EXPECT_TRUE(QFileInfo::exists(JoinPath(saves, "Engine - 000.Q11")));
@@ -151,9 +146,9 @@ TEST(SaveOverWithBackup, PrunesTheSaveBackupsFolder) {
 TEST(SaveOverWithBackup, ThroughALinkTheOldContentIsKeptAndTheLinkStays) {
   const QString real = TestEnvironment::PathIn("data/Real.Q11");
   const QString link = TestEnvironment::PathIn("work/Engine.Q11");
-  WriteSetupFile(real, ConfigWithVersion(101));
+  WriteSetupFile(real, SampleConfig({.version = 101}));
   ASSERT_TRUE(QFile::link(real, link));
-  SaveOverWithBackup(link, ConfigWithVersion(102));
+  SaveOverWithBackup(link, SampleConfig({.version = 102}));
   const QString backup = JoinPath(GetFolder(FileType::SaveBackups), "Engine - 000.Q11");
   EXPECT_FALSE(QFileInfo(backup).isSymLink());
   EXPECT_EQ(ReadSetupFile(backup).version, 101);
@@ -164,8 +159,8 @@ TEST(SaveOverWithBackup, ThroughALinkTheOldContentIsKeptAndTheLinkStays) {
 
 TEST(SaveOverWithBackup, AShortWriteLeavesTheOldFileAndTheBackupsAsTheyWere) {
   const QString path = TestEnvironment::PathIn("work/Engine.Q11");
-  WriteSetupFile(path, ConfigWithVersion(100));
-  SaveOverWithBackup(path, ConfigWithVersion(101));
+  WriteSetupFile(path, SampleConfig({.version = 100}));
+  SaveOverWithBackup(path, SampleConfig({.version = 101}));
   // The folders and their settings exist before the child runs.
   const QString saves = GetFolder(FileType::SaveBackups);
   const auto backupsBefore = FolderContents(saves);
@@ -173,7 +168,7 @@ TEST(SaveOverWithBackup, AShortWriteLeavesTheOldFileAndTheBackupsAsTheyWere) {
   ASSERT_EQ(backupsBefore.size(), 1u);
 
   // Room for half a setup file, as on a disk that fills up.
-  const LimitedRun run = RunUnderFileSizeLimit(500, [&] { SaveOverWithBackup(path, ConfigWithVersion(102)); });
+  const LimitedRun run = RunUnderFileSizeLimit(500, [&] { SaveOverWithBackup(path, SampleConfig({.version = 102})); });
 
   ASSERT_TRUE(run.completed);
   EXPECT_TRUE(run.raised);
@@ -186,7 +181,7 @@ TEST(SaveOverWithBackup, AShortWriteLeavesTheOldFileAndTheBackupsAsTheyWere) {
 
 TEST(SaveOverWithBackup, ANewFileThatCannotBePutInPlaceBringsTheOldOneBack) {
   const QString path = TestEnvironment::PathIn("work/Engine.Q11");
-  WriteSetupFile(path, ConfigWithVersion(101));
+  WriteSetupFile(path, SampleConfig({.version = 101}));
   const QFileDevice::Permissions permissions =
       QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::WriteGroup;
   ASSERT_TRUE(QFile::setPermissions(path, permissions));
@@ -200,7 +195,7 @@ TEST(SaveOverWithBackup, ANewFileThatCannotBePutInPlaceBringsTheOldOneBack) {
     if (moves == 1) QDir().mkpath(from);
     return true;
   };
-  EXPECT_THROW(SaveOverWithBackup(path, ConfigWithVersion(102), moveWhileSomethingBlocks), EFileWrite);
+  EXPECT_THROW(SaveOverWithBackup(path, SampleConfig({.version = 102}), moveWhileSomethingBlocks), EFileWrite);
   EXPECT_EQ(moves, 2);
   EXPECT_EQ(ReadAll(path), old);
   EXPECT_EQ(QFileInfo(path).permissions() & ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser),

@@ -15,6 +15,7 @@
 #include "simoptions.h"
 #include "simregister.h"
 #include "simstore.h"
+#include "support/samplerecords.h"
 #include "support/testenvironment.h"
 
 using namespace qvasim;
@@ -49,11 +50,9 @@ Bytes AckData(const Bytes& answer) {
   return Bytes(answer.begin() + kHeaderSize, answer.end() - kDataCrcSize);
 }
 
+// The sample record as the device stores it; the sensor type tells images apart.
 ConfigBytes SealedImage(uint8_t sensorType) {
-  QVA_CONFIG_DATA host = MakeBlankConfig();
-  host.sensor_type = sensorType;
-  host.user_cal_resistor = 0x1234;
-  return ConfigToBytes(SealForDevice(host));
+  return ConfigToBytes(SealForDevice(SampleConfig({.sensorType = sensorType})));
 }
 
 // Writes a whole image to the write area as the host does: 128-byte chunks.
@@ -509,30 +508,45 @@ TEST(SimOptions, HelpExitsCleanlyAndDocumentsTheFaultsAndNakCodes) {
 }
 
 TEST(SimOptions, MistakesExitWithTwoAndSayWhat) {
-  const QStringList cases[] = {
-      {QStringLiteral("--firmware"), QStringLiteral("65536")},
-      {QStringLiteral("--firmware")},
-      {QStringLiteral("--sensor-type"), QStringLiteral("x")},
-      {QStringLiteral("--ip"), QStringLiteral("40000")},
-      {QStringLiteral("--fault-rate"), QStringLiteral("101")},
-      {QStringLiteral("--fault"), QStringLiteral("0:silence")},
-      {QStringLiteral("--fault"), QStringLiteral("2:start"), QStringLiteral("--fault"),
-       QStringLiteral("2:type")},
-      {QStringLiteral("--states"), QStringLiteral("WARM_UP,RUN")},
-      {QStringLiteral("--log=yes")},
-      {QStringLiteral("--config=")},
-      {QStringLiteral("--bogus")},
-      {QStringLiteral("--register-port"), QStringLiteral("COM9")},
-      {QStringLiteral("--register-port"), QStringLiteral("/dev/ttyS0")},
-      {QStringLiteral("--select-port")},
-      {QStringLiteral("stray")},
+  struct Case {
+    QStringList args;
+    QString text;
   };
-  for (const QStringList& args : cases) {
-    const ParseOutcome outcome = ParseSimOptions(args);
-    EXPECT_FALSE(outcome.options.has_value()) << args.join(QLatin1Char(' ')).toStdString();
-    EXPECT_EQ(outcome.exitCode, 2) << args.join(QLatin1Char(' ')).toStdString();
-    EXPECT_FALSE(outcome.text.isEmpty());
+  const Case cases[] = {
+      {{"--firmware", "65536"}, R"(--firmware: expected a whole number from 0 to 65535, not "65536")"},
+      {{"--firmware"}, "Missing value after '--firmware'. (see --help)"},
+      {{"--sensor-type", "x"}, R"(--sensor-type: expected a whole number from 0 to 255, not "x")"},
+      {{"--ip", "40000"}, R"(--ip: expected a whole number from -32768 to 32767, not "40000")"},
+      {{"--fault-rate", "101"}, R"(--fault-rate: expected a whole number from 0 to 100, not "101")"},
+      {{"--fault", "0:silence"}, "--fault 0:silence: expected N:KIND[:ARG] with N counting from 1"},
+      {{"--fault", "2:start", "--fault", "2:type"}, "--fault 2:type: exchange 2 already has a fault"},
+      {{"--states", "WARM_UP,RUN"},
+       "--states WARM_UP,RUN: expected NAME:SECONDS,...,NAME (names or numbers 0 to 255)"},
+      {{"--log=yes"}, "Unexpected value after '--log'. (see --help)"},
+      {{"--config="}, "--config needs a value"},
+      {{"--bogus"}, R"(unknown option "--bogus" (see --help))"},
+      {{"-x"}, R"(unknown option "-x" (see --help))"},
+      {{"--register-port", "COM9"}, "--register-port COM9: expected COM1 to COM8"},
+      {{"--register-port", "/dev/ttyS0"}, "--register-port /dev/ttyS0: expected COM1 to COM8"},
+      {{"--select-port"}, "--select-port needs --register-port"},
+      {{"stray"}, R"(unknown option "stray" (see --help))"},
+  };
+  for (const Case& c : cases) {
+    const ParseOutcome outcome = ParseSimOptions(c.args);
+    const std::string what = c.args.join(QLatin1Char(' ')).toStdString();
+    EXPECT_FALSE(outcome.options.has_value()) << what;
+    EXPECT_EQ(outcome.exitCode, 2) << what;
+    EXPECT_EQ(outcome.text, c.text) << what;
   }
+}
+
+TEST(SimOptions, ALaterValueWinsAndHexadecimalIsRead) {
+  const ParseOutcome outcome =
+      ParseSimOptions({"--firmware", "100", "--firmware=0x73", "--ip", "-0x10", "--seed", "4294967295"});
+  ASSERT_TRUE(outcome.options.has_value()) << outcome.text.toStdString();
+  EXPECT_EQ(outcome.options->device.firmwareWord, 0x73);
+  EXPECT_EQ(outcome.options->device.ipMicroamps, -16);
+  EXPECT_EQ(outcome.options->device.seed, 4294967295u);
 }
 
 TEST(SimOptions, RegisterPortTakesOneOfTheEightNames) {

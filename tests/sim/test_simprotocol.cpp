@@ -201,13 +201,12 @@ TEST(SimFramer, ContinuesAHalfRequestWithinTheGap) {
 }
 
 TEST(SimFramer, ZeroLengthDataBlockIsOnlyItsCrc) {
-  Bytes packet = BuildPacket(kTypeSet, 1, 11, 0, 0);
-  packet[3] |= kDataFlag;
-  const uint16_t crc = Crc16(packet.data(), 9, 0);
-  packet[9] = static_cast<uint8_t>(crc >> 8);
-  packet[10] = static_cast<uint8_t>(crc & 0xFF);
-  packet.push_back(0);
-  packet.push_back(0);  // Crc16 of no bytes is 0
+  // A header that announces data, and an empty data block: only its CRC.
+  Bytes packet = BuildHeader(kTypeSet | kDataFlag, 1, 11, 0, 0);
+  EXPECT_TRUE(HeaderCrcValid(packet));
+  const Bytes block = BuildDataBlock({});
+  EXPECT_EQ(block, (Bytes{0, 0}));  // Crc16 of no bytes is 0
+  packet.insert(packet.end(), block.begin(), block.end());
   const std::vector<Request> requests = Frame(packet);
   ASSERT_EQ(requests.size(), 1u);
   EXPECT_TRUE(requests[0].dataCrcOk);

@@ -1,5 +1,6 @@
 #include "support/testenvironment.h"
 
+#include "config/qvasetupfiler.h"
 #include "platform/fileattributes.h"
 
 #include <cstdlib>
@@ -109,4 +110,10 @@ QString BinDir() {
   // programs they run.
   if (QCoreApplication::instance()) return QCoreApplication::applicationDirPath();
   return QStringLiteral(".");
+}
+
+QString WriteSetup(const QString& relative, const QVA_CONFIG_DATA& config) {
+  const QString path = TestEnvironment::PathIn(relative);
+  WriteSetupFile(path, config);
+  return path;
 }

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/qstringprinter.h"
+#include "support/qtprinters.h"
 #include "support/scriptedprompter.h"
 #include "tables/curvedata.h"
 #include "tablepointtesting.h"

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/qstringprinter.h"
+#include "support/qtprinters.h"
 #include "support/scriptedprompter.h"
 #include "tables/curveview.h"
 #include "tables/table2deditframe.h"

@@ -121,7 +121,9 @@ TEST(TableFrame, TableRulesAreTitledWithTheFramesOwnCaption) {
   ScriptedPrompter prompter;
   Host host(prompter);
   host.SetText(0, 4, "1");
-  prompter.ExpectMessage(kBlankHalfMessage);
+  // clang-format off
+  prompter.ExpectMessage(QStringLiteral("One value of a point is blank.\nYou should enter another value in this row, or leave the entire row blank."));
+  // clang-format on
   EXPECT_FALSE(host.frame->ValidateTable());
   EXPECT_EQ(prompter.Messages().at(0).caption, "");
   EXPECT_EQ(host.Current(), host.grid->model()->index(4, 1));

@@ -14,6 +14,16 @@ namespace {
 const QString kOwner = QStringLiteral("Output Tables");
 const QString kFrame = QStringLiteral("");
 
+// The messages the table's checks show, as the user reads them.
+// clang-format off
+const QString kBlankHalfText = QStringLiteral(
+    "One value of a point is blank.\nYou should enter another value in this row, or leave the entire row blank.");
+const QString kDuplicateInputText = QStringLiteral(
+    "The table may not contain duplicate source values.\nPlease check the table entries and change or remove one of the points.");
+const QString kMonotonicText = QStringLiteral(
+    "The table must be either increasing or decreasing, it cannot be both.\nPlease check the table entries.");
+// clang-format on
+
 // An output table: input pump current in mA, output a plain number.
 Table2DModel MakeOutputTable() {
   Table2DModel table;
@@ -61,7 +71,7 @@ TEST(Table2DModel, RowWithOnlyAnInputPointsAtItsOutputCell) {
   FillRow(table, 0, "1", "10");
   FillRow(table, 3, "2", " ");
   ScriptedPrompter prompter;
-  prompter.ExpectMessage(kBlankHalfMessage);
+  prompter.ExpectMessage(kBlankHalfText);
   EXPECT_FALSE(table.ValidateTable(prompter, kOwner, "Table frame"));
   EXPECT_EQ(table.Current(), (TableCell{1, 3}));
   EXPECT_EQ(prompter.Messages()[0].caption, "Table frame");
@@ -72,7 +82,7 @@ TEST(Table2DModel, RowWithOnlyAnOutputPointsAtItsInputCell) {
   Table2DModel table = MakeOutputTable();
   FillRow(table, 2, "", "10");
   ScriptedPrompter prompter;
-  prompter.ExpectMessage(kBlankHalfMessage);
+  prompter.ExpectMessage(kBlankHalfText);
   EXPECT_FALSE(table.ValidateTable(prompter, kOwner, kFrame));
   EXPECT_EQ(table.Current(), (TableCell{0, 2}));
 }
@@ -122,7 +132,7 @@ TEST(Table2DModel, FarApartDuplicatesFailAtTheUpperOneAfterSorting) {
   FillRow(table, 1, "7", "30");
   FillRow(table, 20, "2.000", "20");
   ScriptedPrompter prompter;
-  prompter.ExpectMessage(kDuplicateInputMessage);
+  prompter.ExpectMessage(kDuplicateInputText);
   EXPECT_FALSE(table.ValidateTable(prompter, kOwner, "Frame"));
   EXPECT_EQ(table.Current(), (TableCell{0, 0}));
   EXPECT_EQ(Column(table, 0, 3), QStringList({"2.000", "2.000", "7.000"}));
@@ -150,7 +160,7 @@ TEST(Table2DModel, OutputsRunInOneDirection) {
       FillRow(table, static_cast<int>(i), QString::number(i + 1), c.outputs[i]);
     }
     ScriptedPrompter prompter;
-    if (!c.ok) prompter.ExpectMessage(kMonotonicMessage);
+    if (!c.ok) prompter.ExpectMessage(kMonotonicText);
     EXPECT_EQ(table.ValidateTable(prompter, kOwner, kFrame), c.ok) << c.name;
     if (!c.ok) {
       EXPECT_EQ(table.Current(), (TableCell{1, c.failRow})) << c.name;
@@ -209,7 +219,7 @@ TEST(Table2DModel, ReadPointsWritesNothingWhenValidationFails) {
   FillRow(table, 0, "1", "1");
   FillRow(table, 1, "1", "2");
   ScriptedPrompter prompter;
-  prompter.ExpectMessage(kDuplicateInputMessage);
+  prompter.ExpectMessage(kDuplicateInputText);
   std::array<TablePoint, kMaxTablePoints> points;
   points.fill({123, 456});
   int count = 99;

@@ -12,7 +12,7 @@
 #include "platform/registeredfilepath.h"
 #include "sampletables.h"
 #include "support/filesizelimit.h"
-#include "support/qstringprinter.h"
+#include "support/qtprinters.h"
 #include "support/scriptedprompter.h"
 #include "support/testenvironment.h"
 #include "tables/qvatablefiler.h"
@@ -93,8 +93,10 @@ TEST(LoadTableFromFile, NoPointsShowsTheNoticeAndChangesNothing) {
   const QString path = TestEnvironment::PathIn("in/heading.csv");
   WriteAll(path, "Ipn, Output\r\n");
   ScriptedPrompter prompter;
-  prompter.ExpectOpenFile(path).ExpectMessage(kNoValuesLoadedMessage);
-  prompter.ExpectOpenFile(TestEnvironment::PathIn("in/missing.csv")).ExpectMessage(kNoValuesLoadedMessage);
+  const QString noValues = QStringLiteral(
+      "No values could be loaded from the file.\nYou should check that the file format is correct.");
+  prompter.ExpectOpenFile(path).ExpectMessage(noValues);
+  prompter.ExpectOpenFile(TestEnvironment::PathIn("in/missing.csv")).ExpectMessage(noValues);
   QVA_USER_CAL_TABLE work = MakeUserTable();
   EXPECT_EQ(LoadTableFromFile(prompter, "Sensor Setup", work), TableLoadResult::NoValues);
   EXPECT_EQ(LoadTableFromFile(prompter, "Sensor Setup", work), TableLoadResult::NoValues);

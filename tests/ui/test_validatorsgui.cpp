@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "support/scriptedprompter.h"
-#include "ui/validators.h"
+#include "ui/validatorsgui.h"
 
 namespace {
 

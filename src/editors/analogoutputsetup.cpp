@@ -10,7 +10,7 @@
 #include "tables/curveview.h"
 #include "tables/gridutils.h"
 #include "tables/tablefilecommands.h"
-#include "ui/validators.h"
+#include "ui/validatorsgui.h"
 #include "ui_analogoutputsetup.h"
 
 namespace {

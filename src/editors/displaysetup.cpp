@@ -3,7 +3,7 @@
 #include "editors/display.h"
 #include "editors/outputtables.h"
 #include "editors/outputtablesetup.h"
-#include "ui/validators.h"
+#include "ui/validatorsgui.h"
 #include "ui_displaysetup.h"
 
 TFormDisplaySetup::TFormDisplaySetup(Prompter& prompter, QVA_CONFIG_DATA& config, QWidget* owner)

@@ -8,7 +8,7 @@
 #include "platform/errorhandler.h"
 #include "tables/curveview.h"
 #include "tables/tablefilecommands.h"
-#include "ui/validators.h"
+#include "ui/validatorsgui.h"
 #include "ui_outputtablesetup.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include "editors/analogoutput.h"
 #include "editors/outputtables.h"
-#include "support/qstringprinter.h"
+#include "support/qtprinters.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "editors/outputtables.h"
-#include "support/qstringprinter.h"
+#include "support/qtprinters.h"
 
 namespace {
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 #include <QJsonArray>
 
@@ -144,7 +145,7 @@ Bytes SimDevice::Examine(const Request& request, int64_t nowMs) {
       whole.assign(stored_.begin(), stored_.end());
       break;
     case kLiveDataBase:
-      whole = LiveData();
+      whole = LiveData(nowMs);
       break;
     default:
       break;
@@ -225,9 +226,19 @@ Bytes SimDevice::StatusBlock(int64_t nowMs) const {
   return block;
 }
 
-Bytes SimDevice::LiveData() {
+int SimDevice::IpAt(int64_t nowMs) const {
+  const int64_t elapsed = nowMs - startMs_;
+  double ip = settings_.ipMicroamps;
+  for (const IpStep& step : settings_.ipSteps) {
+    if (elapsed >= step.atMs) ip = step.ip;
+  }
+  ip += settings_.ipDriftPerSecond * static_cast<double>(elapsed) / 1000.0;
+  return static_cast<int>(std::clamp(std::round(ip), -32768.0, 32767.0));
+}
+
+Bytes SimDevice::LiveData(int64_t nowMs) {
   Bytes data(kLiveDataSize, 0);
-  int ip = settings_.ipMicroamps;
+  int ip = IpAt(nowMs);
   if (settings_.ipNoise > 0) {
     std::uniform_int_distribution<int> noise(-settings_.ipNoise, settings_.ipNoise);
     ip += noise(random_);

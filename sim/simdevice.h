@@ -69,6 +69,13 @@ struct StateStep {
   int64_t durationMs = 0;
 };
 
+// From atMs after the start on, the pump current is ip (before drift and
+// noise).
+struct IpStep {
+  int64_t atMs = 0;
+  int16_t ip = 0;
+};
+
 struct DeviceSettings {
   uint16_t firmwareWord = 115;
   uint8_t crcBypass = 0;
@@ -76,6 +83,8 @@ struct DeviceSettings {
   std::vector<StateStep> states{{kStateRun, 0}};
   int16_t ipMicroamps = 0;
   int ipNoise = 0;  // each live-data read adds a uniform offset in [-ipNoise, ipNoise]
+  std::vector<IpStep> ipSteps;  // in time order
+  double ipDriftPerSecond = 0;  // microamps added per second since the start
   int copyDelayMs = 100;
   int failCopies = 0;
   bool checkWriteCrc = true;
@@ -105,7 +114,11 @@ class SimDevice {
 
   uint8_t StateAt(int64_t nowMs) const;
   Bytes StatusBlock(int64_t nowMs) const;
-  Bytes LiveData();
+  // The live data read at nowMs: Ip with its steps, drift and noise.
+  Bytes LiveData(int64_t nowMs);
+  Bytes LiveData() { return LiveData(startMs_); }
+  // The pump current at nowMs before noise, within 16 bits.
+  int IpAt(int64_t nowMs) const;
 
   const ConfigBytes& StoredImage() const { return stored_; }
   const ConfigBytes& WriteArea() const { return writeArea_; }

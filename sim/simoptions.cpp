@@ -1,5 +1,6 @@
 #include "simoptions.h"
 
+#include <cmath>
 #include <limits>
 
 #include <QCommandLineOption>
@@ -12,6 +13,7 @@ namespace qvasim {
 namespace {
 
 constexpr int kMaxCopyDelayMs = 60000;
+constexpr int kMaxIpDriftPerSecond = 10000;
 
 [[nodiscard]] ParseOutcome Mistake(const QString& text) {
   return ParseOutcome{std::nullopt, text, 2};
@@ -52,7 +54,7 @@ const TextOption kTextOptions[] = {
 };
 
 const char* const kFlagNames[] = {"select-port", "bad-crc", "log", "no-pacing", "no-crc-check", "crc-bypass"};
-const char* const kOtherValueNames[] = {"states", "fault"};
+const char* const kOtherValueNames[] = {"states", "fault", "ip-steps", "ip-drift"};
 
 QString Dashed(const QString& name) {
   return QStringLiteral("--") + name;
@@ -100,6 +102,23 @@ std::optional<std::vector<StateStep>> ParseStates(const QString& text) {
     } else if (!last) {
       return std::nullopt;  // only the last state may last for ever
     }
+    steps.push_back(step);
+  }
+  return steps;
+}
+
+std::optional<std::vector<IpStep>> ParseIpSteps(const QString& text) {
+  std::vector<IpStep> steps;
+  for (const QString& item : text.split(QLatin1Char(','))) {
+    const QStringList parts = item.split(QLatin1Char(':'));
+    if (parts.size() != 2) return std::nullopt;
+    bool secondsOk = false;
+    bool ipOk = false;
+    const double seconds = parts[0].trimmed().toDouble(&secondsOk);
+    const int ip = parts[1].trimmed().toInt(&ipOk);
+    if (!secondsOk || !ipOk || !(seconds >= 0) || seconds > 1e6 || ip < -32768 || ip > 32767) return std::nullopt;
+    const IpStep step{static_cast<int64_t>(seconds * 1000.0 + 0.5), static_cast<int16_t>(ip)};
+    if (!steps.empty() && step.atMs < steps.back().atMs) return std::nullopt;
     steps.push_back(step);
   }
   return steps;
@@ -160,6 +179,26 @@ ParseOutcome ParseSimOptions(const QStringList& arguments) {
       return Mistake(QStringLiteral("--states %1: expected NAME:SECONDS,...,NAME (names or numbers 0 to 255)")
                          .arg(given));
     options.device.states = *steps;
+  }
+
+  if (parser.isSet(QStringLiteral("ip-steps"))) {
+    const QString given = parser.value(QStringLiteral("ip-steps"));
+    if (given.isEmpty()) return NeedsValue(QStringLiteral("--ip-steps"));
+    const auto steps = ParseIpSteps(given);
+    if (!steps)
+      return Mistake(QStringLiteral("--ip-steps %1: expected SECONDS:MICROAMPS,... in time order").arg(given));
+    options.device.ipSteps = *steps;
+  }
+
+  if (parser.isSet(QStringLiteral("ip-drift"))) {
+    const QString given = parser.value(QStringLiteral("ip-drift"));
+    bool ok = false;
+    const double drift = given.toDouble(&ok);
+    if (!ok || !(std::fabs(drift) <= kMaxIpDriftPerSecond))
+      return Mistake(QStringLiteral("--ip-drift %1: expected microamps per second from -%2 to %2")
+                         .arg(given)
+                         .arg(kMaxIpDriftPerSecond));
+    options.device.ipDriftPerSecond = drift;
   }
 
   for (const QString& given : parser.values(QStringLiteral("fault"))) {
@@ -223,6 +262,15 @@ QString SimHelpText() {
       "                        numbers 0-255; seconds may have decimals (default RUN)\n"
       "  --ip MICROAMPS        pump current Ip, the word at offset 0 of base 12\n"
       "  --ip-noise N          add a random -N..N microamps to each Ip read\n"
+      "  --ip-steps STEPS      Ip over time, e.g. 20:3300,40:2800 = --ip until 20 s,\n"
+      "                        then 3300, from 40 s on 2800 (seconds from the start,\n"
+      "                        in order, decimals allowed)\n"
+      "  --ip-drift UA_PER_S   add this many microamps per second since the start\n"
+      "                        to Ip (decimals and a minus sign allowed)\n"
+      "                        An O2 calibration, for example: --states WARM_UP:5,RUN\n"
+      "                        --ip 3200 --ip-noise 20 --ip-steps 15:3350 settles,\n"
+      "                        jumps by 5 % at 15 s, and settles again before Store;\n"
+      "                        --states PUMP_WAIT never reaches RUN (timed out)\n"
       "\n"
       "Copy to EEPROM (command word 0x7C3A written to base 3):\n"
       "  --copy-delay MS       time the copy takes (default 100); status word 0 reads\n"

@@ -44,6 +44,10 @@ ParseOutcome ParseSimOptions(const QStringList& arguments);
 // "WARM_UP:3,RUN": state names or numbers, seconds for all but the last.
 std::optional<std::vector<StateStep>> ParseStates(const QString& text);
 
+// "20:3300,40:2800": from 20 s on Ip is 3300 uA, from 40 s on 2800 uA;
+// seconds may have decimals and must not go back.
+std::optional<std::vector<IpStep>> ParseIpSteps(const QString& text);
+
 QString SimHelpText();
 
 }  // namespace qvasim

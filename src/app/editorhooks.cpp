@@ -8,6 +8,8 @@
 #include "editors/digitalinputssetup.h"
 #include "editors/display.h"
 #include "editors/displaysetup.h"
+#include "editors/sensorrules.h"
+#include "editors/sensorsetup.h"
 #include "platform/prompter.h"
 #include "viewer/formviewconfig.h"
 
@@ -22,7 +24,7 @@ void ReportNotAvailable(Prompter& prompter, const QString& windowCaption, const 
 QString SetupEditorCaption(SetupEditor editor) {
   switch (editor) {
     case SetupEditor::SensorSetup:
-      return QStringLiteral("Sensor Setup");
+      return kSensorSetupCaption;
     case SetupEditor::DisplaySetup:
       return kDisplaySetupCaption;
     case SetupEditor::DigitalInputsSetup:
@@ -39,8 +41,11 @@ QString SetupEditorCaption(SetupEditor editor) {
 
 void InstallEditorHooks(MainFormHooks& hooks, Prompter& prompter) {
   hooks.setupEditor = [&prompter](SetupEditor editor, QVA_CONFIG_DATA& config, QWidget* owner,
-                                  const QString& /*commPort*/) {
+                                  const QString& commPort) {
     switch (editor) {
+      case SetupEditor::SensorSetup:
+        TFormSensorSetup::Execute(prompter, config, owner, commPort);
+        return;
       case SetupEditor::DigitalInputsSetup:
         TFormDigitalInputsSetup::Execute(prompter, config, owner);
         return;
@@ -50,7 +55,6 @@ void InstallEditorHooks(MainFormHooks& hooks, Prompter& prompter) {
       case SetupEditor::AnalogOutputSetup:
         TFormAnalogOutputSetup::Execute(prompter, config, owner);
         return;
-      case SetupEditor::SensorSetup:
       case SetupEditor::CANMessagesSetup:
         ReportNotAvailable(prompter, SetupEditorCaption(editor), owner);
         return;

@@ -23,6 +23,7 @@
 #include "editors/digitalinputssetup.h"
 #include "editors/displaysetup.h"
 #include "editors/outputtablesetup.h"
+#include "editors/sensorsetup.h"
 #include "support/autoanswerprompter.h"
 #include "viewer/formviewconfig.h"
 
@@ -106,5 +107,10 @@ int main(int argc, char** argv) {
   auto* sections = viewer.findChild<QTreeWidget*>(QStringLiteral("TreeView1"));
   sections->setCurrentItem(sections->topLevelItem(0));
   shot("view-configuration", viewer);
+  config.sensor_type = 2;
+  config.sensor_cal_method = 2;
+  config.user_gain_factor = 1562;
+  TFormSensorSetup sensor(prompter, config, &main, QStringLiteral("COM1"));
+  shot("sensor-setup", sensor);
   return ok ? 0 : 1;
 }

@@ -4,6 +4,7 @@
 #include "app/editorhooks.h"
 #include "app/mainform.h"
 #include "editors/digitalinputssetup.h"
+#include "editors/sensorsetup.h"
 #include "editortestsupport.h"
 
 namespace {
@@ -55,9 +56,25 @@ TEST_F(EditorHooksTest, DigitalInputsCancelledLeavesTheDocumentUnmodified) {
   EXPECT_FALSE(form->Document().Modified());
 }
 
+TEST_F(EditorHooksTest, SendWithoutASensorTypeOpensSensorSetupOnTheLoadedRecord) {
+  prompter.ExpectMessage(QStringLiteral(
+      "No sensor type has been selected for the current configuration.\nYou must select a sensor type before "
+      "attempting to send the configuration"));
+  QString caption;
+  OnNextDialog([&](QDialog* dialog) {
+    caption = dialog->windowTitle();
+    EXPECT_NE(qobject_cast<TFormSensorSetup*>(dialog), nullptr);
+    Choose(Find<QComboBox>(dialog, "ComboBoxSensorType"), "Bosch LSU4.2");
+    Find<QPushButton>(dialog, "ButtonOk")->click();
+  });
+  Trigger("MenuItemSendConfiguration");
+  EXPECT_EQ(caption, QStringLiteral("Sensor Setup"));
+  EXPECT_EQ(form->Document().Config()->sensor_type, 3);
+  EXPECT_TRUE(form->Document().Modified());
+}
+
 TEST_F(EditorHooksTest, WindowsNotYetBuiltSaySoInTheMainWindowsCaption) {
   const std::pair<const char*, const char*> cases[] = {
-      {"MenuItemSetupSensor", "Sensor Setup is not available in this version."},
       {"MenuItemSetupCANCommunications", "CAN Message Setup is not available in this version."},
   };
   for (const auto& [item, message] : cases) {

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <memory>
+
+#include <QDialog>
+#include <QElapsedTimer>
+
+#include "editors/o2calibration.h"
+
+class Prompter;
+class QTimer;
+class QVASerialComms;
+class Sleeper;
+
+namespace Ui {
+class TFormO2Concentration;
+}
+
+// "O2 Concentration Calibration ": the measurement window. Its Timer1
+// drives the O2Calibration tick by tick and the window shows the two status
+// lines, the Store button and a trace of the last minute of Ip readings
+// with the filtered Ip and its 2 % band. Closes with Accepted once a
+// reading is stored, else with Rejected after showing the ending.
+class TFormO2Concentration : public QDialog {
+  Q_OBJECT
+
+ public:
+  TFormO2Concentration(QVASerialComms& link, Prompter& prompter, QWidget* owner);
+  // sleeper: the 2000 ms the ending stays on screen.
+  TFormO2Concentration(QVASerialComms& link, Prompter& prompter, QWidget* owner, Sleeper& sleeper);
+  ~TFormO2Concentration() override;
+
+  int16_t StoredIp() const { return calibration_.StoredIp(); }
+  uint8_t DeviceSensorType() const { return calibration_.DeviceSensorType(); }
+
+  void reject() override;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void Timer1Timer();
+  void ButtonOkClick();
+  void ButtonCancelClick();
+  void ShowView();
+  // Leaves the ending readable, then closes with Rejected.
+  void ShowEnding();
+
+  std::unique_ptr<Ui::TFormO2Concentration> ui_;
+  O2Calibration calibration_;
+  Sleeper& sleeper_;
+  QTimer* Timer1;
+  QElapsedTimer clock_;
+  bool closing_ = false;
+  bool placed_ = false;
+};

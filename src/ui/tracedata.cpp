@@ -1,0 +1,42 @@
+#include "ui/tracedata.h"
+
+#include <algorithm>
+#include <cmath>
+
+TraceData::TraceData(int64_t spanMs, double bandPercent) : spanMs_(spanMs), bandPercent_(bandPercent) {}
+
+void TraceData::Add(const TracePoint& point) {
+  if (!points_.empty() && point.timeMs < points_.back().timeMs) return;
+  points_.push_back(point);
+  while (points_.front().timeMs < point.timeMs - spanMs_) points_.pop_front();
+}
+
+int64_t TraceData::EndMs() const {
+  return points_.empty() ? spanMs_ : points_.back().timeMs;
+}
+
+double TraceData::BandHalfWidth(double reference) const {
+  return std::fabs(reference) * bandPercent_ / 100.0;
+}
+
+TraceData::Range TraceData::ValueRange(double minimumWidth) const {
+  if (points_.empty()) return {0, std::max(minimumWidth, 1.0)};
+  double low = points_.front().value;
+  double high = low;
+  for (const TracePoint& point : points_) {
+    low = std::min(low, point.value);
+    high = std::max(high, point.value);
+    if (point.reference) {
+      const double band = BandHalfWidth(*point.reference);
+      low = std::min(low, *point.reference - band);
+      high = std::max(high, *point.reference + band);
+    }
+  }
+  if (high - low < minimumWidth) {
+    const double middle = (low + high) / 2;
+    low = middle - minimumWidth / 2;
+    high = middle + minimumWidth / 2;
+  }
+  const double pad = (high - low) / 20;
+  return {low - pad, high + pad};
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+
+// The readings of a live trace over a fixed span of time: each point is a
+// reading and, optionally, a reference value (a filtered reading) with a
+// tolerance band around it. Points older than the span before the newest
+// one are dropped. Widget-free, so that what a trace shows can be tested.
+struct TracePoint {
+  int64_t timeMs = 0;
+  double value = 0;
+  std::optional<double> reference;
+};
+
+class TraceData {
+ public:
+  explicit TraceData(int64_t spanMs = 60000, double bandPercent = 0);
+
+  // Times must not go back; a point older than the newest is ignored.
+  void Add(const TracePoint& point);
+  void Clear() { points_.clear(); }
+
+  const std::deque<TracePoint>& Points() const { return points_; }
+  int64_t SpanMs() const { return spanMs_; }
+  double BandPercent() const { return bandPercent_; }
+  // The time at the right edge: the newest point's (the trace scrolls in
+  // from the right), or the span for an empty trace.
+  int64_t EndMs() const;
+  int64_t StartMs() const { return EndMs() - spanMs_; }
+
+  // Half the band's width around a reference value.
+  double BandHalfWidth(double reference) const;
+
+  // The value range to show: every value, reference and band edge, widened
+  // to at least minimumWidth and padded by a twentieth on both sides.
+  struct Range {
+    double low = 0;
+    double high = 1;
+  };
+  Range ValueRange(double minimumWidth) const;
+
+ private:
+  int64_t spanMs_;
+  double bandPercent_;
+  std::deque<TracePoint> points_;
+};

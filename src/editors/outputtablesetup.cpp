@@ -1,12 +1,14 @@
 #include "editors/outputtablesetup.h"
 
+#include <algorithm>
+
 #include <QValidator>
 
 #include "editors/outputtables.h"
 #include "platform/errorhandler.h"
 #include "tables/curveview.h"
 #include "tables/tablefilecommands.h"
-#include "ui/validators.h"
+#include "ui/validatorsgui.h"
 #include "ui_outputtablesetup.h"
 
 namespace {

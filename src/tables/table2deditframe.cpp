@@ -160,6 +160,10 @@ TFrameTable2DEdit::TFrameTable2DEdit(QWidget* parent) : QFrame(parent) {
   connect(qApp, &QApplication::focusChanged, this, &TFrameTable2DEdit::FocusChanged);
 }
 
+TFrameTable2DEdit::~TFrameTable2DEdit() {
+  disconnect(qApp, &QApplication::focusChanged, this, &TFrameTable2DEdit::FocusChanged);
+}
+
 void TFrameTable2DEdit::FocusChanged(QWidget* old, QWidget* now) {
   if (checking_ || old == nullptr || now == nullptr) return;
   if (!isAncestorOf(old) || isAncestorOf(now) || now->window() != window()) return;

@@ -72,6 +72,9 @@ class TFrameTable2DEdit : public QFrame {
  public:
   explicit TFrameTable2DEdit(QWidget* parent = nullptr);
   TFrameTable2DEdit(Prompter& prompter, QWidget* parent = nullptr);
+  // Stops following the application's focus first: the widget destructors
+  // below move the focus and must not reach this frame's handler.
+  ~TFrameTable2DEdit() override;
 
   // Required before any check when the frame was made without a prompter.
   void SetPrompter(Prompter* prompter) { prompter_ = prompter; }

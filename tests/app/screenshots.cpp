@@ -20,7 +20,10 @@
 #include "config/newconfigform.h"
 #include "config/qvaconfig.h"
 #include "editors/cansetup.h"
+#include "editors/analogoutputsetup.h"
 #include "editors/digitalinputssetup.h"
+#include "editors/displaysetup.h"
+#include "editors/outputtablesetup.h"
 #include "editors/sensorsetup.h"
 #include "support/autoanswerprompter.h"
 #include "viewer/formviewconfig.h"
@@ -96,6 +99,13 @@ int main(int argc, char** argv) {
   shot("digital-inputs", digitalInputs);
   TFormCANSetup canMessages(prompter, config, &main);
   shot("can-messages", canMessages);
+  TFormDisplaySetup display(prompter, config, &main);
+  shot("display", display);
+  TFormAnalogOutputSetup analogOutput(prompter, config, &main);
+  shot("analog-output", analogOutput);
+  int tableIndex = 0;
+  TFormOutputTableSetup outputTables(prompter, &main, config, tableIndex);
+  shot("output-tables", outputTables);
   TFormViewConfig viewer(prompter, config, &main);
   auto* sections = viewer.findChild<QTreeWidget*>(QStringLiteral("TreeView1"));
   sections->setCurrentItem(sections->topLevelItem(0));

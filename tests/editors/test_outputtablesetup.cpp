@@ -126,7 +126,7 @@ TEST_F(OutputTableSetupTest, DecimalPlacesReRenderTheOutputColumnAtOnce) {
   EXPECT_EQ(Cell(1, 0), "147");
   Press("ButtonOk");
   EXPECT_EQ(config.output_table[0].decimal_places, 0);
-  EXPECT_EQ(config.output_table[0].values[0].y, 147);
+  EXPECT_EQ(int{config.output_table[0].values[0].y}, 147);
 }
 
 TEST_F(OutputTableSetupTest, NamesAreStoredWithTheirTerminatorAndNoTraceOfTheOld) {
@@ -190,19 +190,29 @@ TEST_F(OutputTableSetupTest, OkStoresBothPagesAndReturnsTheLastTab) {
   // Table 1: sorted by input, the new point first.
   const QVA_OUTPUT_CAL_TABLE& t1 = config.output_table[0];
   ASSERT_EQ(t1.num_rows, 3);
-  EXPECT_EQ(t1.values[0].x, 250);
-  EXPECT_EQ(t1.values[0].y, 120);
-  EXPECT_EQ(t1.values[2].x, 1000);
-  EXPECT_EQ(t1.values[5].x, 1234);
-  EXPECT_EQ(config.output_table[1].values[1].y, 95);
+  EXPECT_EQ(int{t1.values[0].x}, 250);
+  EXPECT_EQ(int{t1.values[0].y}, 120);
+  EXPECT_EQ(int{t1.values[2].x}, 1000);
+  EXPECT_EQ(int{t1.values[5].x}, 1234);
+  EXPECT_EQ(int{config.output_table[1].values[1].y}, 95);
   EXPECT_EQ(config.output_table[1].reserved[2], 0x77);
   EXPECT_EQ(config.display_config.filter_time, 9);
 }
 
-TEST_F(OutputTableSetupTest, HelpAsksForContext0) {
+TEST_F(OutputTableSetupTest, LeavingTheTableChecksItsCellsUnlessCancelTakesTheFocus) {
   Open(TwoTables(), 0);
-  Press("ButtonHelp");
-  EXPECT_EQ(prompter.helpContexts, std::vector<int>{0});
+  ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+  auto* grid = Find<TFrameTable2DEdit>(dialog.get(), kFrame)->Grid();
+  TypeCell(dialog.get(), kFrame, 0, 0, "abc");
+  grid->setFocus();
+  Find<QPushButton>(dialog.get(), "ButtonCancel")->setFocus();  // no message
+  grid->setFocus();
+  prompter.ExpectMessage("'abc' is not a valid entry for Row 1.\nPlease enter a value between -32.768 mA and 32.767 mA.");
+  Name()->setFocus();
+  EXPECT_TRUE(prompter.AllAnswered());
+  // Back in the cell, its editor open.
+  EXPECT_TRUE(grid->isAncestorOf(QApplication::focusWidget()));
+  EXPECT_EQ(grid->currentIndex(), grid->model()->index(0, 0));
 }
 
 TEST_F(OutputTableSetupTest, ABinaryFileReplacesTheWholeTableATextFileOnlyThePoints) {
@@ -260,7 +270,7 @@ TEST_F(OutputTableSetupTest, SaveAsStoresThePageFirstAndSavesNothingWhenItFails)
   ParseTableFile(ReadAll(path), saved, false);
   EXPECT_EQ(OutputTableName(saved), "Saved");
   EXPECT_EQ(saved.num_rows, 3);
-  EXPECT_EQ(saved.values[2].y, 200);
+  EXPECT_EQ(int{saved.values[2].y}, 200);
   EXPECT_EQ(saved.decimal_places, 1);
 }
 

@@ -1,0 +1,5 @@
+#include "editors/display.h"
+
+QString FilterTimeUnitsText() {
+  return UnitCaption(FilterTimeType, true);
+}

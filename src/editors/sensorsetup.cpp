@@ -16,6 +16,14 @@
 #include "ui/validatorsgui.h"
 #include "ui_sensorsetup.h"
 
+namespace {
+
+// The titles of the file dialogs behind Load and Save As.
+const QString kOpenCalibrationTitle = QStringLiteral("Open Sensor Calibration File");
+const QString kSaveCalibrationTitle = QStringLiteral("Save Sensor Calibration File");
+
+}  // namespace
+
 TFormSensorSetup::TFormSensorSetup(Prompter& prompter, QVA_CONFIG_DATA& config, QWidget* owner,
                                    const QString& portName, CalibrationAccess access)
     : TSetupDialogOf(prompter, config, WriteBack::WorkCopy, owner),
@@ -154,7 +162,7 @@ bool TFormSensorSetup::StoreCalTable(QVA_CONFIG_DATA& candidate) {
 void TFormSensorSetup::ButtonLoadClick() {
   RunCommand(GetPrompter(), [this] {
     QVA_USER_CAL_TABLE work = Edited().user_cal_table;
-    const TableLoadResult result = LoadTableFromFile(GetPrompter(), windowTitle(), work);
+    const TableLoadResult result = LoadTableFromFile(GetPrompter(), windowTitle(), work, kOpenCalibrationTitle);
     if (result == TableLoadResult::LoadedBinary) Edited().user_cal_table = work;
     if (result == TableLoadResult::LoadedBinary || result == TableLoadResult::LoadedPoints)
       ui_->FrameUserCalTable->ShowPoints(work.values, std::min<int>(work.num_rows, kMaxTablePoints));
@@ -166,7 +174,7 @@ void TFormSensorSetup::ButtonSaveAsClick() {
   // in the dialog's record.
   QVA_CONFIG_DATA candidate = Edited();
   if (!Bindings().Store(candidate)) return;
-  RunCommand(GetPrompter(), [&] { SaveTableToFile(GetPrompter(), candidate.user_cal_table); });
+  RunCommand(GetPrompter(), [&] { SaveTableToFile(GetPrompter(), candidate.user_cal_table, kSaveCalibrationTitle); });
 }
 
 void TFormSensorSetup::ButtonCalibrateClick() {

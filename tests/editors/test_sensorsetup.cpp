@@ -259,6 +259,7 @@ TEST_F(SensorSetupTest, SaveAsChecksTheTableAndLoadShowsTheSavedPoints) {
   Press("ButtonSaveAs");
   Press("ButtonSaveAs");
   EXPECT_TRUE(prompter.AllAnswered());
+  EXPECT_EQ(prompter.FileDialogs().at(0).title, QStringLiteral("Save Sensor Calibration File"));
   Press("ButtonCancel");
   EXPECT_TRUE(SameBytes(record, stored));  // saving changes nothing
 
@@ -266,6 +267,7 @@ TEST_F(SensorSetupTest, SaveAsChecksTheTableAndLoadShowsTheSavedPoints) {
     Open(stored);
     prompter.ExpectOpenFile(path);
     Press("ButtonLoad");
+    EXPECT_EQ(prompter.FileDialogs().back().title, QStringLiteral("Open Sensor Calibration File"));
     Press("ButtonOk");
     ASSERT_TRUE(Closed()) << path.toStdString();
     ASSERT_EQ(record.user_cal_table.num_rows, 2) << path.toStdString();

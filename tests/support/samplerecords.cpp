@@ -2,17 +2,17 @@
 
 #include <cstring>
 
-QVA_CONFIG_DATA SampleConfig(const SampleSpec& spec) {
+QVA_CONFIG_DATA SampleConfig(const SampleSpec& sample) {
   QVA_CONFIG_DATA config = MakeBlankConfig();
-  config.version = spec.version;
+  config.version = sample.version;
   config.cfg_crc16 = 0xBEEF;
-  config.sensor_type = spec.sensorType;
-  config.can_bit_rate = spec.seed;
+  config.sensor_type = sample.sensorType;
+  config.can_bit_rate = sample.seed;
   config.rpm_pulses_per_rev = 4;
   config.can_message_config[1].IDR0 = 180;
   config.can_message_config[1].message_rate = 4;
   config.display_config.output_to_display = 1;
-  config.display_config.filter_time = static_cast<uint8_t>(25 + spec.seed);
+  config.display_config.filter_time = static_cast<uint8_t>(25 + sample.seed);
   config.display_config.table1_decimal_places = 2;
   std::strcpy(config.output_table[0].output_name, "Lambda");
   config.output_table[0].num_rows = 4;
@@ -27,11 +27,11 @@ QVA_CONFIG_DATA SampleConfig(const SampleSpec& spec) {
   config.output_table[1].values[1] = {1500, 2205};
   config.analog_out_table.num_rows = 2;
   config.analog_out_table.values[1] = {-1000, 5000};
-  config.analog_out_table.default_output = static_cast<int16_t>(2500 - spec.seed);
+  config.analog_out_table.default_output = static_cast<int16_t>(2500 - sample.seed);
   config.user_cal_table.values[31] = {32767, -32768};
-  config.pid_settings.heater.p = static_cast<int16_t>(12 + spec.seed);
+  config.pid_settings.heater.p = static_cast<int16_t>(12 + sample.seed);
   config.pid_settings.ntk_sensor.i = -3;
-  config.user_cal_resistor = static_cast<uint16_t>(61234 + spec.seed);
+  config.user_cal_resistor = static_cast<uint16_t>(61234 + sample.seed);
   config.dig_input_mode[1] = 3;
   config.user_gain_factor = -1500;
   config.collect_master_config.IDR1 = 7;

@@ -17,7 +17,7 @@ struct SampleSpec {
 // look like packet starts (0x80 0x81 0x82) and an end-of-file mark (0x1A)
 // inside the data, which must travel as data. Samples of different seeds
 // differ, so a test sees which one arrived.
-QVA_CONFIG_DATA SampleConfig(const SampleSpec& spec = {});
+QVA_CONFIG_DATA SampleConfig(const SampleSpec& sample = {});
 
 // A device image (or record) whose cfg_crc16 no longer matches its bytes.
 QVA_CONFIG_DATA WithBadCrc(QVA_CONFIG_DATA image);

@@ -170,17 +170,18 @@ FieldBinding& FieldBindings::UpDown(QLineEdit* edit, QSpinBox* upDown, FieldAcce
 
 FieldBinding& FieldBindings::Scaled16(QLineEdit* edit, FieldAccess access, const ValueType& type, int16_t low,
                                       int16_t high, const QString& fieldName, bool showUnit) {
-  FieldBinding& binding = Add(FieldBinding::Kind::Scaled16, edit, std::move(access), fieldName);
-  binding.type_ = type;
-  binding.low_ = low;
-  binding.high_ = high;
-  binding.showUnit_ = showUnit;
-  return binding;
+  return AddScaled(FieldBinding::Kind::Scaled16, edit, std::move(access), type, low, high, fieldName, showUnit);
 }
 
 FieldBinding& FieldBindings::Scaled32(QLineEdit* edit, FieldAccess access, const ValueType& type, uint32_t low,
                                       uint32_t high, const QString& fieldName, bool showUnit) {
-  FieldBinding& binding = Add(FieldBinding::Kind::Scaled32, edit, std::move(access), fieldName);
+  return AddScaled(FieldBinding::Kind::Scaled32, edit, std::move(access), type, low, high, fieldName, showUnit);
+}
+
+FieldBinding& FieldBindings::AddScaled(FieldBinding::Kind kind, QLineEdit* edit, FieldAccess access,
+                                       const ValueType& type, int64_t low, int64_t high, const QString& fieldName,
+                                       bool showUnit) {
+  FieldBinding& binding = Add(kind, edit, std::move(access), fieldName);
   binding.type_ = type;
   binding.low_ = low;
   binding.high_ = high;

@@ -131,6 +131,9 @@ class FieldBindings {
   bool Store(QVA_CONFIG_DATA& record);
 
  private:
+  // The scaled kinds share everything but their width.
+  FieldBinding& AddScaled(FieldBinding::Kind kind, QLineEdit* edit, FieldAccess access, const ValueType& type,
+                          int64_t low, int64_t high, const QString& fieldName, bool showUnit);
   FieldBinding& Add(FieldBinding::Kind kind, QWidget* control, FieldAccess access, const QString& fieldName);
 
   struct Entry {

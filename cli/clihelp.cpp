@@ -8,13 +8,15 @@ namespace {
 const char kExitCodes[] =
     "Exit codes:\n"
     "  0  success\n"
-    "  1  the two files differ (diff only)\n"
+    "  1  the two configurations differ (diff only)\n"
     "  2  usage error, or a file that cannot be read or written\n"
     "  3  the configuration stored in the meter is not valid\n"
     "  4  firmware version mismatch\n"
     "  5  port or link failure\n"
     "  6  the copy to EEPROM failed\n"
-    "  7  no sensor type selected\n";
+    "  7  no sensor type selected\n"
+    "  8  the review was declined: nothing was sent\n"
+    "  9  the configuration read back after sending differs from the one sent\n";
 
 const char kProgramHelp[] =
     "Usage: qva-cli COMMAND [OPTIONS] [FILES]\n"
@@ -22,9 +24,14 @@ const char kProgramHelp[] =
     "Commands:\n"
     "  dump [--json] FILE                 print every named field of a setup file\n"
     "  diff A B                           list the fields in which two setup files differ\n"
+    "  diff --port PORT FILE              list the fields in which a setup file and the meter differ\n"
+    "  set FILE NAME=VALUE...             change named fields of a setup file\n"
+    "  set FILE --from DUMP               apply a dump's values to a setup file\n"
     "  get --port PORT -o FILE [--force]  get the meter's configuration into a setup file\n"
-    "  send --port PORT [--retries N] FILE\n"
+    "  send --port PORT [--retries N] [--review [--yes]] [--verify] FILE\n"
     "                                     send a setup file's configuration to the meter\n"
+    "  live --port PORT [--seconds N] [--csv FILE]\n"
+    "                                     show or record the meter's live data\n"
     "  help [COMMAND]                     show this help or a command's\n"
     "\n"
     "Options:\n"
@@ -58,17 +65,67 @@ const char kDumpHelp[] =
 
 const char kDiffHelp[] =
     "Usage: qva-cli diff A B\n"
+    "       qva-cli diff --port PORT FILE\n"
     "\n"
     "Compares the configurations in setup files A and B byte by byte. Prints each\n"
     "named field that differs as \"name: valueA -> valueB\" in record order, then\n"
     "one line with the offsets of any differing reserved bytes. Prints nothing\n"
     "when the records are equal. Neither record is upgraded.\n"
+    "With --port, compares FILE (A) with the configuration stored in the meter\n"
+    "(B), as send --review shows it: FILE upgraded and given its checksum as send\n"
+    "does. Nothing is written to the meter.\n"
     "\n"
     "Options:\n"
-    "  -h, --help  show this help\n"
+    "  --port PORT  COM1 to COM8, or a device path\n"
+    "  -h, --help   show this help\n"
+    "\n"
+    "Examples:\n"
+    "  qva-cli diff Car1.Q11 Car2.Q11\n"
+    "  qva-cli diff --port /dev/ttyUSB0 Workshop.Q11\n"
+    "\n";
+
+const char kSetHelp[] =
+    "Usage: qva-cli set FILE NAME=VALUE...\n"
+    "       qva-cli set FILE --from DUMP\n"
+    "\n"
+    "Changes named fields of setup file FILE and saves it over itself, keeping the\n"
+    "previous file as a numbered read-only backup, as the desktop program does.\n"
+    "NAME is a name that dump prints. VALUE is a whole number: 0x... hexadecimal,\n"
+    "a leading 0 octal, otherwise decimal, within the field's range; a table row\n"
+    "is \"input, output\"; a name is text in double quotes as dump prints it (or\n"
+    "bare), one byte per character, at most the field's size less one.\n"
+    "With --from, every \"name = value\" line of DUMP (the output of dump, edited\n"
+    "or not) is applied; blank lines and lines starting with # are skipped.\n"
+    "Every assignment is checked before anything is written: an unknown name or a\n"
+    "value out of range leaves the file as it was. The checksum is recomputed.\n"
+    "\n"
+    "Options:\n"
+    "  --from DUMP  the assignments, one per line, as dump prints them\n"
+    "  -h, --help   show this help\n"
+    "\n"
+    "Examples:\n"
+    "  qva-cli set Workshop.Q11 display_config.filter_time=5 sensor_type=0x02\n"
+    "  qva-cli dump Workshop.Q11 > w.txt; (edit w.txt); qva-cli set Workshop.Q11 --from w.txt\n"
+    "\n";
+
+const char kLiveHelp[] =
+    "Usage: qva-cli live --port PORT [--seconds N] [--csv FILE]\n"
+    "\n"
+    "Reads the meter's status block and live data every 250 ms and prints one line\n"
+    "per reading: the time in seconds, the device state, the sensor type and the\n"
+    "pump current Ip in mA. Runs for N seconds, or until interrupted (Ctrl+C).\n"
+    "A link failure ends it with the link's message.\n"
+    "\n"
+    "Options:\n"
+    "  --port PORT    COM1 to COM8, or a device path\n"
+    "  --seconds N    stop after N seconds (1 to 86400)\n"
+    "  --csv FILE     record to FILE instead: a header line, then one line per\n"
+    "                 reading with the time, the state, Ip and every live data\n"
+    "                 word raw\n"
+    "  -h, --help     show this help\n"
     "\n"
     "Example:\n"
-    "  qva-cli diff Car1.Q11 Car2.Q11\n"
+    "  qva-cli live --port /dev/ttyUSB0 --seconds 60 --csv run1.csv\n"
     "\n";
 
 const char kGetHelp[] =
@@ -90,7 +147,7 @@ const char kGetHelp[] =
     "\n";
 
 const char kSendHelp[] =
-    "Usage: qva-cli send --port PORT [--retries N] FILE\n"
+    "Usage: qva-cli send --port PORT [--retries N] [--review [--yes]] [--verify] FILE\n"
     "\n"
     "Sends the configuration in setup file FILE to the meter on PORT and has the\n"
     "meter store it in its EEPROM. The meter's previous configuration is first\n"
@@ -103,6 +160,12 @@ const char kSendHelp[] =
     "  --port PORT    COM1 to COM8, or a device path\n"
     "  --retries N    when the meter reports a failed copy to EEPROM, send again\n"
     "                 up to N times (0 to 100, default 0) before giving up\n"
+    "  --review       before anything is written, show the fields in which the\n"
+    "                 meter's configuration and FILE differ (as diff --port does)\n"
+    "                 and ask whether to send; needs a terminal unless --yes\n"
+    "  --yes          with --review: print the differences and send without asking\n"
+    "  --verify       after the meter has stored the configuration, read it back\n"
+    "                 and compare; a difference is a failure (exit code 9)\n"
     "  -h, --help     show this help\n"
     "\n"
     "Example:\n"
@@ -121,6 +184,10 @@ QString HelpText(const QString& command) {
     text = kGetHelp;
   } else if (command == QLatin1String("send")) {
     text = kSendHelp;
+  } else if (command == QLatin1String("set")) {
+    text = kSetHelp;
+  } else if (command == QLatin1String("live")) {
+    text = kLiveHelp;
   }
   return QString::fromLatin1(text) + QString::fromLatin1(kExitCodes);
 }

@@ -15,20 +15,25 @@ constexpr std::array kOptions = {
     OptionSpec{"--help", "-h", false},     OptionSpec{"--json", nullptr, false},
     OptionSpec{"--force", nullptr, false}, OptionSpec{"--port", nullptr, true},
     OptionSpec{"--output", "-o", true},    OptionSpec{"--retries", nullptr, true},
+    OptionSpec{"--review", nullptr, false}, OptionSpec{"--yes", nullptr, false},
+    OptionSpec{"--verify", nullptr, false}, OptionSpec{"--seconds", nullptr, true},
+    OptionSpec{"--csv", nullptr, true},    OptionSpec{"--from", nullptr, true},
 };
 
 struct CommandSpec {
   const char* name;
   std::vector<const char*> options;  // long names besides --help
-  int files;                         // positional arguments required
+  int files;                         // positional arguments required (see CheckComplete for diff and set)
 };
 
 const std::vector<CommandSpec>& CommandSpecs() {
   static const std::vector<CommandSpec> specs = {
       {"dump", {"--json"}, 1},
-      {"diff", {}, 2},
+      {"diff", {"--port"}, 2},
+      {"set", {"--from"}, 1},
       {"get", {"--port", "--output", "--force"}, 0},
-      {"send", {"--port", "--retries"}, 1},
+      {"send", {"--port", "--retries", "--review", "--yes", "--verify"}, 1},
+      {"live", {"--port", "--seconds", "--csv"}, 0},
   };
   return specs;
 }
@@ -68,6 +73,18 @@ int ParseRetries(const QString& text, const QString& command) {
   return value;
 }
 
+int ParseSeconds(const QString& text, const QString& command) {
+  bool ok = false;
+  const int value = text.toInt(&ok, 10);
+  if (!ok || value < 1 || value > kMaxLiveSeconds || text.startsWith(QLatin1Char('+'))) {
+    throw EUsage(QStringLiteral("--seconds needs a whole number from 1 to %1, not \"%2\".")
+                     .arg(kMaxLiveSeconds)
+                     .arg(text),
+                 command);
+  }
+  return value;
+}
+
 void SetValue(CommandLine& line, const OptionSpec& option, const QString& value, std::vector<QString>& seen) {
   const QString name = QLatin1String(option.longName);
   for (const QString& earlier : seen) {
@@ -89,26 +106,57 @@ void SetValue(CommandLine& line, const OptionSpec& option, const QString& value,
     line.output = value;
   } else if (name == QLatin1String("--retries")) {
     line.retries = ParseRetries(value, line.command);
+  } else if (name == QLatin1String("--review")) {
+    line.review = true;
+  } else if (name == QLatin1String("--yes")) {
+    line.yes = true;
+  } else if (name == QLatin1String("--verify")) {
+    line.verify = true;
+  } else if (name == QLatin1String("--seconds")) {
+    line.seconds = ParseSeconds(value, line.command);
+  } else if (name == QLatin1String("--csv")) {
+    line.csv = value;
+  } else if (name == QLatin1String("--from")) {
+    line.from = value;
+  }
+}
+
+// Files a command takes: diff compares with the meter when given --port
+// (one file); set takes its assignments after the file, or --from instead.
+void CheckFiles(const CommandLine& line, const CommandSpec& definition) {
+  const QString& command = line.command;
+  const bool diffWithMeter = command == QLatin1String("diff") && !line.port.isEmpty();
+  const int needed = diffWithMeter ? 1 : definition.files;
+  if (line.files.size() < needed) {
+    throw EUsage(needed == 2 ? QStringLiteral("%1 needs two setup files.").arg(command)
+                             : QStringLiteral("%1 needs a setup file.").arg(command),
+                 command);
+  }
+  if (command == QLatin1String("set")) {
+    if (line.from.isEmpty() && line.files.size() == 1)
+      throw EUsage(QStringLiteral("set needs NAME=VALUE assignments or --from FILE."), command);
+    if (!line.from.isEmpty() && line.files.size() > 1)
+      throw EUsage(QStringLiteral("set takes either NAME=VALUE assignments or --from FILE, not both."),
+                   command);
+    return;
+  }
+  if (line.files.size() > needed) {
+    throw EUsage(QStringLiteral("Unexpected argument \"%1\".").arg(line.files.at(needed)), command);
   }
 }
 
 void CheckComplete(const CommandLine& line, const CommandSpec& definition) {
-  const QString command = line.command;
-  if (line.files.size() < definition.files) {
-    throw EUsage(definition.files == 2 ? QStringLiteral("%1 needs two setup files.").arg(command)
-                                 : QStringLiteral("%1 needs a setup file.").arg(command),
-                 command);
-  }
-  if (line.files.size() > definition.files) {
-    throw EUsage(QStringLiteral("Unexpected argument \"%1\".").arg(line.files.at(definition.files)), command);
-  }
+  const QString& command = line.command;
+  CheckFiles(line, definition);
+  const bool portOptional = command == QLatin1String("diff");
   for (const char* name : definition.options) {
     const QString option = QLatin1String(name);
-    if (option == QLatin1String("--port") && line.port.isEmpty())
+    if (option == QLatin1String("--port") && line.port.isEmpty() && !portOptional)
       throw EUsage(QStringLiteral("%1 needs --port PORT.").arg(command), command);
     if (option == QLatin1String("--output") && line.output.isEmpty())
       throw EUsage(QStringLiteral("%1 needs -o FILE.").arg(command), command);
   }
+  if (line.yes && !line.review) throw EUsage(QStringLiteral("--yes goes with --review."), command);
 }
 
 }  // namespace

@@ -30,11 +30,19 @@ struct CommandLine {
   QString port;
   QString output;
   int retries = 0;
-  QStringList files;  // the positional arguments, in order
+  bool review = false;  // send: show the differences and ask before writing
+  bool yes = false;     // send --review: accept without asking
+  bool verify = false;  // send: read the configuration back and compare
+  int seconds = 0;      // live: how long to run; 0 until interrupted
+  QString csv;          // live: record to this file
+  QString from;         // set: a dump output whose assignments to apply
+  QStringList files;    // the positional arguments, in order (set: FILE, then NAME=VALUE...)
 };
 
 // The most --retries accepts; a meter that fails this often will not succeed.
 constexpr int kMaxRetries = 100;
+// The longest live --seconds takes: a day.
+constexpr int kMaxLiveSeconds = 86400;
 
 // Parses the arguments after the program name. Options may stand before or
 // after the files, "--name=value" or "--name value"; "--" ends the options.

@@ -90,6 +90,38 @@ TEST(CliOptions, OptionsBelongToTheirCommands) {
 }
 
 TEST(CliOptions, EveryCommandIsListed) {
-  EXPECT_EQ(CliCommands(), (QStringList{QStringLiteral("dump"), QStringLiteral("diff"), QStringLiteral("get"),
-                                        QStringLiteral("send")}));
+  EXPECT_EQ(CliCommands(), (QStringList{QStringLiteral("dump"), QStringLiteral("diff"), QStringLiteral("set"),
+                                        QStringLiteral("get"), QStringLiteral("send"), QStringLiteral("live")}));
+}
+
+TEST(CliOptions, TheCommandsThatTalkToTheMeterOrEditAFileCheckTheirArguments) {
+  const CommandLine diff = Parse({"diff", "--port", "COM3", "a.Q11"});
+  EXPECT_EQ(diff.port, QStringLiteral("COM3"));
+  EXPECT_EQ(diff.files, QStringList{QStringLiteral("a.Q11")});
+  const CommandLine set = Parse({"set", "a.Q11", "sensor_type=2", "output_table[0].values[1]=3, 4"});
+  EXPECT_EQ(set.files.size(), 3);
+  EXPECT_EQ(Parse({"set", "a.Q11", "--from", "d.txt"}).from, QStringLiteral("d.txt"));
+  const CommandLine send = Parse({"send", "--port", "COM1", "--review", "--yes", "--verify", "a.Q11"});
+  EXPECT_TRUE(send.review && send.yes && send.verify);
+  const CommandLine live = Parse({"live", "--port", "COM1", "--seconds", "60", "--csv", "r.csv"});
+  EXPECT_EQ(live.seconds, 60);
+  EXPECT_EQ(live.csv, QStringLiteral("r.csv"));
+  EXPECT_EQ(Parse({"live", "--port", "COM1"}).seconds, 0);
+
+  const std::pair<QStringList, const char*> refused[] = {
+      {{"diff", "--port", "COM1", "a.Q11", "b.Q11"}, "Unexpected argument \"b.Q11\"."},
+      {{"diff", "a.Q11"}, "diff needs two setup files."},
+      {{"set", "a.Q11"}, "set needs NAME=VALUE assignments or --from FILE."},
+      {{"set", "a.Q11", "x=1", "--from", "d"}, "set takes either NAME=VALUE assignments or --from FILE, not both."},
+      {{"send", "--port", "COM1", "--yes", "a.Q11"}, "--yes goes with --review."},
+      {{"live", "a.Q11", "--port", "COM1"}, "Unexpected argument \"a.Q11\"."},
+      {{"live", "--seconds", "5"}, "live needs --port PORT."},
+      {{"live", "--port", "COM1", "--seconds", "0"}, "--seconds needs a whole number from 1 to 86400, not \"0\"."},
+      {{"live", "--port", "COM1", "--seconds", "86401"},
+       "--seconds needs a whole number from 1 to 86400, not \"86401\"."},
+      {{"get", "--port", "COM1", "-o", "x", "--verify"}, "Unknown option \"--verify\" for get."},
+  };
+  for (const auto& [arguments, message] : refused) {
+    EXPECT_EQ(UsageError(arguments), QLatin1String(message)) << arguments.join(QLatin1Char(' ')).toStdString();
+  }
 }

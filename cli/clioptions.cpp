@@ -33,7 +33,7 @@ const std::vector<CommandSpec>& CommandSpecs() {
       {"set", {"--from"}, 1},
       {"get", {"--port", "--output", "--force"}, 0},
       {"send", {"--port", "--retries", "--review", "--yes", "--verify"}, 1},
-      {"live", {"--port", "--seconds", "--csv"}, 0},
+      {"live", {"--port", "--seconds", "--csv", "--force"}, 0},
   };
   return specs;
 }

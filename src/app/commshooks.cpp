@@ -1,6 +1,7 @@
 #include "app/commshooks.h"
 
 #include "app/mainform.h"
+#include "comms/formlivedata.h"
 #include "comms/formserialport.h"
 #include "comms/formtransfer.h"
 #include "comms/qvaserialcomms.h"
@@ -16,6 +17,9 @@ void InstallCommsHooks(MainFormHooks& hooks, Prompter& prompter) {
   hooks.sendConfiguration = [&prompter](QVA_CONFIG_DATA& config, const QString& commPort, QWidget* owner) {
     QVASerialComms comms(commPort);
     RunSendConfigurationWindow(owner, comms, config, prompter);
+  };
+  hooks.liveData = [&prompter](const QString& commPort, QWidget* owner) {
+    RunLiveDataWindow(owner, commPort, prompter);
   };
   hooks.communicationsPortDialog = [](QString& commPort, QWidget* owner) {
     RunCommunicationsPortCommand(owner, commPort);

@@ -139,6 +139,9 @@ void TFormQVASetupMain::BuildMenus() {
                           QString(), &TFormQVASetupMain::MenuItemSendConfigurationClick);
   AddItem(online, "MenuItemGetConfiguration", QStringLiteral("&Get Configuration"), QString(),
           &TFormQVASetupMain::MenuItemGetConfigurationClick);
+  AddItem(online, "MenuItemLiveData", QStringLiteral("&Live Data..."),
+          QStringLiteral("Shows the meter's state and pump current as they change"),
+          &TFormQVASetupMain::MenuItemLiveDataClick);
 
   QMenu* options = bar->addMenu(QStringLiteral("Optio&ns"));
   options->setObjectName(QStringLiteral("MenuItemOptions"));
@@ -398,6 +401,10 @@ void TFormQVASetupMain::MenuItemGetConfigurationClick() {
   if (!hooks_.getConfiguration) return;
   const auto [finished, received] = hooks_.getConfiguration(commPort_, this);
   document_.FinishGetConfiguration(finished, received);
+}
+
+void TFormQVASetupMain::MenuItemLiveDataClick() {
+  if (hooks_.liveData) hooks_.liveData(commPort_, this);
 }
 
 void TFormQVASetupMain::MenuItemSendConfigurationClick() {

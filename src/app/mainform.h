@@ -41,6 +41,8 @@ struct MainFormHooks {
   // The Send transfer, after the window's checks, run through
   // RunConfigDialog; a record it changed is saved to its file afterwards.
   std::function<void(QVA_CONFIG_DATA& config, const QString& commPort, QWidget* owner)> sendConfiguration;
+  // The Live Data window on commPort; needs no configuration.
+  std::function<void(const QString& commPort, QWidget* owner)> liveData;
   // The configuration folder dialog; the recent-file menu is rebuilt after
   // it whatever its outcome.
   std::function<void(QWidget* owner)> fileLocationsDialog;
@@ -94,6 +96,7 @@ class TFormQVASetupMain : public QMainWindow, private DocumentObserver {
   void MenuItemSetupAnalogOutputClick();
   void MenuItemSendConfigurationClick();
   void MenuItemGetConfigurationClick();
+  void MenuItemLiveDataClick();
   void MenuItemFileLocationsClick();
   void MenuItemCommunicationsPortClick();
   void MenuItemHelpTopicsClick();

@@ -4,17 +4,11 @@
 #include <cstdint>
 #include <optional>
 
+#include "config/sensortypes.h"
+
 // The sensor gain factors of the meter's three sensor types. Entry i is the
 // gain of the equivalent calibration resistor 100 * i ohms, so a table
 // covers 0 to 3000; the values ascend (the NTK table repeats its last ones).
-
-// sensor_type codes, also reported in status byte 13.
-enum SensorTypeCode : int {
-  kSensorNone = 0,
-  kSensorNtk = 1,
-  kSensorBoschLsu4 = 2,
-  kSensorBoschLsu42 = 3,
-};
 
 constexpr int kGainTableSize = 31;
 constexpr int kResistorStep = 100;

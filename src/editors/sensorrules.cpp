@@ -2,15 +2,16 @@
 
 #include <limits>
 
+#include "config/sensortypes.h"
 #include "editors/gaintable.h"
 #include "ui/qvavalues.h"
 
 CodeList SensorTypeItems() {
   return {
       {kSensorNone, QStringLiteral("Select Sensor Type")},
-      {kSensorNtk, QStringLiteral("NTK")},
-      {kSensorBoschLsu4, QStringLiteral("Bosch LSU4")},
-      {kSensorBoschLsu42, QStringLiteral("Bosch LSU4.2")},
+      {kSensorNtk, SensorTypeName(kSensorNtk)},
+      {kSensorBoschLsu4, SensorTypeName(kSensorBoschLsu4)},
+      {kSensorBoschLsu42, SensorTypeName(kSensorBoschLsu42)},
   };
 }
 

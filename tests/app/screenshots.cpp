@@ -15,8 +15,10 @@
 #include "app/aboutform.h"
 #include "app/mainform.h"
 #include "app/qvaconfigfilelocationform.h"
+#include "comms/formlivedata.h"
 #include "comms/formserialport.h"
 #include "comms/formtransfer.h"
+#include "comms/qvaserialcomms.h"
 #include "config/newconfigform.h"
 #include "config/qvaconfig.h"
 #include "editors/cansetup.h"
@@ -26,6 +28,7 @@
 #include "editors/outputtablesetup.h"
 #include "editors/sensorsetup.h"
 #include "support/autoanswerprompter.h"
+#include "support/devicesimulator.h"
 #include "viewer/formviewconfig.h"
 
 namespace {
@@ -41,18 +44,23 @@ class ProgressShot : public TFormTransferProgress {
   int Procedure() override { return kResultFinished; }
 };
 
+// Runs the event loop for a while, so that timed windows take readings.
+void RunFor(int milliseconds) {
+  QTimer timer;
+  timer.setSingleShot(true);
+  QEventLoop loop;
+  QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+  timer.start(milliseconds);
+  loop.exec();
+}
+
 bool Shoot(QWidget& window, const QString& path) {
   window.show();
   window.raise();
   // Let the window system map and paint the window.
   for (int i = 0; i < 10; ++i) {
     QApplication::processEvents();
-    QTimer timer;
-    timer.setSingleShot(true);
-    QEventLoop loop;
-    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    timer.start(30);
-    loop.exec();
+    RunFor(30);
   }
   const bool saved = window.grab().save(path);
   std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));
@@ -115,5 +123,18 @@ int main(int argc, char** argv) {
   config.user_gain_factor = 1562;
   TFormSensorSetup sensor(prompter, config, &main, QStringLiteral("COM1"));
   shot("sensor-setup", sensor);
+
+  // Live Data against the simulator, once the trace holds a few seconds of
+  // a pump current that steps and wanders.
+  DeviceSimulator sim({QStringLiteral("--sensor-type"), QStringLiteral("3"), QStringLiteral("--ip-steps"),
+                       QStringLiteral("0:3150,3:3250,6:3200"), QStringLiteral("--ip-noise"), QStringLiteral("12")});
+  if (!sim.Start()) {
+    std::fprintf(stderr, "FAILED live-data: %s\n", qPrintable(sim.Error()));
+    return 1;
+  }
+  TFormLiveData live(std::make_unique<QVASerialComms>(sim.PortPath()), prompter, &main);
+  live.show();
+  RunFor(9000);
+  shot("live-data", live);
   return ok ? 0 : 1;
 }

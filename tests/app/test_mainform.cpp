@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "app/mainform.h"
+#include "comms/qvaserialcomms.h"
 #include "platform/qvaregistry.h"
 #include "platform/qvaerrors.h"
 #include "documenttestsupport.h"
@@ -28,7 +29,8 @@ const QStringList kConfigItems = {
     "MenuItemSetupAnalogOutput", "MenuItemSendConfiguration",  "MenuItemViewConfig"};
 const QStringList kAlwaysItems = {
     "MenuItemFileNew",       "MenuItemFileOpen",           "MenuItemFileExit",   "MenuItemGetConfiguration",
-    "MenuItemFileLocations", "MenuItemCommunicationsPort", "MenuItemHelpTopics", "MenuItemHelpAbout"};
+    "MenuItemFileLocations", "MenuItemCommunicationsPort", "MenuItemHelpTopics", "MenuItemHelpAbout",
+    "MenuItemLiveData"};
 
 void StoreHistory(const QStringList& entries) {
   TRegistry registry(RegistryRoot::CurrentUser);
@@ -92,7 +94,7 @@ TEST_F(MainFormTest, MenusCarryTheirCaptionsInOrder) {
       {"Setup1",
        "&Setup",
        {"&Sensor...", "&Display...", "Digital &Inputs...", "&CAN Messages...", "&Analog Output..."}},
-      {"MenuItemOnline", "&Online", {"&Send Configuration", "&Get Configuration"}},
+      {"MenuItemOnline", "&Online", {"&Send Configuration", "&Get Configuration", "&Live Data..."}},
       {"MenuItemOptions", "Optio&ns", {"&Configuration File Location...", "Communications &Port..."}},
       {"MenuItemHelp", "&Help", {"&Topics...", "", "&About Ulmora Quvarant Setup"}},
       {"Debug1", "&Debug", {"&View Config..."}},
@@ -445,6 +447,21 @@ TEST_F(MainFormTest, GetStopsWhenTheQuestionIsCancelled) {
       MessageResult::Cancel);
   Action(QStringLiteral("MenuItemGetConfiguration"))->trigger();
   EXPECT_FALSE(transferred);
+}
+
+TEST_F(MainFormTest, LiveDataRunsItsHookOnTheWindowsPortWithoutAConfiguration) {
+  form->SetCommPort(QStringLiteral("COM3"));
+  QStringList ports;
+  form->Hooks().liveData = [&](const QString& port, QWidget* owner) {
+    EXPECT_EQ(owner, form.get());
+    ports << port;
+    throw ESerialCommunications(QStringLiteral("Unable to open COM3"), kCommsPlatformError, 2);
+  };
+  // A port that cannot be opened is reported like any other failure.
+  prompter.ExpectError(QStringLiteral("Unable to open COM3"));
+  Action(QStringLiteral("MenuItemLiveData"))->trigger();
+  EXPECT_EQ(ports, QStringList{QStringLiteral("COM3")});
+  EXPECT_FALSE(form->Document().HasConfig());
 }
 
 TEST_F(MainFormTest, FileLocationsRebuildsTheHistoryEvenWhenTheDialogFails) {

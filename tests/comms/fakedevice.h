@@ -45,6 +45,7 @@ class FakeDevice {
   std::vector<uint8_t> storedImage = std::vector<uint8_t>(kConfigSize, 0);    // base 10
   std::vector<uint8_t> receivedImage = std::vector<uint8_t>(kConfigSize, 0);  // base 11
   std::array<uint8_t, kStatusBlockSize> status{};
+  std::array<uint8_t, kLiveDataSize> live{};  // base 12
   // Results of successive copies (0 = success); success once exhausted.
   std::deque<uint8_t> copyResults;
   // Polls that still read the command word before it clears (-1: never).
@@ -101,6 +102,8 @@ class FakeDevice {
         return offset < kStatusBlockSize ? status[offset] : 0;
       case ConfigReadBase:
         return offset < static_cast<int>(kConfigSize) ? storedImage[offset] : 0;
+      case LiveDataBase:
+        return offset < kLiveDataSize ? live[offset] : 0;
       default:
         return 0;
     }

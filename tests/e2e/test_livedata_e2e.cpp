@@ -1,0 +1,160 @@
+// The Live Data window over the real serial stack against qva-device-sim
+// on a pseudo-terminal: the labels follow the meter, Pause stops the reads,
+// "Record to CSV..." records, a link that dies stops everything but the
+// window, and the Online menu opens the window on the chosen port.
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include "app/commshooks.h"
+#include "app/mainform.h"
+#include "comms/formlivedata.h"
+#include "comms/qvaserialcomms.h"
+#include "support/devicesimulator.h"
+#include "support/scriptedprompter.h"
+#include "support/testenvironment.h"
+#include "ui/traceview.h"
+
+namespace {
+
+constexpr int kWaitLimitMs = 10000;
+const QByteArray kHeader =
+    "time_s,state,state_name,sensor_type,ip_mA,word0,word1,word2,word3,word4,word5,word6,word7,word8,word9,"
+    "word10,word11,word12,word13\n";
+
+QString Text(const QWidget& form, const char* name) {
+  if (auto* label = form.findChild<QLabel*>(QLatin1String(name))) return label->text();
+  if (auto* button = form.findChild<QPushButton*>(QLatin1String(name))) return button->text();
+  ADD_FAILURE() << "no control " << name;
+  return QString();
+}
+
+QPushButton* Button(const QWidget& form, const char* name) {
+  return form.findChild<QPushButton*>(QLatin1String(name));
+}
+
+std::size_t TracePoints(const QWidget& form) {
+  return form.findChild<TTraceView*>(QStringLiteral("TraceLive"))->Data().Points().size();
+}
+
+// Waits for more readings than there are now.
+bool WaitForReadings(const QWidget& form, std::size_t more) {
+  const std::size_t target = TracePoints(form) + more;
+  return QTest::qWaitFor([&] { return TracePoints(form) >= target; }, kWaitLimitMs);
+}
+
+// Every row of a recording: the meter in RUN with an Ip of 1.234 mA.
+void ExpectRunRows(const QByteArray& csv, std::size_t atLeast) {
+  ASSERT_TRUE(csv.startsWith(kHeader)) << csv.left(200).toStdString();
+  const QList<QByteArray> rows = csv.mid(kHeader.size()).split('\n');
+  ASSERT_GE(static_cast<std::size_t>(rows.size()), atLeast + 1);
+  EXPECT_TRUE(rows.back().isEmpty());  // every row is whole
+  EXPECT_TRUE(rows.front().startsWith("0.000,"));
+  for (qsizetype i = 0; i + 1 < rows.size(); ++i) {
+    const QList<QByteArray> columns = rows[i].split(',');
+    ASSERT_EQ(columns.size(), 19) << rows[i].toStdString();
+    EXPECT_EQ(columns.mid(1, 5), (QList<QByteArray>{"0", "RUN", "3", "1.234", "1234"}));
+  }
+}
+
+}  // namespace
+
+TEST(LiveDataE2E, ShowsTheMeterRecordsPausesAndSurvivesALinkThatDies) {
+  DeviceSimulator sim({QStringLiteral("--no-pacing"), QStringLiteral("--sensor-type"), QStringLiteral("3"),
+                       QStringLiteral("--states"), QStringLiteral("WARM_UP:1.5,RUN"), QStringLiteral("--ip"),
+                       QStringLiteral("1234")});
+  ASSERT_TRUE(sim.Start()) << sim.Error().toStdString();
+  ScriptedPrompter prompter;
+  TFormLiveData form(std::make_unique<QVASerialComms>(sim.PortPath()), prompter, nullptr);
+  form.show();
+  EXPECT_EQ(form.windowTitle(), QStringLiteral("Live Data"));
+
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Text(form, "LabelState") == QStringLiteral("WARM_UP"); }, kWaitLimitMs));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Text(form, "LabelState") == QStringLiteral("RUN"); }, kWaitLimitMs));
+  EXPECT_EQ(Text(form, "LabelSensorType"), QStringLiteral("Bosch LSU4.2"));
+  EXPECT_EQ(Text(form, "LabelIp"), QStringLiteral("1.234 mA"));
+  EXPECT_EQ(Text(form, "LabelStatus"), QStringLiteral("Reading every 250 ms."));
+  EXPECT_EQ(form.findChild<TTraceView*>(QStringLiteral("TraceLive"))->Data().Points().back().value, 1234.0);
+
+  // A recording; the name typed without an extension gets ".csv".
+  const QString first = TestEnvironment::PathIn(QStringLiteral("out/first"));
+  prompter.ExpectSaveFile(first);
+  Button(form, "ButtonRecord")->click();
+  ASSERT_TRUE(prompter.AllAnswered());
+  EXPECT_EQ(prompter.FileDialogs().back().title, QStringLiteral("Record to CSV"));
+  EXPECT_TRUE(prompter.FileDialogs().back().overwritePrompt);
+  EXPECT_EQ(Text(form, "ButtonRecord"), QStringLiteral("Stop Recording"));
+  ASSERT_TRUE(WaitForReadings(form, 3));
+  EXPECT_TRUE(Text(form, "LabelStatus").startsWith(QStringLiteral("Reading every 250 ms. Recording to first.csv: ")))
+      << Text(form, "LabelStatus").toStdString();
+  Button(form, "ButtonRecord")->click();
+  EXPECT_EQ(Text(form, "ButtonRecord"), QStringLiteral("Record to CSV..."));
+  ExpectRunRows(ReadAll(first + QStringLiteral(".csv")), 3);
+
+  // Pause stops the reads until Resume.
+  const QString second = TestEnvironment::PathIn(QStringLiteral("out/second.csv"));
+  prompter.ExpectSaveFile(second);
+  Button(form, "ButtonRecord")->click();
+  ASSERT_TRUE(WaitForReadings(form, 2));
+  Button(form, "ButtonPause")->click();
+  EXPECT_EQ(Text(form, "ButtonPause"), QStringLiteral("Resume"));
+  EXPECT_TRUE(Text(form, "LabelStatus").startsWith(QStringLiteral("Paused. Recording to second.csv: ")));
+  const std::size_t paused = TracePoints(form);
+  QTest::qWait(600);
+  EXPECT_EQ(TracePoints(form), paused);
+
+  // The meter goes away while paused: the first read after Resume fails.
+  sim.Stop();
+  prompter.ExpectError(
+      QStringLiteral("There was an error communicating with the device.\nYou should check that the device is "
+                     "properly connected and powered on.\n\nIf the problem persists, you should contact your "
+                     "Ulmora dealer for advice.\nLinux reported the following error : Input/output error when "
+                     "attempting to write to %1.\n")
+          .arg(sim.PortPath()));
+  Button(form, "ButtonPause")->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return prompter.AllAnswered(); }, kWaitLimitMs));
+  EXPECT_FALSE(form.LinkOpen());
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_EQ(Text(form, "LabelStatus"), QStringLiteral("The link failed: live data stopped."));
+  EXPECT_EQ(Text(form, "ButtonRecord"), QStringLiteral("Record to CSV..."));
+  EXPECT_FALSE(Button(form, "ButtonPause")->isEnabled());
+  EXPECT_FALSE(Button(form, "ButtonRecord")->isEnabled());
+  EXPECT_EQ(TracePoints(form), paused);
+  // The recording keeps what was read before the failure.
+  ExpectRunRows(ReadAll(second), 2);
+
+  Button(form, "ButtonClose")->click();
+  EXPECT_FALSE(form.isVisible());
+}
+
+TEST(LiveDataE2E, OnlineMenuOpensTheWindowOnTheChosenPort) {
+  DeviceSimulator sim({QStringLiteral("--no-pacing"), QStringLiteral("--ip"), QStringLiteral("-250")});
+  ASSERT_TRUE(sim.Start()) << sim.Error().toStdString();
+  ScriptedPrompter prompter;
+  TFormQVASetupMain main(prompter);
+  InstallCommsHooks(main.Hooks(), prompter);
+  main.Hooks().portStartUp = nullptr;  // no port question at start
+  main.SetCommPort(sim.PortPath());
+  QString shownIp;
+  QTimer::singleShot(0, [&] {
+    auto* window = qobject_cast<TFormLiveData*>(QApplication::activeModalWidget());
+    if (window == nullptr) {
+      ADD_FAILURE() << "no Live Data window";
+      return;
+    }
+    if (!QTest::qWaitFor([&] { return !Text(*window, "LabelIp").isEmpty(); }, kWaitLimitMs))
+      ADD_FAILURE() << "no reading";
+    shownIp = Text(*window, "LabelIp");
+    Button(*window, "ButtonClose")->click();
+  });
+  main.findChild<QAction*>(QStringLiteral("MenuItemLiveData"))->trigger();
+  EXPECT_EQ(shownIp, QStringLiteral("-0.250 mA"));
+  // The port was given back when the window closed: it opens again.
+  EXPECT_NO_THROW(QVASerialComms again(sim.PortPath()));
+}

@@ -1,6 +1,7 @@
 #include "comms/formlivedata.h"
 
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include "comms/qvaserialcomms.h"
@@ -11,6 +12,7 @@
 
 namespace {
 
+constexpr int kMinimumWidth = 480;
 constexpr int kTraceSpanMs = 60000;
 // The trace's value axis spans at least 0.1 mA, so that a steady reading's
 // noise is not drawn across the whole height.
@@ -30,6 +32,7 @@ TFormLiveData::TFormLiveData(std::unique_ptr<QVASerialComms> link, Prompter& pro
   setObjectName(QStringLiteral("FormLiveData"));
   setWindowTitle(kLiveDataCaption);
   setModal(true);
+  setMinimumWidth(kMinimumWidth);
   ui_->TraceLive->SetTrace(TraceData(kTraceSpanMs));
   ui_->TraceLive->SetValueFormat(
       [](double ua) { return FormatValue16(IpType, static_cast<int16_t>(ua), false); },
@@ -130,10 +133,12 @@ void TFormLiveData::StartRecording() {
   request.filter = QStringLiteral("CSV Files (*.csv)|*.csv|All Files (*.*)|*.*");
   request.defaultExtension = kCsvExtension;
   request.fileName = QStringLiteral("LiveData.csv");
+  request.initialDir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
   request.overwritePrompt = true;
   request.rejectReadOnly = true;
   const std::optional<QString> chosen = prompter_.SaveFile(request);
-  if (!chosen) return;
+  // The readings go on while the dialog is open: the link may have failed.
+  if (!chosen || !link_) return;
   QString path = *chosen;
   if (QFileInfo(path).suffix().isEmpty()) path += QLatin1Char('.') + kCsvExtension;
   try {

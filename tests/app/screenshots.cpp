@@ -127,7 +127,8 @@ int main(int argc, char** argv) {
   // Live Data against the simulator, once the trace holds a few seconds of
   // a pump current that steps and wanders.
   DeviceSimulator sim({QStringLiteral("--sensor-type"), QStringLiteral("3"), QStringLiteral("--ip-steps"),
-                       QStringLiteral("0:3150,3:3250,6:3200"), QStringLiteral("--ip-noise"), QStringLiteral("12")});
+                       QStringLiteral("0:3150,3:3250,6:3200"), QStringLiteral("--ip-noise"), QStringLiteral("12"),
+                       QStringLiteral("--seed"), QStringLiteral("1")});
   if (!sim.Start()) {
     std::fprintf(stderr, "FAILED live-data: %s\n", qPrintable(sim.Error()));
     return 1;

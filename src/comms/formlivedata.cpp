@@ -143,8 +143,11 @@ void TFormLiveData::StartRecording() {
   if (QFileInfo(path).suffix().isEmpty()) path += QLatin1Char('.') + kCsvExtension;
   try {
     recorder_ = std::make_unique<LiveCsvRecorder>(path);
+  } catch (const ESystemError& failure) {
+    prompter_.ShowError(failure.Message());  // names the file already
+    return;
   } catch (const Exception& failure) {
-    prompter_.ShowError(failure.Message());
+    prompter_.ShowError(path + QStringLiteral(":\n") + failure.Message());
     return;
   }
   ui_->ButtonRecord->setText(kStopRecordingText);

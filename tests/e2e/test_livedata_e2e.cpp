@@ -12,6 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
+
 #include "app/commshooks.h"
 #include "app/mainform.h"
 #include "comms/formlivedata.h"
@@ -131,6 +135,52 @@ TEST(LiveDataE2E, ShowsTheMeterRecordsPausesAndSurvivesALinkThatDies) {
 
   Button(form, "ButtonClose")->click();
   EXPECT_FALSE(form.isVisible());
+}
+
+// A full disk, for this process only and for as long as it lives: files
+// may not grow past maxBytes (SIGXFSZ ignored, so the write comes up short).
+class FullDisk {
+ public:
+  explicit FullDisk(rlim_t maxBytes) {
+    ::getrlimit(RLIMIT_FSIZE, &saved_);
+    previous_ = std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{maxBytes, saved_.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FullDisk() {
+    ::setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, previous_);
+  }
+
+ private:
+  rlimit saved_{};
+  void (*previous_)(int) = SIG_DFL;
+};
+
+TEST(LiveDataE2E, AFullDiskEndsTheRecordingWithTheFilesMessageAndTheReadingsGoOn) {
+  DeviceSimulator sim({QStringLiteral("--no-pacing"), QStringLiteral("--sensor-type"), QStringLiteral("3"),
+                       QStringLiteral("--ip"), QStringLiteral("1234")});
+  ASSERT_TRUE(sim.Start()) << sim.Error().toStdString();
+  ScriptedPrompter prompter;
+  TFormLiveData form(std::make_unique<QVASerialComms>(sim.PortPath()), prompter, nullptr);
+  form.show();
+  ASSERT_TRUE(WaitForReadings(form, 1));
+
+  const QString csv = TestEnvironment::PathIn(QStringLiteral("out/full.csv"));
+  prompter.ExpectSaveFile(csv);
+  prompter.ExpectError(csv + QStringLiteral(":\nFile write error"));
+  {
+    // Room for the header and half a row more than one.
+    const FullDisk full(static_cast<rlim_t>(kHeader.size() + 75));
+    Button(form, "ButtonRecord")->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return prompter.AllAnswered(); }, kWaitLimitMs));
+  }
+  EXPECT_EQ(Text(form, "ButtonRecord"), QStringLiteral("Record to CSV..."));
+  EXPECT_EQ(Text(form, "LabelStatus"), QStringLiteral("Reading every 250 ms."));
+  EXPECT_TRUE(ReadAll(csv).startsWith(kHeader + "0.000,0,RUN,3,1.234,1234,"));
+  EXPECT_TRUE(WaitForReadings(form, 2));
+  EXPECT_TRUE(form.LinkOpen());
+  Button(form, "ButtonClose")->click();
 }
 
 TEST(LiveDataE2E, OnlineMenuOpensTheWindowOnTheChosenPort) {

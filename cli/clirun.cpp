@@ -7,6 +7,7 @@
 #include "clioptions.h"
 #include "configreport.h"
 #include "exitcodes.h"
+#include "setcommand.h"
 #include "transfercommands.h"
 #include "platform/qvaerrors.h"
 #include "config/qvasetupfiler.h"
@@ -68,6 +69,7 @@ int Run(const CommandLine& line, CliOutput& output) {
   if (line.command == QLatin1String("diff")) return Diff(line, output);
   if (line.command == QLatin1String("get")) return GetCommand(line, output);
   if (line.command == QLatin1String("send")) return SendCommand(line, output);
+  if (line.command == QLatin1String("set")) return SetCommand(line, output);
   throw EUsage(QStringLiteral("Unknown command \"%1\".").arg(line.command), QString());
 }
 

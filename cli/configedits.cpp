@@ -10,8 +10,27 @@
 namespace {
 
 constexpr qsizetype kShownValueLength = 60;
+constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
 
-const QString kNamesHint = QStringLiteral("(qva-cli dump FILE lists the names.)");
+// The refusals, each on one line so that grep finds it. %1 is the field's
+// name, %2 the value as Shown. Every placeholder is filled in one arg()
+// call, so that a "%1" the user typed stays as typed.
+// clang-format off
+const QString kUnknownField = QStringLiteral("Unknown field %1. (qva-cli dump FILE lists the names.)");
+const QString kNotAnAssignment = QStringLiteral("%1 is not an assignment NAME=VALUE.");
+const QString kNotADumpLine = QStringLiteral("%1 is not a line \"name = value\".");
+const QString kNotAWholeNumber = QStringLiteral("%1: %2 is not a whole number from %3 to %4.");
+const QString kNotATableRow = QStringLiteral("%1: %2 is not a table row \"input, output\" of whole numbers from -32768 to 32767.");
+const QString kNotLatin1 = QStringLiteral("%1: %2 has a character that does not fit in one byte (only Latin-1 characters can be stored).");
+const QString kNotQuoted = QStringLiteral("%1: %2 is not a quoted text as dump prints it (inside the quotes only \\\", \\\\ and \\xNN are escapes).");
+const QString kTooLong = QStringLiteral("%1: %2 is longer than %3 characters.");
+const QString kChecksumNotSet = QStringLiteral("cfg_crc16 cannot be set: the checksum is computed whenever the configuration is sent to the meter.");
+const QString kVersionNotSet = QStringLiteral("version cannot be set: it says which layout the record has (the desktop program upgrades an older file when it opens it).");
+const QString kOtherVersion = QStringLiteral("version: %1 is not the file's version (%2); set does not change a file's version.");
+const QString kGivenTwice = QStringLiteral("%1 is given twice.");
+const QString kDumpTooLarge = QStringLiteral("%1 is larger than 1 MiB: it is not the dump of a setup file.");
+const QString kNoAssignments = QStringLiteral("%1 has no \"name = value\" lines.");
+// clang-format on
 
 struct IntegerRange {
   CellKind kind;
@@ -31,7 +50,8 @@ IntegerRange RangeOf(const ConfigField& field) {
 // text already, control characters as '?', a long one cut short, so that no
 // input can garble the terminal or flood it.
 QString Shown(const QString& value) {
-  QString shown = value.size() > kShownValueLength ? value.left(kShownValueLength) + QStringLiteral("...") : value;
+  QString shown =
+      value.size() > kShownValueLength ? value.left(kShownValueLength) + QStringLiteral("...") : value;
   for (QChar& c : shown) {
     if (c.unicode() < 0x20 || c.unicode() == 0x7F) c = QLatin1Char('?');
   }
@@ -49,7 +69,9 @@ std::optional<int> ReadWhole(const QString& text, CellKind kind) {
 }
 
 uint16_t LE16(const QByteArray& bytes) {
-  return bytes.size() < 2 ? 0 : static_cast<uint16_t>(static_cast<uint8_t>(bytes[0]) | static_cast<uint8_t>(bytes[1]) << 8);
+  return bytes.size() < 2
+             ? 0
+             : static_cast<uint16_t>(static_cast<uint8_t>(bytes[0]) | static_cast<uint8_t>(bytes[1]) << 8);
 }
 
 void PutLE16(QByteArray& bytes, qsizetype at, int value) {
@@ -62,10 +84,8 @@ QByteArray WholeNumberBytes(const ConfigField& field, const QString& value) {
   const IntegerRange range = RangeOf(field);
   const std::optional<int> number = ReadWhole(value, range.kind);
   if (!number) {
-    Refuse(QStringLiteral("%1: %2 is not a whole number from %3 to %4.")
-               .arg(field.name, Shown(value))
-               .arg(range.low)
-               .arg(range.high));
+    Refuse(kNotAWholeNumber.arg(field.name, Shown(value), QString::number(range.low),
+                                QString::number(range.high)));
   }
   QByteArray bytes(field.size, '\0');
   if (field.size == 1) {
@@ -85,8 +105,7 @@ QByteArray PointBytes(const ConfigField& field, const QString& value) {
     output = ReadWhole(parts[1], CellKind::Int16);
   }
   if (!input || !output || field.size != sizeof(TablePoint)) {
-    Refuse(QStringLiteral("%1: %2 is not a table row \"input, output\" of whole numbers from -32768 to 32767.")
-               .arg(field.name, Shown(value)));
+    Refuse(kNotATableRow.arg(field.name, Shown(value)));
   }
   QByteArray bytes(field.size, '\0');
   PutLE16(bytes, 0, *input);
@@ -97,17 +116,13 @@ QByteArray PointBytes(const ConfigField& field, const QString& value) {
 QByteArray TextBytes(const ConfigField& field, const QString& value) {
   const bool latin1 = std::all_of(value.begin(), value.end(), [](QChar c) { return c.unicode() <= 0xFF; });
   if (!latin1) {
-    Refuse(QStringLiteral("%1: %2 has a character that does not fit in one byte (only Latin-1 characters can be "
-                          "stored).")
-               .arg(field.name, Shown(value)));
+    Refuse(kNotLatin1.arg(field.name, Shown(value)));
   }
   QByteArray name;
   if (value.startsWith(QLatin1Char('"'))) {
     const std::optional<QByteArray> unquoted = UnquoteBytes(value);
     if (!unquoted) {
-      Refuse(QStringLiteral("%1: %2 is not a quoted text as dump prints it (inside the quotes only \\\", \\\\ and "
-                            "\\xNN are escapes).")
-                 .arg(field.name, Shown(value)));
+      Refuse(kNotQuoted.arg(field.name, Shown(value)));
     }
     name = *unquoted;
   } else {
@@ -116,7 +131,7 @@ QByteArray TextBytes(const ConfigField& field, const QString& value) {
   // The last byte is the terminator, which always stays.
   const qsizetype longest = field.size > 0 ? field.size - 1 : 0;
   if (name.size() > longest) {
-    Refuse(QStringLiteral("%1: %2 is longer than %3 characters.").arg(field.name, Shown(value)).arg(longest));
+    Refuse(kTooLong.arg(field.name, Shown(value), QString::number(longest)));
   }
   QByteArray bytes(field.size, '\0');
   std::copy(name.begin(), name.end(), bytes.begin());
@@ -140,7 +155,7 @@ std::optional<std::pair<QString, QString>> SplitAssignment(const QString& text) 
 
 const ConfigField& FieldNamed(const QString& name) {
   const ConfigField* field = FindConfigField(name);
-  if (!field) Refuse(QStringLiteral("Unknown field %1. %2").arg(Shown(name), kNamesHint));
+  if (!field) Refuse(kUnknownField.arg(Shown(name)));
   return *field;
 }
 
@@ -189,16 +204,10 @@ QByteArray ParseFieldValue(const ConfigField& field, const QString& value) {
 
 FieldEdit ParseAssignment(const QString& assignment) {
   const auto parts = SplitAssignment(assignment);
-  if (!parts) Refuse(QStringLiteral("%1 is not an assignment NAME=VALUE.").arg(Shown(assignment)));
+  if (!parts) Refuse(kNotAnAssignment.arg(Shown(assignment)));
   const ConfigField& field = FieldNamed(parts->first);
-  if (field.name == QLatin1String("cfg_crc16")) {
-    Refuse(QStringLiteral("cfg_crc16 cannot be set: the checksum is computed whenever the configuration is sent "
-                          "to the meter."));
-  }
-  if (field.name == QLatin1String("version")) {
-    Refuse(QStringLiteral("version cannot be set: it says which layout the record has (the desktop program "
-                          "upgrades an older file when it opens it)."));
-  }
+  if (field.name == QLatin1String("cfg_crc16")) Refuse(kChecksumNotSet);
+  if (field.name == QLatin1String("version")) Refuse(kVersionNotSet);
   return {&field, ParseFieldValue(field, parts->second)};
 }
 
@@ -207,39 +216,38 @@ std::vector<FieldEdit> ParseAssignments(const QStringList& assignments) {
   std::set<const ConfigField*> seen;
   for (const QString& assignment : assignments) {
     FieldEdit edit = ParseAssignment(assignment);
-    if (!seen.insert(edit.field).second) Refuse(QStringLiteral("%1 is given twice.").arg(edit.field->name));
+    if (!seen.insert(edit.field).second) Refuse(kGivenTwice.arg(edit.field->name));
     edits.push_back(std::move(edit));
   }
   return edits;
 }
 
 std::vector<FieldEdit> ParseDumpText(const QByteArray& text, const QString& source, uint16_t fileVersion) {
-  if (text.size() > kMaxDumpTextSize)
-    Refuse(QStringLiteral("%1 is larger than 1 MiB: it is not the dump of a setup file.").arg(source));
+  if (text.size() > kMaxDumpTextSize) Refuse(kDumpTooLarge.arg(source));
   std::vector<FieldEdit> edits;
   std::set<const ConfigField*> seen;
-  const QList<QByteArray> lines = text.split('\n');
+  // An editor may have put a byte order mark in front.
+  const QList<QByteArray> lines =
+      (text.startsWith(kUtf8Bom) ? text.mid(qstrlen(kUtf8Bom)) : text).split('\n');
   for (qsizetype n = 0; n < lines.size(); ++n) {
     const QString line = QString::fromUtf8(lines[n]).trimmed();
     if (line.isEmpty() || line.startsWith(QLatin1Char('#'))) continue;
-    const QString where = QStringLiteral("%1:%2: ").arg(source).arg(n + 1);
+    const QString where = QStringLiteral("%1:%2: ").arg(source, QString::number(n + 1));
     try {
       const auto parts = SplitAssignment(line);
-      if (!parts) Refuse(QStringLiteral("%1 is not a line \"name = value\".").arg(Shown(line)));
+      if (!parts) Refuse(kNotADumpLine.arg(Shown(line)));
       const ConfigField& field = FieldNamed(parts->first);
       FieldEdit edit{&field, ParseFieldValue(field, parts->second)};
       if (field.name == QLatin1String("version") && LE16(edit.bytes) != fileVersion) {
-        Refuse(QStringLiteral("version: %1 is not the file's version (%2); set does not change a file's version.")
-                   .arg(Shown(parts->second))
-                   .arg(fileVersion));
+        Refuse(kOtherVersion.arg(Shown(parts->second), QString::number(fileVersion)));
       }
-      if (!seen.insert(&field).second) Refuse(QStringLiteral("%1 is given twice.").arg(field.name));
+      if (!seen.insert(&field).second) Refuse(kGivenTwice.arg(field.name));
       edits.push_back(std::move(edit));
     } catch (const EConvertError& error) {
       Refuse(where + error.Message());
     }
   }
-  if (edits.empty()) Refuse(QStringLiteral("%1 has no \"name = value\" lines.").arg(source));
+  if (edits.empty()) Refuse(kNoAssignments.arg(source));
   return edits;
 }
 
@@ -251,8 +259,8 @@ int ApplyFieldEdits(QVA_CONFIG_DATA& config, const std::vector<FieldEdit>& edits
     if (!field || edit.bytes.size() != field->size || field->offset + field->size > kConfigSize) continue;
     if (field->kind == FieldKind::Text) {
       // The same name: whatever follows its terminator stays.
-      const QByteArray name(edit.bytes.constData(), static_cast<qsizetype>(qstrnlen(edit.bytes.constData(),
-                                                                                      edit.bytes.size())));
+      const QByteArray name(edit.bytes.constData(),
+                            static_cast<qsizetype>(qstrnlen(edit.bytes.constData(), edit.bytes.size())));
       const bool onlyZerosAfter = std::all_of(edit.bytes.begin() + name.size(), edit.bytes.end(),
                                               [](char byte) { return byte == '\0'; });
       if (onlyZerosAfter && FieldText(config, *field) == name) continue;

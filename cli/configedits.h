@@ -45,8 +45,9 @@ FieldEdit ParseAssignment(const QString& assignment);
 // The assignments of a command line; a field given twice is refused.
 std::vector<FieldEdit> ParseAssignments(const QStringList& assignments);
 
-// Every "name = value" line of a dump text (UTF-8; blank lines and lines
-// starting with '#' skipped; CR before LF tolerated). A refusal's message
+// Every "name = value" line of a dump text (UTF-8, a byte order mark
+// skipped; blank lines and lines starting with '#' skipped; CR before LF
+// tolerated). A refusal's message
 // starts with "source:LINE: ". cfg_crc16 is taken as the dump has it (it is
 // computed anew whenever a configuration is sent); version must be the
 // file's own, fileVersion. A field given twice, a text without any

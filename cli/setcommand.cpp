@@ -59,7 +59,8 @@ int SetCommand(const CommandLine& line, CliOutput& output) {
     return FileFailure(path, error, output);
   }
   for (const QString& difference : DiffConfigs(config, changed).lines) output.Error(difference);
-  const QString summary = count == 1 ? QStringLiteral("1 field changed") : QStringLiteral("%1 fields changed").arg(count);
+  const QString summary =
+      count == 1 ? QStringLiteral("1 field changed") : QStringLiteral("%1 fields changed").arg(count);
   output.Error(backup.isEmpty() ? summary + QStringLiteral("; no backup could be made.")
                                 : summary + QStringLiteral("; backup: ") + backup);
   return kExitSuccess;

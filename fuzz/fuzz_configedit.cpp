@@ -34,7 +34,8 @@ QVA_CONFIG_DATA RecordFrom(const uint8_t* data, std::size_t size) {
 
 bool InsideEditedField(std::size_t offset, const std::vector<FieldEdit>& edits) {
   for (const FieldEdit& edit : edits) {
-    if (offset >= edit.field->offset && offset < static_cast<std::size_t>(edit.field->offset) + edit.field->size)
+    if (offset >= edit.field->offset &&
+        offset < static_cast<std::size_t>(edit.field->offset) + edit.field->size)
       return true;
   }
   return false;
@@ -70,7 +71,8 @@ void CheckEdits(const std::vector<FieldEdit>& edits, const QVA_CONFIG_DATA& befo
 void CheckAssignment(const QString& text, const QVA_CONFIG_DATA& config) {
   try {
     const FieldEdit edit = ParseAssignment(text);
-    if (edit.field->name == QLatin1String("version") || edit.field->name == QLatin1String("cfg_crc16")) Finding();
+    if (edit.field->name == QLatin1String("version") || edit.field->name == QLatin1String("cfg_crc16"))
+      Finding();
     CheckEdits({edit}, config);
   } catch (const EConvertError& refusal) {
     if (refusal.Message().isEmpty()) Finding();

@@ -57,7 +57,8 @@ const Accepted kAccepted[] = {
     {"output_table[0].output_name=", "output_table[0].output_name", R"("")"},
     {R"(output_table[0].output_name="")", "output_table[0].output_name", R"("")"},
     {R"(output_table[0].output_name="  x ")", "output_table[0].output_name", R"("  x ")"},
-    {R"(output_table[0].output_name="q\"b\\c\x01\xfF~")", "output_table[0].output_name", R"("q\"b\\c\x01\xFF~")"},
+    {R"(output_table[0].output_name="q\"b\\c\x01\xfF~")", "output_table[0].output_name",
+     R"("q\"b\\c\x01\xFF~")"},
     {R"(output_table[0].output_name="\x41\x00Z")", "output_table[0].output_name", R"("A")"},
     {"output_table[1].output_name=Gr\u00FC\u00DFe", "output_table[1].output_name", R"("Gr\xFC\xDFe")"},
 };
@@ -85,12 +86,19 @@ const Refused kRefused[] = {
     {"display_config.filter_time", R"("display_config.filter_time" is not an assignment NAME=VALUE.)"},
     {"display_config.filter_time=300",
      R"(display_config.filter_time: "300" is not a whole number from 0 to 255.)"},
-    {"display_config.filter_time=-1", R"(display_config.filter_time: "-1" is not a whole number from 0 to 255.)"},
+    {"display_config.filter_time=-1",
+     R"(display_config.filter_time: "-1" is not a whole number from 0 to 255.)"},
     {"display_config.filter_time=", R"(display_config.filter_time: "" is not a whole number from 0 to 255.)"},
     {"display_config.filter_time=1.5",
      R"(display_config.filter_time: "1.5" is not a whole number from 0 to 255.)"},
-    {"display_config.filter_time=0x", R"(display_config.filter_time: "0x" is not a whole number from 0 to 255.)"},
-    {"display_config.filter_time=08", R"(display_config.filter_time: "08" is not a whole number from 0 to 255.)"},
+    {"display_config.filter_time=0x",
+     R"(display_config.filter_time: "0x" is not a whole number from 0 to 255.)"},
+    {"display_config.filter_time=08",
+     R"(display_config.filter_time: "08" is not a whole number from 0 to 255.)"},
+    {"display_config.filter_time=%1%2",
+     R"(display_config.filter_time: "%1%2" is not a whole number from 0 to 255.)"},
+    {"output_table[0].output_name=%1 %2 %3 %4 %5 %6",
+     R"(output_table[0].output_name: "%1 %2 %3 %4 %5 %6" is longer than 15 characters.)"},
     {"display_config.filter_time=5 5",
      R"(display_config.filter_time: "5 5" is not a whole number from 0 to 255.)"},
     {"user_gain_factor=32768", R"(user_gain_factor: "32768" is not a whole number from -32768 to 32767.)"},
@@ -120,7 +128,8 @@ const Refused kRefused[] = {
     {R"(output_table[0].output_name="abc\")",
      R"(output_table[0].output_name: "abc\" is not a quoted text as dump prints it (inside the quotes only \", \\ and \xNN are escapes).)"},
     {"output_table[0].output_name=\u03A9mega",
-     "output_table[0].output_name: \"\u03A9mega\" has a character that does not fit in one byte (only Latin-1 "
+     "output_table[0].output_name: \"\u03A9mega\" has a character that does not fit in one byte (only "
+     "Latin-1 "
      "characters can be stored)."},
     {"output_table[0].output_name=1234567890123456789012345678901234567890123456789012345678901234567890",
      R"(output_table[0].output_name: "123456789012345678901234567890123456789012345678901234567890..." is longer than 15 characters.)"},
@@ -142,11 +151,12 @@ TEST_P(ConfigEditsRefused, NamesTheFieldTheValueAndWhatItTakes) {
 INSTANTIATE_TEST_SUITE_P(Assignments, ConfigEditsRefused, ::testing::ValuesIn(kRefused));
 
 TEST(ConfigEdits, AFieldGivenTwiceIsRefused) {
-  EXPECT_EQ(Refusal([] {
-              ParseAssignments({QStringLiteral("sensor_type=1"), QStringLiteral("display_config.filter_time=2"),
-                                QStringLiteral(" sensor_type = 1")});
-            }),
-            QStringLiteral("sensor_type is given twice."));
+  EXPECT_EQ(
+      Refusal([] {
+        ParseAssignments({QStringLiteral("sensor_type=1"), QStringLiteral("display_config.filter_time=2"),
+                          QStringLiteral(" sensor_type = 1")});
+      }),
+      QStringLiteral("sensor_type is given twice."));
 }
 
 TEST(ConfigEdits, UnquoteIsTheInverseOfQuoteForEveryByte) {
@@ -155,7 +165,8 @@ TEST(ConfigEdits, UnquoteIsTheInverseOfQuoteForEveryByte) {
   for (const QByteArray& bytes :
        {every, QByteArray(), QByteArray("\""), QByteArray("\\"), QByteArray("\\\""), QByteArray("\"\"\\\\"),
         QByteArray("\\x41"), QByteArray("x"), QByteArray("\0\0", 2), QByteArray(" lead and trail ")}) {
-    EXPECT_EQ(UnquoteBytes(QuoteBytes(bytes)), std::optional<QByteArray>(bytes)) << QuoteBytes(bytes).toStdString();
+    EXPECT_EQ(UnquoteBytes(QuoteBytes(bytes)), std::optional<QByteArray>(bytes))
+        << QuoteBytes(bytes).toStdString();
   }
 }
 
@@ -181,10 +192,13 @@ TEST(ConfigEdits, AnUnchangedNameKeepsTheBytesAfterItsTerminatorAndANewOneZeroFi
   QVA_CONFIG_DATA config = SampleConfig();
   config.output_table[0].output_name[10] = 'Q';
   const QVA_CONFIG_DATA before = config;
-  EXPECT_EQ(ApplyFieldEdits(config, {ParseAssignment(QStringLiteral("output_table[0].output_name=Lambda"))}), 0);
+  EXPECT_EQ(ApplyFieldEdits(config, {ParseAssignment(QStringLiteral("output_table[0].output_name=Lambda"))}),
+            0);
   EXPECT_TRUE(ConfigsEqual(config, before));
-  EXPECT_EQ(ApplyFieldEdits(config, {ParseAssignment(QStringLiteral("output_table[0].output_name=Lamb"))}), 1);
-  EXPECT_EQ(QByteArray(config.output_table[0].output_name, 16), QByteArray("Lamb\0\0\0\0\0\0\0\0\0\0\0\0", 16));
+  EXPECT_EQ(ApplyFieldEdits(config, {ParseAssignment(QStringLiteral("output_table[0].output_name=Lamb"))}),
+            1);
+  EXPECT_EQ(QByteArray(config.output_table[0].output_name, 16),
+            QByteArray("Lamb\0\0\0\0\0\0\0\0\0\0\0\0", 16));
 }
 
 // Records whose dump must come back exactly: samples, an old version, names
@@ -216,9 +230,9 @@ TEST(ConfigEditsDump, ADumpAppliedToAnotherRecordReproducesTheDump) {
   }
 }
 
-TEST(ConfigEditsDump, SkipsBlankAndCommentLinesAndToleratesCrLf) {
+TEST(ConfigEditsDump, SkipsBlankAndCommentLinesAndToleratesCrLfAndAByteOrderMark) {
   const QByteArray text =
-      "# edited by hand\r\n"
+      "\xEF\xBB\xBF# edited by hand\r\n"
       "\r\n"
       "   # indented comment\n"
       "sensor_type = 3\r\n"
@@ -247,14 +261,18 @@ TEST_P(ConfigEditsDumpRefused, NamesTheLineAndTheReason) {
 INSTANTIATE_TEST_SUITE_P(
     Texts, ConfigEditsDumpRefused,
     ::testing::Values(
-        DumpRefused{"NoEquals", "sensor_type = 2\n\nsensor type 2\n", R"(w.txt:3: "sensor type 2" is not a line "name = value".)"},
+        DumpRefused{"NoEquals", "sensor_type = 2\n\nsensor type 2\n",
+                    R"(w.txt:3: "sensor type 2" is not a line "name = value".)"},
         DumpRefused{"UnknownName", "# x\r\nfrob = 1\r\n",
                     R"(w.txt:2: Unknown field "frob". (qva-cli dump FILE lists the names.))"},
         DumpRefused{"BadValue", "display_config.filter_time = 256\n",
                     R"(w.txt:1: display_config.filter_time: "256" is not a whole number from 0 to 255.)"},
         DumpRefused{"Twice", "sensor_type = 2\nsensor_type = 2\n", "w.txt:2: sensor_type is given twice."},
-        DumpRefused{"OtherVersion", "version = 100\n",
-                    R"(w.txt:1: version: "100" is not the file's version (110); set does not change a file's version.)"},
+        DumpRefused{
+            "OtherVersion", "version = 100\n",
+            R"(w.txt:1: version: "100" is not the file's version (110); set does not change a file's version.)"},
+        DumpRefused{"VersionWithPlaceholders", "version = %1\n",
+                    R"(w.txt:1: version: "%1" is not a whole number from 0 to 65535.)"},
         DumpRefused{"NothingToApply", "# only a comment\n\n", R"(w.txt has no "name = value" lines.)"},
         DumpRefused{"Empty", "", R"(w.txt has no "name = value" lines.)"},
         DumpRefused{"NotUtf8", "output_table[0].output_name = \"\xC3\"\n",

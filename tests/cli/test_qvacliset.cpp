@@ -39,10 +39,10 @@ QString Text(const QString& relative, const QByteArray& bytes) {
 TEST(CliSet, ChangesTheNamedFieldsListsThemAndKeepsAReadOnlyBackup) {
   const QString path = WriteSetup(QStringLiteral("Workshop.Q11"), SampleConfig());
   const QByteArray before = ReadAll(path);
-  const CliResult result =
-      RunQvaCli({QStringLiteral("set"), path, QStringLiteral("display_config.filter_time=5"),
-                 QStringLiteral("sensor_type=0x03"), QStringLiteral("output_table[1].output_name=\"Lambda 2\""),
-                 QStringLiteral("output_table[0].values[3]=1500, -200")});
+  const CliResult result = RunQvaCli(
+      {QStringLiteral("set"), path, QStringLiteral("display_config.filter_time=5"),
+       QStringLiteral("sensor_type=0x03"), QStringLiteral("output_table[1].output_name=\"Lambda 2\""),
+       QStringLiteral("output_table[0].values[3]=1500, -200")});
   ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
   EXPECT_TRUE(result.out.isEmpty());
   const QString backup = JoinPath(GetFolder(FileType::SaveBackups), QStringLiteral("Workshop - 000.Q11"));
@@ -55,9 +55,10 @@ TEST(CliSet, ChangesTheNamedFieldsListsThemAndKeepsAReadOnlyBackup) {
                 backup + QLatin1Char('\n'));
 
   const QByteArray dump = Dump(path);
-  for (const char* line : {"display_config.filter_time = 5\n", "sensor_type = 3\n",
-                           "output_table[1].output_name = \"Lambda 2\"\n", "output_table[0].values[3] = 1500, -200\n",
-                           "version = 110\n", "cfg_crc16 = 48879\n"}) {
+  for (const char* line :
+       {"display_config.filter_time = 5\n", "sensor_type = 3\n",
+        "output_table[1].output_name = \"Lambda 2\"\n", "output_table[0].values[3] = 1500, -200\n",
+        "version = 110\n", "cfg_crc16 = 48879\n"}) {
     EXPECT_TRUE(dump.contains(line)) << line;
   }
   EXPECT_EQ(Backups(), QStringList{QStringLiteral("Workshop - 000.Q11")});
@@ -84,8 +85,8 @@ TEST(CliSet, AnotherFilesDumpMakesTheDumpsIdentical) {
   const QByteArray dump = Dump(source);
   QByteArray edited = "# Car1, as dumped\r\n\r\n" + dump;
   edited.replace('\n', "\r\n");
-  const CliResult result =
-      RunQvaCli({QStringLiteral("set"), target, QStringLiteral("--from"), Text(QStringLiteral("car1.txt"), edited)});
+  const CliResult result = RunQvaCli(
+      {QStringLiteral("set"), target, QStringLiteral("--from"), Text(QStringLiteral("car1.txt"), edited)});
   ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
   EXPECT_TRUE(result.err.contains("fields changed; backup: ")) << result.err.toStdString();
   EXPECT_EQ(Dump(target), dump);
@@ -103,7 +104,8 @@ class CliSetRefused : public ::testing::TestWithParam<RefusedSet> {};
 TEST_P(CliSetRefused, ExitsTwoAndLeavesTheFileByteForByteWithoutBackup) {
   const QString path = WriteSetup(QStringLiteral("Workshop.Q11"), SampleConfig());
   const QByteArray before = ReadAll(path);
-  const QString dump = Text(QStringLiteral("bad.txt"), "sensor_type = 3\noutput_table[0].values[1] = 1, 2, 3\n");
+  const QString dump =
+      Text(QStringLiteral("bad.txt"), "sensor_type = 3\noutput_table[0].values[1] = 1, 2, 3\n");
   QStringList arguments = GetParam().arguments;
   arguments.replaceInStrings(QStringLiteral("DUMP"), dump);
   const CliResult result = RunQvaCli(QStringList{QStringLiteral("set"), path} + arguments);
@@ -127,10 +129,11 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedSet{"NameTooLong",
                    {"output_table[0].output_name=Lambda sensor one"},
                    "output_table[0].output_name: \"Lambda sensor one\" is longer than 15 characters."},
-        RefusedSet{"Checksum",
-                   {"cfg_crc16=0"},
-                   "cfg_crc16 cannot be set: the checksum is computed whenever the configuration is sent to the "
-                   "meter."},
+        RefusedSet{
+            "Checksum",
+            {"cfg_crc16=0"},
+            "cfg_crc16 cannot be set: the checksum is computed whenever the configuration is sent to the "
+            "meter."},
         RefusedSet{"BadDumpLine",
                    {"--from", "DUMP"},
                    "DUMP:2: output_table[0].values[1]: \"1, 2, 3\" is not a table row \"input, output\" of "

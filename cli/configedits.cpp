@@ -53,7 +53,7 @@ QString Shown(const QString& value) {
   QString shown =
       value.size() > kShownValueLength ? value.left(kShownValueLength) + QStringLiteral("...") : value;
   for (QChar& c : shown) {
-    if (c.unicode() < 0x20 || c.unicode() == 0x7F) c = QLatin1Char('?');
+    if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() < 0xA0)) c = QLatin1Char('?');
   }
   return value.startsWith(QLatin1Char('"')) ? shown : QLatin1Char('"') + shown + QLatin1Char('"');
 }

@@ -25,6 +25,12 @@ void CliOutput::Error(const QString& message) {
   std::fflush(err_);
 }
 
+void CliOutput::Prompt(const QString& question) {
+  const QByteArray bytes = question.toLocal8Bit();
+  std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), err_);
+  std::fflush(err_);
+}
+
 namespace {
 
 // A setup file as it is stored (never upgraded). A file that cannot be
@@ -47,6 +53,7 @@ int Dump(const CommandLine& line, CliOutput& output) {
 }
 
 int Diff(const CommandLine& line, CliOutput& output) {
+  if (!line.port.isEmpty()) return DiffWithMeterCommand(line, output);
   const auto a = ReadForReport(line.files.at(0), output);
   const auto b = ReadForReport(line.files.at(1), output);
   if (!a || !b) return kExitUsageOrFile;

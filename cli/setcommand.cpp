@@ -5,9 +5,9 @@
 #include "clioptions.h"
 #include "clirun.h"
 #include "configedits.h"
-#include "configreport.h"
 #include "exitcodes.h"
 #include "platform/qvaerrors.h"
+#include "config/configdiff.h"
 #include "config/qvasetupfiler.h"
 
 namespace {

@@ -17,6 +17,7 @@
 #include "app/mainform.h"
 #include "platform/qvaregistry.h"
 #include "platform/qvaerrors.h"
+#include "comms/sendchecks.h"
 #include "documenttestsupport.h"
 
 namespace {
@@ -28,7 +29,8 @@ const QStringList kConfigItems = {
     "MenuItemSetupAnalogOutput", "MenuItemSendConfiguration",  "MenuItemViewConfig"};
 const QStringList kAlwaysItems = {
     "MenuItemFileNew",       "MenuItemFileOpen",           "MenuItemFileExit",   "MenuItemGetConfiguration",
-    "MenuItemFileLocations", "MenuItemCommunicationsPort", "MenuItemHelpTopics", "MenuItemHelpAbout"};
+    "MenuItemFileLocations", "MenuItemCommunicationsPort", "MenuItemHelpTopics", "MenuItemHelpAbout",
+    "MenuItemReviewBeforeSend", "MenuItemVerifyAfterSend"};
 
 void StoreHistory(const QStringList& entries) {
   TRegistry registry(RegistryRoot::CurrentUser);
@@ -93,7 +95,10 @@ TEST_F(MainFormTest, MenusCarryTheirCaptionsInOrder) {
        "&Setup",
        {"&Sensor...", "&Display...", "Digital &Inputs...", "&CAN Messages...", "&Analog Output..."}},
       {"MenuItemOnline", "&Online", {"&Send Configuration", "&Get Configuration"}},
-      {"MenuItemOptions", "Optio&ns", {"&Configuration File Location...", "Communications &Port..."}},
+      {"MenuItemOptions",
+       "Optio&ns",
+       {"&Configuration File Location...", "Communications &Port...", "", "&Review Changes Before Send",
+        "&Verify After Send"}},
       {"MenuItemHelp", "&Help", {"&Topics...", "", "&About Ulmora Quvarant Setup"}},
       {"Debug1", "&Debug", {"&View Config..."}},
   };
@@ -503,3 +508,22 @@ TEST_F(MainFormTest, BringToFrontRestoresTheOpenModalDialogToo) {
 }
 
 }  // namespace
+
+TEST_F(MainFormTest, SendChecksAreOffUntilChosenAndAreRemembered) {
+  QAction* review = Action(QStringLiteral("MenuItemReviewBeforeSend"));
+  QAction* verify = Action(QStringLiteral("MenuItemVerifyAfterSend"));
+  ASSERT_TRUE(review->isCheckable() && verify->isCheckable());
+  EXPECT_FALSE(review->isChecked());
+  EXPECT_FALSE(verify->isChecked());
+  verify->trigger();
+  EXPECT_FALSE(ReadSendChecks().review);
+  EXPECT_TRUE(ReadSendChecks().verify);
+  review->trigger();
+  verify->trigger();
+  EXPECT_TRUE(ReadSendChecks().review);
+  EXPECT_FALSE(ReadSendChecks().verify);
+  // A new window (the next start) shows what was chosen.
+  TFormQVASetupMain next(prompter);
+  EXPECT_TRUE(next.findChild<QAction*>(QStringLiteral("MenuItemReviewBeforeSend"))->isChecked());
+  EXPECT_FALSE(next.findChild<QAction*>(QStringLiteral("MenuItemVerifyAfterSend"))->isChecked());
+}

@@ -383,7 +383,9 @@ TEST_P(CliHelp, ListsTheUsageAndEveryExitCode) {
        {"  0  success", "  1  the two configurations differ (diff only)",
         "  2  usage error, or a file that cannot be read or written",
         "  3  the configuration stored in the meter is not valid", "  4  firmware version mismatch",
-        "  5  port or link failure", "  6  the copy to EEPROM failed", "  7  no sensor type selected"}) {
+        "  5  port or link failure", "  6  the copy to EEPROM failed", "  7  no sensor type selected",
+        "  8  the review was declined: nothing was sent",
+        "  9  the configuration read back after sending differs from the one sent"}) {
     EXPECT_TRUE(lines.contains(QByteArray(code))) << code;
   }
 }

@@ -5,19 +5,33 @@
 
 namespace {
 
+// What an option sets in the command line: a flag, a text, or a whole
+// number within a range.
 struct OptionSpec {
   const char* longName;   // "--port"
   const char* shortName;  // "-o", or nullptr
-  bool takesValue;
+  bool CommandLine::*flag = nullptr;
+  QString CommandLine::*text = nullptr;
+  int CommandLine::*number = nullptr;
+  int low = 0;
+  int high = 0;
+
+  bool TakesValue() const { return flag == nullptr; }
 };
 
-constexpr std::array kOptions = {
-    OptionSpec{"--help", "-h", false},     OptionSpec{"--json", nullptr, false},
-    OptionSpec{"--force", nullptr, false}, OptionSpec{"--port", nullptr, true},
-    OptionSpec{"--output", "-o", true},    OptionSpec{"--retries", nullptr, true},
-    OptionSpec{"--review", nullptr, false}, OptionSpec{"--yes", nullptr, false},
-    OptionSpec{"--verify", nullptr, false}, OptionSpec{"--seconds", nullptr, true},
-    OptionSpec{"--csv", nullptr, true},    OptionSpec{"--from", nullptr, true},
+const std::array kOptions = {
+    OptionSpec{"--help", "-h", &CommandLine::help},
+    OptionSpec{"--json", nullptr, &CommandLine::json},
+    OptionSpec{"--force", nullptr, &CommandLine::force},
+    OptionSpec{"--port", nullptr, nullptr, &CommandLine::port},
+    OptionSpec{"--output", "-o", nullptr, &CommandLine::output},
+    OptionSpec{"--retries", nullptr, nullptr, nullptr, &CommandLine::retries, 0, kMaxRetries},
+    OptionSpec{"--review", nullptr, &CommandLine::review},
+    OptionSpec{"--yes", nullptr, &CommandLine::yes},
+    OptionSpec{"--verify", nullptr, &CommandLine::verify},
+    OptionSpec{"--seconds", nullptr, nullptr, nullptr, &CommandLine::seconds, 1, kMaxLiveSeconds},
+    OptionSpec{"--csv", nullptr, nullptr, &CommandLine::csv},
+    OptionSpec{"--from", nullptr, nullptr, &CommandLine::from},
 };
 
 struct CommandSpec {
@@ -62,23 +76,15 @@ bool Allows(const CommandSpec& command, const OptionSpec& option) {
   return false;
 }
 
-int ParseRetries(const QString& text, const QString& command) {
+// A whole number in decimal, without a sign, within the option's range.
+int ParseNumber(const OptionSpec& option, const QString& text, const QString& command) {
   bool ok = false;
   const int value = text.toInt(&ok, 10);
-  if (!ok || value < 0 || value > kMaxRetries || text.startsWith(QLatin1Char('+'))) {
-    throw EUsage(
-        QStringLiteral("--retries needs a whole number from 0 to %1, not \"%2\".").arg(kMaxRetries).arg(text),
-        command);
-  }
-  return value;
-}
-
-int ParseSeconds(const QString& text, const QString& command) {
-  bool ok = false;
-  const int value = text.toInt(&ok, 10);
-  if (!ok || value < 1 || value > kMaxLiveSeconds || text.startsWith(QLatin1Char('+'))) {
-    throw EUsage(QStringLiteral("--seconds needs a whole number from 1 to %1, not \"%2\".")
-                     .arg(kMaxLiveSeconds)
+  if (!ok || value < option.low || value > option.high || text.startsWith(QLatin1Char('+'))) {
+    throw EUsage(QStringLiteral("%1 needs a whole number from %2 to %3, not \"%4\".")
+                     .arg(QLatin1String(option.longName))
+                     .arg(option.low)
+                     .arg(option.high)
                      .arg(text),
                  command);
   }
@@ -91,33 +97,15 @@ void SetValue(CommandLine& line, const OptionSpec& option, const QString& value,
     if (earlier == name) throw EUsage(QStringLiteral("Option %1 is given twice.").arg(name), line.command);
   }
   seen.push_back(name);
-  if (option.takesValue && value.isEmpty()) {
+  if (option.TakesValue() && value.isEmpty()) {
     throw EUsage(QStringLiteral("Option %1 needs a value.").arg(name), line.command);
   }
-  if (name == QLatin1String("--help")) {
-    line.help = true;
-  } else if (name == QLatin1String("--json")) {
-    line.json = true;
-  } else if (name == QLatin1String("--force")) {
-    line.force = true;
-  } else if (name == QLatin1String("--port")) {
-    line.port = value;
-  } else if (name == QLatin1String("--output")) {
-    line.output = value;
-  } else if (name == QLatin1String("--retries")) {
-    line.retries = ParseRetries(value, line.command);
-  } else if (name == QLatin1String("--review")) {
-    line.review = true;
-  } else if (name == QLatin1String("--yes")) {
-    line.yes = true;
-  } else if (name == QLatin1String("--verify")) {
-    line.verify = true;
-  } else if (name == QLatin1String("--seconds")) {
-    line.seconds = ParseSeconds(value, line.command);
-  } else if (name == QLatin1String("--csv")) {
-    line.csv = value;
-  } else if (name == QLatin1String("--from")) {
-    line.from = value;
+  if (option.flag) {
+    line.*option.flag = true;
+  } else if (option.text) {
+    line.*option.text = value;
+  } else if (option.number) {
+    line.*option.number = ParseNumber(option, value, line.command);
   }
 }
 
@@ -233,12 +221,12 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     if (!option || !Allows(*definition, *option)) {
       throw EUsage(QStringLiteral("Unknown option \"%1\" for %2.").arg(name, command), command);
     }
-    if (option->takesValue && !inlineValue) {
+    if (option->TakesValue() && !inlineValue) {
       if (at + 1 >= arguments.size())
         throw EUsage(QStringLiteral("Option %1 needs a value.").arg(QLatin1String(option->longName)),
                      command);
       value = arguments.at(++at);
-    } else if (!option->takesValue && inlineValue) {
+    } else if (!option->TakesValue() && inlineValue) {
       throw EUsage(QStringLiteral("Option %1 takes no value.").arg(QLatin1String(option->longName)), command);
     }
     SetValue(line, *option, value, seen);

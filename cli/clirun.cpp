@@ -8,6 +8,7 @@
 #include "configreport.h"
 #include "exitcodes.h"
 #include "livecommand.h"
+#include "setcommand.h"
 #include "transfercommands.h"
 #include "platform/qvaerrors.h"
 #include "config/qvasetupfiler.h"
@@ -21,6 +22,12 @@ void CliOutput::Report(const QByteArray& bytes) {
 void CliOutput::Error(const QString& message) {
   QByteArray bytes = message.toLocal8Bit();
   if (!bytes.endsWith('\n')) bytes += '\n';
+  std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), err_);
+  std::fflush(err_);
+}
+
+void CliOutput::Prompt(const QString& question) {
+  const QByteArray bytes = question.toLocal8Bit();
   std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), err_);
   std::fflush(err_);
 }
@@ -47,6 +54,7 @@ int Dump(const CommandLine& line, CliOutput& output) {
 }
 
 int Diff(const CommandLine& line, CliOutput& output) {
+  if (!line.port.isEmpty()) return DiffWithMeterCommand(line, output);
   const auto a = ReadForReport(line.files.at(0), output);
   const auto b = ReadForReport(line.files.at(1), output);
   if (!a || !b) return kExitUsageOrFile;
@@ -70,6 +78,7 @@ int Run(const CommandLine& line, CliOutput& output) {
   if (line.command == QLatin1String("get")) return GetCommand(line, output);
   if (line.command == QLatin1String("send")) return SendCommand(line, output);
   if (line.command == QLatin1String("live")) return LiveCommand(line, output);
+  if (line.command == QLatin1String("set")) return SetCommand(line, output);
   throw EUsage(QStringLiteral("Unknown command \"%1\".").arg(line.command), QString());
 }
 

@@ -16,6 +16,8 @@ class CliOutput {
   void Report(const QByteArray& bytes);
   // One message, with a line break added when it has none.
   void Error(const QString& message);
+  // A question on stderr, left open for the answer on the same line.
+  void Prompt(const QString& question);
 
  private:
   std::FILE* out_;

@@ -10,6 +10,7 @@
 #include <QLocale>
 
 #include "config/qvasetupfiler.h"
+#include "configreport.h"
 #include "linkinput.h"
 #include "support/samplerecords.h"
 #include "tables/qvatablefiler.h"
@@ -185,6 +186,37 @@ void ViewerCellSeeds() {
   }
 }
 
+void ConfigEditSeeds() {
+  const QString target = QStringLiteral("fuzz_configedit");
+  const char* assignments[] = {
+      "display_config.filter_time=5",
+      " sensor_type = 0x03 ",
+      "user_gain_factor=-0100",
+      "user_cal_resistor=65535",
+      "output_table[0].values[3]=-5, 0x10",
+      "output_table[0].output_name=Lambda 2",
+      "output_table[1].output_name=\"q\\\"b\\\\c\\x01\\xFF~\"",
+      "output_table[1].output_name=\"\\x41\\x00Z\"",
+      "collect_master_config.IDR1=300",
+      "version=110",
+      "frob",
+  };
+  int n = 0;
+  for (const char* text : assignments) {
+    Write(target, QStringLiteral("assignment%1.bin").arg(n++), QByteArray(1, '\0') + text);
+  }
+  QVA_CONFIG_DATA odd = SampleConfig({.seed = 3});
+  std::memcpy(odd.output_table[1].output_name, "\"\\\x01\x7F\x80\xFF=#, x\t", 12);
+  const QByteArray dump = DumpText(SampleConfig());
+  Write(target, QStringLiteral("dump.bin"), QByteArray(1, '\1') + dump);
+  Write(target, QStringLiteral("dumpodd.bin"), QByteArray(1, '\1') + DumpText(odd));
+  Write(target, QStringLiteral("dumpedited.bin"),
+        QByteArray(1, '\1') + "# edited\r\n\r\nsensor_type = 3\r\noutput_table[0].output_name = \"Air\"\r\n");
+  const ConfigBytes sample = ConfigToBytes(odd);
+  Write(target, QStringLiteral("record.bin"),
+        QByteArray(1, '\2') + QByteArray(reinterpret_cast<const char*>(sample.data()), kConfigSize));
+}
+
 // A record of the simulator fuzzer's input: a wait, then bytes on the line.
 QByteArray LineRecord(uint8_t waitMs, const QByteArray& bytes) {
   QByteArray record;
@@ -262,6 +294,7 @@ std::vector<FuzzSeed> MakeFuzzSeeds() {
   ValueSeeds();
   ValidatorSeeds();
   ViewerCellSeeds();
+  ConfigEditSeeds();
   SimSeeds();
   QLocale::setDefault(previous);
   g_seeds = nullptr;

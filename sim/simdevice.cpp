@@ -193,11 +193,16 @@ void SimDevice::FinishCopy() {
     copyResult_ = kCopyFailed;
   } else if (settings_.checkWriteCrc && !ImageCrcValid(copySnapshot_)) {
     copyResult_ = kCopyImageRejected;
-  } else if (storeHook_ && !storeHook_(copySnapshot_).isEmpty()) {
-    copyResult_ = kCopyStoreFailed;
   } else {
-    stored_ = copySnapshot_;
-    copyResult_ = kCopyOk;
+    // A failing EEPROM takes the image and keeps another.
+    if (settings_.storeFaultOffset >= 0 && settings_.storeFaultOffset < static_cast<int>(copySnapshot_.size()))
+      copySnapshot_[static_cast<std::size_t>(settings_.storeFaultOffset)] ^= 0xFF;
+    if (storeHook_ && !storeHook_(copySnapshot_).isEmpty()) {
+      copyResult_ = kCopyStoreFailed;
+    } else {
+      stored_ = copySnapshot_;
+      copyResult_ = kCopyOk;
+    }
   }
   if (copyResult_ == kCopyOk) {
     ++counters_.copySuccesses;

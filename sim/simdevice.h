@@ -87,6 +87,9 @@ struct DeviceSettings {
   double ipDriftPerSecond = 0;  // microamps added per second since the start
   int copyDelayMs = 100;
   int failCopies = 0;
+  // A byte each successful copy stores inverted while still reporting
+  // success (a failing EEPROM); -1 for none.
+  int storeFaultOffset = -1;
   bool checkWriteCrc = true;
   uint32_t seed = 1;
 };

@@ -33,6 +33,8 @@ const NumberOption kNumberOptions[] = {
     {"sensor-type", 0, 0xFF, [](SimOptions& o, qint64 v) { o.device.sensorType = static_cast<uint8_t>(v); }},
     {"fail-copies", 0, std::numeric_limits<int>::max(),
      [](SimOptions& o, qint64 v) { o.device.failCopies = static_cast<int>(v); }},
+    {"store-fault", 0, static_cast<qint64>(kConfigSize) - 1,
+     [](SimOptions& o, qint64 v) { o.device.storeFaultOffset = static_cast<int>(v); }},
     {"copy-delay", 0, kMaxCopyDelayMs,
      [](SimOptions& o, qint64 v) { o.device.copyDelayMs = static_cast<int>(v); }},
     {"ip", -32768, 32767, [](SimOptions& o, qint64 v) { o.device.ipMicroamps = static_cast<int16_t>(v); }},
@@ -279,6 +281,8 @@ QString SimHelpText() {
       "                        stored configuration unchanged\n"
       "  --no-crc-check        copy the write area even when its cfg_crc16 is wrong\n"
       "                        (by default such a copy fails with result 2)\n"
+      "  --store-fault OFFSET  every copy stores the byte at OFFSET (0-671) inverted\n"
+      "                        and still reports success, as a failing EEPROM would\n"
       "\n"
       "Faults (exchange N = the Nth request received, counting from 1; a retry\n"
       "is a new exchange):\n"

@@ -5,6 +5,7 @@
 #include "comms/formserialport.h"
 #include "comms/formtransfer.h"
 #include "comms/qvaserialcomms.h"
+#include "comms/sendchecks.h"
 
 void InstallCommsHooks(MainFormHooks& hooks, Prompter& prompter) {
   hooks.getConfiguration = [&prompter](const QString& commPort, QWidget* owner) {
@@ -16,7 +17,7 @@ void InstallCommsHooks(MainFormHooks& hooks, Prompter& prompter) {
   };
   hooks.sendConfiguration = [&prompter](QVA_CONFIG_DATA& config, const QString& commPort, QWidget* owner) {
     QVASerialComms comms(commPort);
-    RunSendConfigurationWindow(owner, comms, config, prompter);
+    RunSendConfigurationWindow(owner, comms, config, prompter, ReadSendChecks());
   };
   hooks.liveData = [&prompter](const QString& commPort, QWidget* owner) {
     RunLiveDataWindow(owner, commPort, prompter);

@@ -17,6 +17,7 @@
 #include "platform/errorhandler.h"
 #include "platform/registeredfilepath.h"
 #include "config/qvasetupfiler.h"
+#include "comms/sendchecks.h"
 
 namespace {
 
@@ -64,6 +65,7 @@ TFormQVASetupMain::TFormQVASetupMain(Prompter& prompter, QWidget* parent)
     : QMainWindow(parent), prompter_(prompter), document_(prompter, this) {
   setObjectName(QStringLiteral("FormQVASetupMain"));
   BuildMenus();
+  LoadSendChecks();
   BuildClientArea();
   statusBar()->setObjectName(QStringLiteral("StatusBar1"));
   resize(kDesignWidth, kDesignHeight);
@@ -92,6 +94,27 @@ QAction* TFormQVASetupMain::AddItem(QMenu* menu, const char* name, const QString
   connect(action, &QAction::triggered, this,
           [this, handler] { Run([this, handler] { (this->*handler)(); }); });
   return action;
+}
+
+QAction* TFormQVASetupMain::AddCheckItem(QMenu* menu, const char* name, const QString& caption,
+                                         const QString& hint) {
+  QAction* action = menu->addAction(caption);
+  action->setObjectName(QString::fromLatin1(name));
+  action->setStatusTip(hint);
+  action->setCheckable(true);
+  connect(action, &QAction::triggered, this, [this, action] {
+    // A choice the settings store refused is not shown as made.
+    if (!Run([this] { WriteSendChecks({reviewBeforeSend_->isChecked(), verifyAfterSend_->isChecked()}); }))
+      action->setChecked(!action->isChecked());
+  });
+  return action;
+}
+
+void TFormQVASetupMain::LoadSendChecks() {
+  SendChecks checks;
+  Run([&checks] { checks = ReadSendChecks(); });
+  reviewBeforeSend_->setChecked(checks.review);
+  verifyAfterSend_->setChecked(checks.verify);
 }
 
 void TFormQVASetupMain::BuildMenus() {
@@ -149,6 +172,11 @@ void TFormQVASetupMain::BuildMenus() {
           &TFormQVASetupMain::MenuItemFileLocationsClick);
   AddItem(options, "MenuItemCommunicationsPort", QStringLiteral("Communications &Port..."), QString(),
           &TFormQVASetupMain::MenuItemCommunicationsPortClick);
+  options->addSeparator();
+  reviewBeforeSend_ = AddCheckItem(options, "MenuItemReviewBeforeSend", QStringLiteral("&Review Changes Before Send"),
+                                   QStringLiteral("Shows what a send would change in the QVA and asks first"));
+  verifyAfterSend_ = AddCheckItem(options, "MenuItemVerifyAfterSend", QStringLiteral("&Verify After Send"),
+                                  QStringLiteral("Reads the configuration back from the QVA after sending it"));
 
   QMenu* help = bar->addMenu(QStringLiteral("&Help"));
   help->setObjectName(QStringLiteral("MenuItemHelp"));

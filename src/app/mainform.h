@@ -122,6 +122,9 @@ class TFormQVASetupMain : public QMainWindow, private DocumentObserver {
   bool Run(const std::function<void()>& command);
   QAction* AddItem(QMenu* menu, const char* name, const QString& caption, const QString& hint,
                    void (TFormQVASetupMain::*handler)());
+  // A check item of the Options menu that stores the send checks.
+  QAction* AddCheckItem(QMenu* menu, const char* name, const QString& caption, const QString& hint);
+  void LoadSendChecks();
 
   Prompter& prompter_;
   SetupDocument document_;
@@ -134,6 +137,8 @@ class TFormQVASetupMain : public QMainWindow, private DocumentObserver {
   QAction* historyEnd_ = nullptr;
   QList<QAction*> historyItems_;
   QList<QAction*> configItems_;  // enabled only while a configuration is loaded
+  QAction* reviewBeforeSend_ = nullptr;
+  QAction* verifyAfterSend_ = nullptr;
   QWidget* client_ = nullptr;
   QFrame* panel_ = nullptr;
 };

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include "comms/formsendreview.h"
 #include "platform/sleeper.h"
 
 namespace {
@@ -122,17 +123,22 @@ int TFormRetrieveQVAConfig::Procedure() {
 }
 
 TFormSendQVAConfig::TFormSendQVAConfig(const QVA_CONFIG_DATA& config, QWidget* parent, QVASerialComms& comms,
-                                       Prompter& prompter, Sleeper& sleeper)
+                                       Prompter& prompter, Sleeper& sleeper, const SendChecks& checks)
     : TFormTransferProgress(kSendCaption, parent),
       config_(config),
       comms_(comms),
       prompter_(prompter),
-      sleeper_(sleeper) {
+      sleeper_(sleeper),
+      checks_(checks) {
   setObjectName(QStringLiteral("FormSendQVAConfig"));
 }
 
 int TFormSendQVAConfig::Procedure() {
-  outcome_ = RunSendProcedure(comms_, config_, *this, prompter_, sleeper_);
+  TransferOptions options;
+  options.verify = checks_.verify;
+  if (checks_.review)
+    options.review = [this](const SendReview& review) { return RunSendReviewDialog(this, review); };
+  outcome_ = RunSendProcedure(comms_, config_, *this, prompter_, sleeper_, options);
   return *outcome_ == SendOutcome::Sent ? kResultFinished : kResultCancelled;
 }
 
@@ -152,13 +158,13 @@ GetOutcome RunGetConfigurationWindow(QWidget* parent, QVASerialComms& comms, Pro
 }
 
 SendOutcome RunSendConfigurationWindow(QWidget* parent, QVASerialComms& comms, const QVA_CONFIG_DATA& config,
-                                       Prompter& prompter) {
-  return RunSendConfigurationWindow(parent, comms, config, prompter, DefaultSleeper());
+                                       Prompter& prompter, const SendChecks& checks) {
+  return RunSendConfigurationWindow(parent, comms, config, prompter, DefaultSleeper(), checks);
 }
 
 SendOutcome RunSendConfigurationWindow(QWidget* parent, QVASerialComms& comms, const QVA_CONFIG_DATA& config,
-                                       Prompter& prompter, Sleeper& sleeper) {
-  TFormSendQVAConfig form(config, parent, comms, prompter, sleeper);
+                                       Prompter& prompter, Sleeper& sleeper, const SendChecks& checks) {
+  TFormSendQVAConfig form(config, parent, comms, prompter, sleeper, checks);
   form.exec();
   form.RethrowFailure();
   // Without a failure the procedure always ends with an outcome.

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 
+#include "comms/sendchecks.h"
 #include "comms/transferprocedures.h"
 
 class QLabel;
@@ -80,7 +81,7 @@ class TFormSendQVAConfig : public TFormTransferProgress {
 
  public:
   TFormSendQVAConfig(const QVA_CONFIG_DATA& config, QWidget* parent, QVASerialComms& comms,
-                     Prompter& prompter, Sleeper& sleeper);
+                     Prompter& prompter, Sleeper& sleeper, const SendChecks& checks = {});
   std::optional<SendOutcome> Outcome() const { return outcome_; }
 
  protected:
@@ -91,6 +92,7 @@ class TFormSendQVAConfig : public TFormTransferProgress {
   QVASerialComms& comms_;
   Prompter& prompter_;
   Sleeper& sleeper_;
+  SendChecks checks_;
   std::optional<SendOutcome> outcome_;
 };
 
@@ -101,10 +103,11 @@ GetOutcome RunGetConfigurationWindow(QWidget* parent, QVASerialComms& comms, Pro
 GetOutcome RunGetConfigurationWindow(QWidget* parent, QVASerialComms& comms, Prompter& prompter,
                                      Sleeper& sleeper);
 
-// Send Configuration: runs the progress window modally. A link failure
-// (ESerialCommunications) or a cancelled retry (EAbort) is raised after the
-// window closed.
+// Send Configuration: runs the progress window modally, with the review
+// (over the progress window) and the verify the checks ask for. A link
+// failure (ESerialCommunications) or a cancelled retry (EAbort) is raised
+// after the window closed.
 SendOutcome RunSendConfigurationWindow(QWidget* parent, QVASerialComms& comms, const QVA_CONFIG_DATA& config,
-                                       Prompter& prompter);
+                                       Prompter& prompter, const SendChecks& checks = {});
 SendOutcome RunSendConfigurationWindow(QWidget* parent, QVASerialComms& comms, const QVA_CONFIG_DATA& config,
-                                       Prompter& prompter, Sleeper& sleeper);
+                                       Prompter& prompter, Sleeper& sleeper, const SendChecks& checks = {});

@@ -1,5 +1,7 @@
 #include "comms/transferprocedures.h"
 
+#include <cstring>
+
 #include "platform/prompter.h"
 #include "platform/numberedbackups.h"
 #include "comms/devicecommands.h"
@@ -38,6 +40,41 @@ void ReportBackupFailure(Prompter& prompter, const QString& reason) {
   prompter.Message(request);
 }
 
+void ReportVerifyFailure(Prompter& prompter, const ConfigDifference& difference) {
+  MessageRequest request;
+  request.text = VerifyFailedMessage(difference);
+  request.caption = kSendCaption;
+  request.buttons = MessageButtons::Ok;
+  request.icon = MessageIcon::Exclamation;
+  prompter.Message(request);
+}
+
+SendReview ReviewOf(const QVA_CONFIG_DATA& meterImage, const QVA_CONFIG_DATA& sealedImage) {
+  SendReview review;
+  if (!VerifyDeviceImage(meterImage)) {
+    review.kind = SendReview::Kind::MeterNotValid;
+    return review;
+  }
+  review.difference = DiffConfigs(ToDeviceImage(meterImage), ToDeviceImage(sealedImage));
+  review.kind = review.difference.equal ? SendReview::Kind::Identical : SendReview::Kind::Differs;
+  return review;
+}
+
+// The meter may take an image and still store another (a worn EEPROM, a
+// firmware fault): compare what it holds now with what was sent.
+bool VerifyStoredImage(QVASerialComms& comms, const QVA_CONFIG_DATA& image, TransferProgress& progress,
+                       Prompter& prompter) {
+  progress.Status(QStringLiteral("Verifying config."));
+  const QVA_CONFIG_DATA stored = ReadDeviceConfig(comms);
+  if (std::memcmp(&stored, &image, sizeof image) == 0) {
+    progress.Status(QStringLiteral("Config verified ok."));
+    return true;
+  }
+  progress.Status(QStringLiteral("Config verify failed."));
+  ReportVerifyFailure(prompter, DiffConfigs(ToDeviceImage(image), ToDeviceImage(stored)));
+  return false;
+}
+
 bool AskRetryCopy(Prompter& prompter) {
   MessageRequest request;
   request.text = QStringLiteral("There was an error copying the configuration to the QVA.\n");
@@ -47,10 +84,23 @@ bool AskRetryCopy(Prompter& prompter) {
   return prompter.Message(request) == MessageResult::Retry;
 }
 
+// The most differing fields a verify failure lists; the rest are counted.
+constexpr int kVerifyLinesShown = 12;
+
 }  // namespace
 
+QString VerifyFailedMessage(const ConfigDifference& difference) {
+  QStringList lines = difference.lines.mid(0, kVerifyLinesShown);
+  if (difference.lines.size() > kVerifyLinesShown)
+    lines << QStringLiteral("(and %1 more)").arg(difference.lines.size() - kVerifyLinesShown);
+  return QStringLiteral("The configuration read back from the QVA differs from the one sent "
+                        "(sent -> read back):\n") +
+         lines.join(QLatin1Char('\n')) +
+         QStringLiteral("\nYou should send the configuration again, and check the QVA if it fails again.");
+}
+
 GetOutcome RunGetProcedure(QVASerialComms& comms, TransferProgress& progress, Prompter& prompter,
-                           Sleeper& sleeper) {
+                           Sleeper& sleeper, const TransferOptions& options) {
   GetOutcome outcome;
   progress.Status(kCheckingFirmwareStatus);
   const unsigned version = ReadFirmwareVersion(comms);
@@ -68,13 +118,13 @@ GetOutcome RunGetProcedure(QVASerialComms& comms, TransferProgress& progress, Pr
   if (status.CrcCheckBypass() == 0 && !VerifyDeviceImage(image)) {
     progress.Status(QStringLiteral("Config CRC Error"));
     outcome.result = GetOutcome::Result::NotValid;
-    sleeper.Sleep(kFinalStatusWaitMs);
+    sleeper.Sleep(options.finalStatusWaitMs);
     return outcome;
   }
   progress.Status(QStringLiteral("Read Config OK"));
   outcome.result = GetOutcome::Result::Received;
   outcome.config = ToDeviceImage(image);
-  sleeper.Sleep(kFinalStatusWaitMs);
+  sleeper.Sleep(options.finalStatusWaitMs);
   return outcome;
 }
 
@@ -89,28 +139,35 @@ QString WriteDeviceBackup(const QVA_CONFIG_DATA& host) {
   return path;
 }
 
-SendOutcome RunSendProcedure(QVASerialComms& comms, const QVA_CONFIG_DATA& host, TransferProgress& progress,
-                             Prompter& prompter, Sleeper& sleeper) {
-  return RunSendProcedure(comms, host, progress, prompter, sleeper, WriteDeviceBackup);
+std::optional<SendReview> ReviewAgainstMeter(QVASerialComms& comms, const QVA_CONFIG_DATA& host,
+                                             TransferProgress& progress, Prompter& prompter) {
+  progress.Status(kCheckingFirmwareStatus);
+  const unsigned version = ReadFirmwareVersion(comms);
+  if (!FirmwareAllowsGet(version)) {
+    ShowVersionMismatch(prompter, TransferDirection::Get, version);
+    return std::nullopt;
+  }
+  progress.Status(kReadingConfigStatus);
+  return ReviewOf(ReadDeviceConfig(comms), SealForDevice(host));
 }
 
 SendOutcome RunSendProcedure(QVASerialComms& comms, const QVA_CONFIG_DATA& host, TransferProgress& progress,
-                             Prompter& prompter, Sleeper& sleeper, const DeviceBackupWriter& writeBackup) {
+                             Prompter& prompter, Sleeper& sleeper, const TransferOptions& options) {
+  const QVA_CONFIG_DATA image = SealForDevice(host);
   progress.Status(kReadingConfigStatus);
   const QVA_CONFIG_DATA old = ReadDeviceConfig(comms);
+  if (options.review && !options.review(ReviewOf(old, image))) return SendOutcome::Declined;
   // Only a configuration the meter could run with is worth keeping.
   if (VerifyDeviceImage(old)) {
     progress.Status(QStringLiteral("Saving old configuration"));
     try {
-      writeBackup(ToDeviceImage(old));
+      options.writeBackup(ToDeviceImage(old));
     } catch (const EAbort&) {
       throw;
     } catch (const Exception& e) {
       ReportBackupFailure(prompter, e.Message());
     }
   }
-
-  const QVA_CONFIG_DATA image = SealForDevice(host);
 
   progress.Status(kCheckingFirmwareStatus);
   const unsigned version = ReadFirmwareVersion(comms);
@@ -127,7 +184,9 @@ SendOutcome RunSendProcedure(QVASerialComms& comms, const QVA_CONFIG_DATA& host,
         comms, sleeper, [&progress] { progress.Status(QStringLiteral("Waiting for result.")); });
     if (stored) {
       progress.Status(QStringLiteral("Config sent ok."));
-      sleeper.Sleep(kFinalStatusWaitMs);
+      if (options.verify && !VerifyStoredImage(comms, image, progress, prompter))
+        return SendOutcome::VerifyFailed;
+      sleeper.Sleep(options.finalStatusWaitMs);
       return SendOutcome::Sent;
     }
     if (!AskRetryCopy(prompter)) throw EAbort();

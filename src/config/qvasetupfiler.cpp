@@ -129,10 +129,10 @@ void WriteSetupFile(const QString& path, const QVA_CONFIG_DATA& config) {
   WriteFileSafely(path, SetupFileBytes(config));
 }
 
-void SaveOverWithBackup(const QString& path, const QVA_CONFIG_DATA& config) {
-  SaveOverWithBackup(path, SetupFileBytes(config), MoveWithoutReplacing);
+QString SaveOverWithBackup(const QString& path, const QVA_CONFIG_DATA& config) {
+  return SaveOverWithBackup(path, SetupFileBytes(config), MoveWithoutReplacing);
 }
 
-void SaveOverWithBackup(const QString& path, const QVA_CONFIG_DATA& config, const FileMover& move) {
-  SaveOverWithBackup(path, SetupFileBytes(config), move);
+QString SaveOverWithBackup(const QString& path, const QVA_CONFIG_DATA& config, const FileMover& move) {
+  return SaveOverWithBackup(path, SetupFileBytes(config), move);
 }

@@ -60,8 +60,9 @@ void WriteSetupFile(const QString& path, const QVA_CONFIG_DATA& config);
 // Saves the record over the setup file at path, keeping the file it
 // replaces as a read-only numbered backup in the SaveBackups folder (see
 // the byte form in platform/savewithbackup.h for what a failure leaves).
-void SaveOverWithBackup(const QString& path, const QVA_CONFIG_DATA& config);
-void SaveOverWithBackup(const QString& path, const QVA_CONFIG_DATA& config, const FileMover& move);
+// Returns the backup's path, empty when none was made.
+QString SaveOverWithBackup(const QString& path, const QVA_CONFIG_DATA& config);
+QString SaveOverWithBackup(const QString& path, const QVA_CONFIG_DATA& config, const FileMover& move);
 
 // Reads at most maxBytes of a file as raw bytes. Raises ESystemError with the
 // platform's code when the file cannot be opened or read.

@@ -15,7 +15,7 @@ bool MoveWithoutReplacing(const QString& from, const QString& to) {
   return !QFileInfo::exists(to) && QFile::rename(from, to);
 }
 
-void SaveOverWithBackup(const QString& path, const QByteArray& bytes, const FileMover& move) {
+QString SaveOverWithBackup(const QString& path, const QByteArray& bytes, const FileMover& move) {
   const QFileInfo info(path);
   const bool replacing = info.exists();
   // Only a writable regular file is ever replaced (never a folder, a device
@@ -57,4 +57,5 @@ void SaveOverWithBackup(const QString& path, const QByteArray& bytes, const File
   // Pruning comes last so that the backup just made exists until the new
   // file is safely in place.
   if (!backup.isEmpty()) PruneBackups(FileType::SaveBackups);
+  return backup;
 }

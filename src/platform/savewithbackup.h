@@ -22,5 +22,7 @@ bool MoveWithoutReplacing(const QString& from, const QString& to);
 // A move that fails leaves the old file in place and the save goes on
 // without a backup. A target that is read-only or not a regular file is
 // refused with ESystemError (access denied) before anything is written.
-void SaveOverWithBackup(const QString& path, const QByteArray& bytes,
+// Returns the path of the backup made, or an empty string when there was
+// no old file or it could not be moved.
+QString SaveOverWithBackup(const QString& path, const QByteArray& bytes,
                         const FileMover& move = MoveWithoutReplacing);

@@ -18,6 +18,7 @@
 #include "comms/qvaserialcomms.h"
 #include "platform/qvaregistry.h"
 #include "platform/qvaerrors.h"
+#include "comms/sendchecks.h"
 #include "documenttestsupport.h"
 
 namespace {
@@ -30,7 +31,7 @@ const QStringList kConfigItems = {
 const QStringList kAlwaysItems = {
     "MenuItemFileNew",       "MenuItemFileOpen",           "MenuItemFileExit",   "MenuItemGetConfiguration",
     "MenuItemFileLocations", "MenuItemCommunicationsPort", "MenuItemHelpTopics", "MenuItemHelpAbout",
-    "MenuItemLiveData"};
+    "MenuItemLiveData", "MenuItemReviewBeforeSend", "MenuItemVerifyAfterSend"};
 
 void StoreHistory(const QStringList& entries) {
   TRegistry registry(RegistryRoot::CurrentUser);
@@ -95,7 +96,10 @@ TEST_F(MainFormTest, MenusCarryTheirCaptionsInOrder) {
        "&Setup",
        {"&Sensor...", "&Display...", "Digital &Inputs...", "&CAN Messages...", "&Analog Output..."}},
       {"MenuItemOnline", "&Online", {"&Send Configuration", "&Get Configuration", "&Live Data..."}},
-      {"MenuItemOptions", "Optio&ns", {"&Configuration File Location...", "Communications &Port..."}},
+      {"MenuItemOptions",
+       "Optio&ns",
+       {"&Configuration File Location...", "Communications &Port...", "", "&Review Changes Before Send",
+        "&Verify After Send"}},
       {"MenuItemHelp", "&Help", {"&Topics...", "", "&About Ulmora Quvarant Setup"}},
       {"Debug1", "&Debug", {"&View Config..."}},
   };
@@ -520,3 +524,22 @@ TEST_F(MainFormTest, BringToFrontRestoresTheOpenModalDialogToo) {
 }
 
 }  // namespace
+
+TEST_F(MainFormTest, SendChecksAreOffUntilChosenAndAreRemembered) {
+  QAction* review = Action(QStringLiteral("MenuItemReviewBeforeSend"));
+  QAction* verify = Action(QStringLiteral("MenuItemVerifyAfterSend"));
+  ASSERT_TRUE(review->isCheckable() && verify->isCheckable());
+  EXPECT_FALSE(review->isChecked());
+  EXPECT_FALSE(verify->isChecked());
+  verify->trigger();
+  EXPECT_FALSE(ReadSendChecks().review);
+  EXPECT_TRUE(ReadSendChecks().verify);
+  review->trigger();
+  verify->trigger();
+  EXPECT_TRUE(ReadSendChecks().review);
+  EXPECT_FALSE(ReadSendChecks().verify);
+  // A new window (the next start) shows what was chosen.
+  TFormQVASetupMain next(prompter);
+  EXPECT_TRUE(next.findChild<QAction*>(QStringLiteral("MenuItemReviewBeforeSend"))->isChecked());
+  EXPECT_FALSE(next.findChild<QAction*>(QStringLiteral("MenuItemVerifyAfterSend"))->isChecked());
+}

@@ -380,10 +380,12 @@ TEST_P(CliHelp, ListsTheUsageAndEveryExitCode) {
   EXPECT_TRUE(result.out.startsWith("Usage: qva-cli ")) << result.out.toStdString();
   const QList<QByteArray> lines = Lines(result.out);
   for (const char* code :
-       {"  0  success", "  1  the two files differ (diff only)",
+       {"  0  success", "  1  the two configurations differ (diff only)",
         "  2  usage error, or a file that cannot be read or written",
         "  3  the configuration stored in the meter is not valid", "  4  firmware version mismatch",
-        "  5  port or link failure", "  6  the copy to EEPROM failed", "  7  no sensor type selected"}) {
+        "  5  port or link failure", "  6  the copy to EEPROM failed", "  7  no sensor type selected",
+        "  8  the review was declined: nothing was sent",
+        "  9  the configuration read back after sending differs from the one sent"}) {
     EXPECT_TRUE(lines.contains(QByteArray(code))) << code;
   }
 }

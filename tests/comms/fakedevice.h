@@ -53,6 +53,8 @@ class FakeDevice {
   int copies = 0;
   int fullImageWrites = 0;
   int statusReads = 0;
+  // A byte each copy stores inverted (a failing EEPROM); -1 for none.
+  int storeFaultOffset = -1;
   std::vector<std::vector<uint8_t>> storedCopies;  // each image stored to EEPROM
 
   void SetStoredConfig(const QVA_CONFIG_DATA& deviceImage) {
@@ -133,6 +135,7 @@ class FakeDevice {
     status[8] = result_;
     if (result_ == 0) {
       storedImage = receivedImage;
+      if (storeFaultOffset >= 0) storedImage[storeFaultOffset] ^= 0xFF;
       storedCopies.push_back(receivedImage);
     }
   }

@@ -6,10 +6,12 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QWindow>
 
 #include "app/mainform.h"
 #include "app/commshooks.h"
+#include "comms/formsendreview.h"
 #include "comms/formserialport.h"
 #include "comms/formtransfer.h"
 #include "comms/portdevices.h"
@@ -373,4 +375,64 @@ TEST(CommsHooks, FillTheMainWindowsTransferAndPortHooks) {
   hooks.portStartUp(port, nullptr);
   EXPECT_EQ(port, QStringLiteral("COM6"));
   EXPECT_EQ(ReadStoredCommPort(), std::optional<QString>(QStringLiteral("COM6")));
+}
+
+TEST(SendWindow, TheReviewListsTheMetersDifferencesAndCancelWritesNothing) {
+  FakeDevice device;
+  QVA_CONFIG_DATA old = MakeBlankConfig();
+  old.sensor_type = 1;
+  device.SetStoredConfig(SealForDevice(old));
+  FakeLink link;
+  link.AttachDevice(device);
+  ScriptedPrompter prompter;
+  QVA_CONFIG_DATA next = old;
+  next.display_config.update_rate = 4;
+  QString summary;
+  QStringList rows;
+  // The review is a dialog over the progress window; look for it until it shows.
+  auto* poll = new QTimer;
+  QObject::connect(poll, &QTimer::timeout, [&] {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      if (widget->objectName() != QLatin1String("FormSendReview") || !widget->isVisible()) continue;
+      poll->stop();
+      EXPECT_EQ(widget->windowTitle(), QStringLiteral("Sending Configuration  to QVA"));
+      summary = Find<QLabel>(widget, "LabelReview")->text();
+      auto* tree = Find<QTreeWidget>(widget, "TreeDifferences");
+      for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = tree->topLevelItem(i);
+        rows << item->text(0) + QLatin1Char('|') + item->text(1) + QLatin1Char('|') + item->text(2);
+      }
+      EXPECT_TRUE(Find<QPushButton>(widget, "ButtonCancel")->isDefault());
+      Find<QPushButton>(widget, "ButtonCancel")->click();
+    }
+  });
+  poll->start(10);
+  const SendOutcome outcome =
+      RunSendConfigurationWindow(nullptr, *link.comms, next, prompter, link.sleeper, {.review = true});
+  delete poll;
+  EXPECT_EQ(outcome, SendOutcome::Declined);
+  EXPECT_EQ(summary, QStringLiteral("The configuration to send differs from the one in the QVA in 1 field.\n"
+                                    "Send the configuration?"));
+  ASSERT_EQ(rows.size(), 2);
+  EXPECT_TRUE(rows[0].startsWith(QStringLiteral("cfg_crc16|")));
+  EXPECT_EQ(rows[1], QStringLiteral("display_config.update_rate|%1|4").arg(old.display_config.update_rate));
+  EXPECT_EQ(device.fullImageWrites, 0);
+  EXPECT_EQ(device.copies, 0);
+}
+
+TEST(SendReviewForm, SaysWhatStandsInsteadOfAList) {
+  SendReview review;
+  review.kind = SendReview::Kind::Identical;
+  EXPECT_EQ(TFormSendReview::Summary(review),
+            QStringLiteral("The QVA already holds this configuration.\nSend it anyway?"));
+  review.kind = SendReview::Kind::MeterNotValid;
+  EXPECT_EQ(TFormSendReview::Summary(review),
+            QStringLiteral("The configuration stored in the QVA is not valid, so there is nothing to compare "
+                           "with.\nSend the configuration?"));
+  review.kind = SendReview::Kind::Differs;
+  review.difference.fields = {{QStringLiteral("cfg_crc16"), QStringLiteral("1"), QStringLiteral("2")}};
+  review.difference.reservedOffsets = {40, 41};
+  EXPECT_EQ(TFormSendReview::Summary(review),
+            QStringLiteral("The configuration to send differs from the one in the QVA only in reserved bytes.\n"
+                           "Send the configuration?"));
 }

@@ -273,7 +273,8 @@ TEST(SendProcedure, BackupThatCannotBeWrittenIsReportedAndTheSendGoesOn) {
       "The configuration will be sent without a backup."));
   const SendOutcome outcome =
       RunSendProcedure(*bench.link.comms, SampleConfig({.seed = 9}), bench.progress, bench.prompter,
-                       bench.link.sleeper, [](const QVA_CONFIG_DATA&) -> QString { throw EFileWrite(); });
+                       bench.link.sleeper,
+                       {.writeBackup = [](const QVA_CONFIG_DATA&) -> QString { throw EFileWrite(); }});
   EXPECT_EQ(outcome, SendOutcome::Sent);
   EXPECT_EQ(bench.device.copies, 1);
   EXPECT_EQ(bench.prompter.Messages()[0].caption, QStringLiteral("Sending Configuration  to QVA"));
@@ -289,4 +290,105 @@ TEST(SendProcedure, LinkFailureWhileWritingPropagatesAndKeepsTheBackup) {
   EXPECT_THROW(bench.Send(SampleConfig({.seed = 9})), ESerialCommunications);
   EXPECT_EQ(bench.BackupFiles().size(), 1);
   EXPECT_EQ(bench.device.copies, 0);
+}
+
+// The review sees the meter's configuration against the one to send, and a
+// declined review writes nothing anywhere.
+TEST(SendProcedure, ReviewShowsTheMetersDifferencesAndADeclineWritesNothing) {
+  struct Case {
+    const char* name;
+    bool meterValid;
+    bool identical;
+    bool accept;
+    SendReview::Kind kind;
+  };
+  const Case cases[] = {
+      {"differs, declined", true, false, false, SendReview::Kind::Differs},
+      {"differs, accepted", true, false, true, SendReview::Kind::Differs},
+      {"identical, declined", true, true, false, SendReview::Kind::Identical},
+      {"meter not valid, accepted", false, false, true, SendReview::Kind::MeterNotValid},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bench bench;
+    QVA_CONFIG_DATA host = SampleConfig({.seed = 1});
+    if (!c.identical) host.display_config.filter_time = static_cast<uint8_t>(host.display_config.filter_time + 3);
+    if (!c.meterValid) bench.device.SetStoredConfig(WithBadCrc(SealForDevice(SampleConfig({.seed = 1}))));
+    const auto backupsBefore = bench.BackupFiles().size();
+    std::vector<SendReview> reviews;
+    const TransferOptions options{.review = [&](const SendReview& review) {
+      reviews.push_back(review);
+      return c.accept;
+    }};
+    const SendOutcome outcome =
+        RunSendProcedure(*bench.link.comms, host, bench.progress, bench.prompter, bench.link.sleeper, options);
+    ASSERT_EQ(reviews.size(), 1u);
+    EXPECT_EQ(reviews[0].kind, c.kind);
+    if (c.kind == SendReview::Kind::Differs) {
+      const auto old = SampleConfig({.seed = 1});
+      EXPECT_EQ(reviews[0].difference.lines,
+                QStringList({QStringLiteral("cfg_crc16: %1 -> %2")
+                                 .arg(ToDeviceImage(SealForDevice(old)).cfg_crc16)
+                                 .arg(ToDeviceImage(SealForDevice(host)).cfg_crc16),
+                             QStringLiteral("display_config.filter_time: %1 -> %2")
+                                 .arg(old.display_config.filter_time)
+                                 .arg(host.display_config.filter_time)}));
+    }
+    if (c.accept) {
+      EXPECT_EQ(outcome, SendOutcome::Sent);
+      EXPECT_EQ(bench.device.copies, 1);
+      continue;
+    }
+    EXPECT_EQ(outcome, SendOutcome::Declined);
+    EXPECT_EQ(bench.device.fullImageWrites, 0);
+    EXPECT_EQ(bench.device.copies, 0);
+    EXPECT_EQ(bench.BackupFiles().size(), backupsBefore);
+    EXPECT_EQ(bench.progress.texts, Texts{QStringLiteral("Reading config.")});
+  }
+}
+
+TEST(SendProcedure, VerifyReadsBackAndReportsAMeterThatStoredAnotherImage) {
+  for (const bool faulty : {false, true}) {
+    SCOPED_TRACE(faulty ? "stores another image" : "stores the image");
+    Bench bench;
+    const QVA_CONFIG_DATA host = SampleConfig({.seed = 9});
+    if (faulty) {
+      bench.device.storeFaultOffset = static_cast<int>(offsetof(QVA_CONFIG_DATA, display_config) +
+                                                       offsetof(QVA_DISPLAY_CONFIG, backlight_intensity));
+      bench.prompter.ExpectMessage(QStringLiteral(
+          "The configuration read back from the QVA differs from the one sent (sent -> read back):\n"
+          "display_config.backlight_intensity: %1 -> %2\n"
+          "You should send the configuration again, and check the QVA if it fails again.")
+                                       .arg(host.display_config.backlight_intensity)
+                                       .arg(host.display_config.backlight_intensity ^ 0xFF));
+    }
+    const SendOutcome outcome = RunSendProcedure(*bench.link.comms, host, bench.progress, bench.prompter,
+                                                 bench.link.sleeper, {.verify = true});
+    const Texts tail(bench.progress.texts.end() - 3, bench.progress.texts.end());
+    if (!faulty) {
+      EXPECT_EQ(outcome, SendOutcome::Sent);
+      EXPECT_EQ(tail, (Texts{QStringLiteral("Config sent ok."), QStringLiteral("Verifying config."),
+                             QStringLiteral("Config verified ok.")}));
+      continue;
+    }
+    EXPECT_EQ(outcome, SendOutcome::VerifyFailed);
+    EXPECT_EQ(tail, (Texts{QStringLiteral("Config sent ok."), QStringLiteral("Verifying config."),
+                           QStringLiteral("Config verify failed.")}));
+    EXPECT_EQ(bench.prompter.Messages()[0].icon, MessageIcon::Exclamation);
+    EXPECT_TRUE(bench.prompter.AllAnswered());
+  }
+}
+
+TEST(TransferProcedures, WithoutAStatusLineToReadOnlyTheDevicePacedWaitsRemain) {
+  Bench bench;
+  ASSERT_EQ(RunGetProcedure(*bench.link.comms, bench.progress, bench.prompter, bench.link.sleeper,
+                            {.finalStatusWaitMs = 0})
+                .result,
+            GetOutcome::Result::Received);
+  ASSERT_EQ(RunSendProcedure(*bench.link.comms, SampleConfig({.seed = 9}), bench.progress, bench.prompter,
+                             bench.link.sleeper, {.finalStatusWaitMs = 0}),
+            SendOutcome::Sent);
+  const auto& waits = bench.link.sleeper.waits;
+  EXPECT_TRUE(std::all_of(waits.begin(), waits.end(), [](int ms) { return ms == 0 || ms == 50; }))
+      << waits.size();
 }

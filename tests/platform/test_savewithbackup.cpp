@@ -35,7 +35,7 @@ std::vector<std::pair<QString, QByteArray>> FolderContents(const QString& folder
 
 TEST(SaveOverWithBackup, NewFileHasNoBackup) {
   const QString path = TestEnvironment::PathIn("work/Engine.Q11");
-  SaveOverWithBackup(path, SampleConfig({.version = 110}));
+  EXPECT_EQ(SaveOverWithBackup(path, SampleConfig({.version = 110})), QString());
   EXPECT_EQ(ReadSetupFile(path).version, 110);
   EXPECT_TRUE(FolderNames(GetFolder(FileType::SaveBackups)).empty());
 }
@@ -43,8 +43,8 @@ TEST(SaveOverWithBackup, NewFileHasNoBackup) {
 TEST(SaveOverWithBackup, OldFileBecomesReadOnlyNumberedBackup) {
   const QString path = TestEnvironment::PathIn("work/Engine.Q11");
   WriteSetupFile(path, SampleConfig({.version = 101}));
-  SaveOverWithBackup(path, SampleConfig({.version = 102}));
   const QString backup = JoinPath(GetFolder(FileType::SaveBackups), "Engine - 000.Q11");
+  EXPECT_EQ(SaveOverWithBackup(path, SampleConfig({.version = 102})), backup);
   ASSERT_TRUE(QFileInfo::exists(backup));
   EXPECT_TRUE(IsReadOnly(backup));
   EXPECT_EQ(ReadSetupFile(backup).version, 101);
@@ -60,11 +60,13 @@ TEST(SaveOverWithBackup, MoveThatFailsStillSavesWithoutBackup) {
   const QString path = TestEnvironment::PathIn("work/Engine.Q11");
   WriteSetupFile(path, SampleConfig({.version = 101}));
   int moves = 0;
-  SaveOverWithBackup(path, SampleConfig({.version = 102}), [&moves](const QString&, const QString&) {
-    ++moves;
-    return false;
-  });
+  const QString backup =
+      SaveOverWithBackup(path, SampleConfig({.version = 102}), [&moves](const QString&, const QString&) {
+        ++moves;
+        return false;
+      });
   EXPECT_EQ(moves, 1);
+  EXPECT_EQ(backup, QString());
   EXPECT_EQ(ReadSetupFile(path).version, 102);
   EXPECT_TRUE(FolderNames(GetFolder(FileType::SaveBackups)).empty());
 }

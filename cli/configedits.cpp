@@ -138,14 +138,6 @@ QByteArray TextBytes(const ConfigField& field, const QString& value) {
   return bytes;
 }
 
-int HexValue(QChar c) {
-  const char16_t u = c.unicode();
-  if (u >= u'0' && u <= u'9') return u - u'0';
-  if (u >= u'A' && u <= u'F') return u - u'A' + 10;
-  if (u >= u'a' && u <= u'f') return u - u'a' + 10;
-  return -1;
-}
-
 // Splits "name = value" (or NAME=VALUE) at its first '='; nothing without one.
 std::optional<std::pair<QString, QString>> SplitAssignment(const QString& text) {
   const qsizetype equals = text.indexOf(QLatin1Char('='));
@@ -160,34 +152,6 @@ const ConfigField& FieldNamed(const QString& name) {
 }
 
 }  // namespace
-
-std::optional<QByteArray> UnquoteBytes(const QString& quoted) {
-  if (quoted.size() < 2 || !quoted.startsWith(QLatin1Char('"')) || !quoted.endsWith(QLatin1Char('"')))
-    return std::nullopt;
-  QByteArray bytes;
-  bytes.reserve(quoted.size());
-  const qsizetype end = quoted.size() - 1;  // the closing quote
-  for (qsizetype i = 1; i < end; ++i) {
-    const QChar c = quoted[i];
-    if (c.unicode() > 0xFF || c == QLatin1Char('"')) return std::nullopt;
-    if (c != QLatin1Char('\\')) {
-      bytes += static_cast<char>(c.unicode());
-      continue;
-    }
-    if (i + 1 >= end) return std::nullopt;  // a backslash escaping the closing quote
-    const QChar escaped = quoted[++i];
-    if (escaped == QLatin1Char('"') || escaped == QLatin1Char('\\')) {
-      bytes += static_cast<char>(escaped.unicode());
-    } else if (escaped == QLatin1Char('x') && i + 2 < end && HexValue(quoted[i + 1]) >= 0 &&
-               HexValue(quoted[i + 2]) >= 0) {
-      bytes += static_cast<char>(HexValue(quoted[i + 1]) << 4 | HexValue(quoted[i + 2]));
-      i += 2;
-    } else {
-      return std::nullopt;
-    }
-  }
-  return bytes;
-}
 
 QByteArray ParseFieldValue(const ConfigField& field, const QString& value) {
   switch (field.kind) {

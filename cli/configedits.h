@@ -26,12 +26,6 @@ struct FieldEdit {
   QByteArray bytes;  // exactly field->size bytes, as the host record holds them
 };
 
-// The bytes of a quoted text as QuoteBytes writes it (its exact inverse:
-// \" \\ and \xNN inside double quotes; other characters stand for
-// themselves). Nothing when the text is not such a quoted text or holds a
-// character outside Latin-1.
-std::optional<QByteArray> UnquoteBytes(const QString& quoted);
-
 // The field's bytes for a value (already trimmed). Whole numbers and table
 // rows are read by the configuration viewer's rules (ParseCellInteger);
 // a name is a quoted text as dump prints it, or bare text, at most

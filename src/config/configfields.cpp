@@ -256,6 +256,42 @@ QString QuoteBytes(const QByteArray& bytes) {
   return text;
 }
 
+int HexDigitValue(QChar c) {
+  const char16_t u = c.unicode();
+  if (u >= u'0' && u <= u'9') return u - u'0';
+  if (u >= u'A' && u <= u'F') return u - u'A' + 10;
+  if (u >= u'a' && u <= u'f') return u - u'a' + 10;
+  return -1;
+}
+
+std::optional<QByteArray> UnquoteBytes(const QString& quoted) {
+  if (quoted.size() < 2 || !quoted.startsWith(QLatin1Char('"')) || !quoted.endsWith(QLatin1Char('"')))
+    return std::nullopt;
+  QByteArray bytes;
+  bytes.reserve(quoted.size());
+  const qsizetype end = quoted.size() - 1;  // the closing quote
+  for (qsizetype i = 1; i < end; ++i) {
+    const QChar c = quoted[i];
+    if (c.unicode() > 0xFF || c == QLatin1Char('"')) return std::nullopt;
+    if (c != QLatin1Char('\\')) {
+      bytes += static_cast<char>(c.unicode());
+      continue;
+    }
+    if (i + 1 >= end) return std::nullopt;  // a backslash escaping the closing quote
+    const QChar escaped = quoted[++i];
+    if (escaped == QLatin1Char('"') || escaped == QLatin1Char('\\')) {
+      bytes += static_cast<char>(escaped.unicode());
+    } else if (escaped == QLatin1Char('x') && i + 2 < end && HexDigitValue(quoted[i + 1]) >= 0 &&
+               HexDigitValue(quoted[i + 2]) >= 0) {
+      bytes += static_cast<char>(HexDigitValue(quoted[i + 1]) << 4 | HexDigitValue(quoted[i + 2]));
+      i += 2;
+    } else {
+      return std::nullopt;
+    }
+  }
+  return bytes;
+}
+
 QByteArray JsonStringFromBytes(const QByteArray& bytes) {
   QByteArray json;
   json.reserve(bytes.size() + 2);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include <QByteArray>
@@ -76,6 +77,15 @@ QByteArray FieldValueJson(const QVA_CONFIG_DATA& config, const ConfigField& fiel
 // (escaped with a backslash); every other byte as \xNN (two upper-case hex
 // digits). Whatever the bytes, the result is one printable ASCII line.
 QString QuoteBytes(const QByteArray& bytes);
+
+// The bytes of a quoted text as QuoteBytes writes it (its exact inverse:
+// \" \\ and \xNN inside double quotes; other characters stand for
+// themselves). Nothing when the text is not such a quoted text or holds a
+// character outside Latin-1.
+std::optional<QByteArray> UnquoteBytes(const QString& quoted);
+
+// The value of a hexadecimal digit (either case), or -1.
+int HexDigitValue(QChar c);
 
 // Bytes as a JSON string literal (quotes included), each byte taken as the
 // character of the same code (Latin-1), so every byte survives a round trip.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "config/configfields.h"
+
 namespace {
 
 constexpr uint32_t kKindMask = 0xF;
@@ -27,14 +29,6 @@ std::optional<Range> RangeOf(CellKind kind) {
       break;
   }
   return std::nullopt;
-}
-
-int DigitValue(QChar c) {
-  const char16_t u = c.unicode();
-  if (u >= u'0' && u <= u'9') return u - u'0';
-  if (u >= u'a' && u <= u'f') return u - u'a' + 10;
-  if (u >= u'A' && u <= u'F') return u - u'A' + 10;
-  return -1;
 }
 
 // "0x" and upper-case hexadecimal digits, zero-padded to digits.
@@ -111,7 +105,7 @@ std::optional<int> ParseCellInteger(const QString& text, CellKind kind) {
   constexpr uint64_t kCap = uint64_t{1} << 40;
   uint64_t magnitude = 0;
   for (; pos < literal.size(); ++pos) {
-    const int digit = DigitValue(literal[pos]);
+    const int digit = HexDigitValue(literal[pos]);
     if (digit < 0 || digit >= base) return std::nullopt;
     magnitude = std::min(kCap, magnitude * base + static_cast<uint64_t>(digit));
   }

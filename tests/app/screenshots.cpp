@@ -16,6 +16,7 @@
 #include "app/mainform.h"
 #include "app/qvaconfigfilelocationform.h"
 #include "comms/formlivedata.h"
+#include "comms/formsendreview.h"
 #include "comms/formserialport.h"
 #include "comms/formtransfer.h"
 #include "comms/qvaserialcomms.h"
@@ -123,6 +124,19 @@ int main(int argc, char** argv) {
   config.user_gain_factor = 1562;
   TFormSensorSetup sensor(prompter, config, &main, QStringLiteral("COM1"));
   shot("sensor-setup", sensor);
+
+  // The review of a send: the meter's configuration against the document's.
+  QVA_CONFIG_DATA inMeter = config;
+  inMeter.display_config.update_rate = 2;
+  inMeter.display_config.filter_time = 5;
+  QVA_CONFIG_DATA toSend = config;
+  toSend.display_config.update_rate = 5;
+  toSend.display_config.filter_time = 12;
+  toSend.display_config.backlight_intensity = 80;
+  SendReview review;
+  review.difference = DiffConfigs(ToDeviceImage(SealForDevice(inMeter)), ToDeviceImage(SealForDevice(toSend)));
+  TFormSendReview sendReview(review, &main);
+  shot("send-review", sendReview);
 
   // Live Data against the simulator, once the trace holds a few seconds of
   // a pump current that steps and wanders.

@@ -1,7 +1,10 @@
 #include "clirun.h"
 
+#include <cerrno>
 #include <exception>
 #include <optional>
+
+#include <QFileInfo>
 
 #include "clihelp.h"
 #include "clioptions.h"
@@ -10,6 +13,7 @@
 #include "livecommand.h"
 #include "setcommand.h"
 #include "transfercommands.h"
+#include "platform/fileattributes.h"
 #include "platform/qvaerrors.h"
 #include "config/qvasetupfiler.h"
 
@@ -30,6 +34,39 @@ void CliOutput::Prompt(const QString& question) {
   const QByteArray bytes = question.toLocal8Bit();
   std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), err_);
   std::fflush(err_);
+}
+
+namespace {
+
+#ifdef Q_OS_WIN
+constexpr int kAccessDenied = 5;  // ERROR_ACCESS_DENIED
+constexpr int kPathNotFound = 3;  // ERROR_PATH_NOT_FOUND
+constexpr int kNotADirectory = 3;
+#else
+constexpr int kAccessDenied = EACCES;
+constexpr int kPathNotFound = ENOENT;
+constexpr int kNotADirectory = ENOTDIR;
+#endif
+
+// A file's messages name it on the line before, as the file commands do.
+QString FileContext(const QString& path) {
+  return path + QLatin1Char(':');
+}
+
+}  // namespace
+
+void CheckOutputFile(const QString& path, bool force) {
+  const QFileInfo info(path);
+  if (!info.exists() && !info.isSymLink()) {
+    const QFileInfo folder(info.absolutePath());
+    if (!folder.isDir())
+      throw ESystemError(folder.exists() ? kNotADirectory : kPathNotFound, FileContext(path));
+    return;
+  }
+  if (!force) {
+    throw Exception(QStringLiteral("%1 already exists.\nUse --force to replace it.").arg(path));
+  }
+  if (!info.isFile() || IsReadOnlyFile(path)) throw ESystemError(kAccessDenied, FileContext(path));
 }
 
 namespace {

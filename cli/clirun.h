@@ -24,6 +24,12 @@ class CliOutput {
   std::FILE* err_;
 };
 
+// Refuses, before the meter is asked for anything, an output file that
+// would be refused after the transfer: an existing file without --force,
+// and with it anything that is not a writable regular file; a folder that
+// is not there. Raises Exception or ESystemError (after "path:").
+void CheckOutputFile(const QString& path, bool force);
+
 // Runs one qva-cli command line (the arguments after the program name) and
 // returns the exit code (see exitcodes.h).
 int RunCli(const QStringList& arguments, CliOutput& output);

@@ -5,7 +5,6 @@
 #include <memory>
 
 #include <QElapsedTimer>
-#include <QFileInfo>
 
 #include "clioptions.h"
 #include "clirun.h"
@@ -70,11 +69,8 @@ void WaitUntil(const QElapsedTimer& clock, int64_t dueMs) {
 }  // namespace
 
 int LiveCommand(const CommandLine& line, CliOutput& output) {
-  // An earlier recording is not replaced by accident; checked before the
-  // meter is asked for anything.
-  const QFileInfo csvInfo(line.csv);
-  if (!line.csv.isEmpty() && !line.force && (csvInfo.exists() || csvInfo.isSymLink()))
-    throw Exception(QStringLiteral("%1 already exists.\nUse --force to replace it.").arg(line.csv));
+  // An earlier recording is not replaced by accident.
+  if (!line.csv.isEmpty()) CheckOutputFile(line.csv, line.force);
 
   InterruptGuard guard;
   std::unique_ptr<QVASerialComms> link;

@@ -1,9 +1,8 @@
 #include "transfercommands.h"
 
-#include <cerrno>
 #include <cstdio>
 
-#include <QFileInfo>
+#include <QtGlobal>
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -18,7 +17,6 @@
 #include "comms/qvaserialcomms.h"
 #include "comms/transferprocedures.h"
 #include "platform/sleeper.h"
-#include "platform/fileattributes.h"
 #include "platform/qvaerrors.h"
 #include "config/qvasetupfiler.h"
 
@@ -84,38 +82,6 @@ std::optional<QVA_CONFIG_DATA> ReadConfigToSend(const QString& path, CliOutput& 
         QStringLiteral("The configuration was upgraded from version %1 before sending.").arg(fileVersion));
   }
   return config;
-}
-
-#ifdef Q_OS_WIN
-constexpr int kAccessDenied = 5;  // ERROR_ACCESS_DENIED
-constexpr int kPathNotFound = 3;  // ERROR_PATH_NOT_FOUND
-constexpr int kNotADirectory = 3;
-#else
-constexpr int kAccessDenied = EACCES;
-constexpr int kPathNotFound = ENOENT;
-constexpr int kNotADirectory = ENOTDIR;
-#endif
-
-// A file's messages name it on the line before, as the file commands do.
-QString FileContext(const QString& path) {
-  return path + QLatin1Char(':');
-}
-
-// Refuses, before the meter is asked for anything, an output that would be
-// refused after the transfer: an existing file without --force, and with
-// it anything that is not a writable regular file.
-void CheckOutputFile(const QString& path, bool force) {
-  const QFileInfo info(path);
-  if (!info.exists() && !info.isSymLink()) {
-    const QFileInfo folder(info.absolutePath());
-    if (!folder.isDir())
-      throw ESystemError(folder.exists() ? kNotADirectory : kPathNotFound, FileContext(path));
-    return;
-  }
-  if (!force) {
-    throw Exception(QStringLiteral("%1 already exists.\nUse --force to replace it.").arg(path));
-  }
-  if (!info.isFile() || IsReadOnlyFile(path)) throw ESystemError(kAccessDenied, FileContext(path));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "config/sensortypes.h"
 #include "platform/filepaths.h"
 #include "platform/qvaerrors.h"
+#include "ui/qvavalues.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ QString LiveReading::SensorTypeText() const {
 }
 
 QString LiveReading::IpText() const {
-  return IpMilliamps(ip) + QStringLiteral(" mA");
+  return FormatValue16(IpType, ip, true);
 }
 
 LiveReading MakeLiveReading(int64_t elapsedMs, const DeviceStatusBlock& status, const DeviceLiveData& live) {

@@ -32,7 +32,8 @@ struct LiveReading {
 
   QString StateName() const { return DeviceStateName(state); }
   QString SensorTypeText() const;
-  // Ip in mA with three decimals and its unit: "3.200 mA", "-0.045 mA".
+  // Ip as the program shows pump currents (the value formats' Ip type):
+  // "3.200 mA", "-0.045 mA", with the user's decimal separator.
   QString IpText() const;
 };
 
@@ -49,7 +50,7 @@ int64_t LiveTickWait(int64_t elapsedMs, int intervalMs = kLiveTickIntervalMs);
 
 // Seconds with three decimals, without a locale: "12.250", "-0.005".
 QString MillisecondsAsSeconds(int64_t ms);
-// Ip in mA with three decimals and no unit: "3.200".
+// Ip in mA with three decimals, no unit and always a '.' (for the CSV): "3.200".
 QString IpMilliamps(int16_t ip);
 
 // The line qva-cli live prints for a reading: time in seconds, state name,

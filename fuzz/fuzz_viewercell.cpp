@@ -1,7 +1,8 @@
 // The configuration viewer's cell conversions: ParseCellInteger, StoreCell
 // and FormatCell on whatever a user types into a cell. Whatever the text,
 // nothing throws; a number is accepted exactly when C's own conversion
-// with automatic base reads the whole trimmed text into the kind's range;
+// with automatic base reads the whole trimmed text into the kind's range
+// (an unsigned kind takes no negative number but zero);
 // an accepted number shows in both modes as text that reads back to the
 // same bytes; a text field keeps its terminator, takes Latin-1 only, and
 // no byte outside the field changes.
@@ -47,6 +48,10 @@ std::optional<int> ReferenceValue(const QString& trimmed, CellKind kind) {
     const unsigned long long read = std::strtoull(start, &end, 0);
     const unsigned long long high = kind == CellKind::UInt8 ? UINT8_MAX : UINT16_MAX;
     if (errno == ERANGE || read > high) return std::nullopt;
+    // C negates a negative text modulo 2^64, so "-18446744073709551615"
+    // reads as 1; the viewer refuses every negative number but zero for an
+    // unsigned kind, and a non-zero magnitude never negates to 0.
+    if (*start == '-' && read != 0) return std::nullopt;
     value = static_cast<int64_t>(read);
   }
   if (end != start + bytes.size()) return std::nullopt;

@@ -47,6 +47,8 @@ TEST(ViewerCells, ParsesCIntegerLiteralsWithTheRangeOfTheirKind) {
       {u"-1", CellKind::UInt16, std::nullopt},
       {u"-1", CellKind::UInt8, std::nullopt},
       {u"-0", CellKind::UInt16, 0},
+      {u"-18446744073709551615", CellKind::UInt8, std::nullopt},  // C would wrap it to 1
+      {u"-0xFFFFFFFFFFFFFF00", CellKind::UInt16, std::nullopt},
       // Ranges.
       {u"255", CellKind::UInt8, 255},
       {u"256", CellKind::UInt8, std::nullopt},

@@ -1,5 +1,8 @@
 #include "comms/formlivedata.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTimer>
@@ -27,7 +30,10 @@ const QString kCsvExtension = QStringLiteral("csv");
 }  // namespace
 
 TFormLiveData::TFormLiveData(std::unique_ptr<QVASerialComms> link, Prompter& prompter, QWidget* owner)
-    : QDialog(owner), ui_(std::make_unique<Ui::TFormLiveData>()), link_(std::move(link)), prompter_(prompter) {
+    : QDialog(owner),
+      ui_(std::make_unique<Ui::TFormLiveData>()),
+      link_(std::move(link)),
+      prompter_(prompter) {
   ui_->setupUi(this);
   setObjectName(QStringLiteral("FormLiveData"));
   setWindowTitle(kLiveDataCaption);
@@ -35,7 +41,11 @@ TFormLiveData::TFormLiveData(std::unique_ptr<QVASerialComms> link, Prompter& pro
   setMinimumWidth(kMinimumWidth);
   ui_->TraceLive->SetTrace(TraceData(kTraceSpanMs));
   ui_->TraceLive->SetValueFormat(
-      [](double ua) { return FormatValue16(IpType, static_cast<int16_t>(ua), false); },
+      // The axis reaches a little past the readings, which may reach the ends of Ip's range.
+      [](double ua) {
+        return FormatValue16(IpType, static_cast<int16_t>(std::clamp(std::round(ua), -32768.0, 32767.0)),
+                             false);
+      },
       QStringLiteral("Ip ") + UnitCaption(IpType, false));
   ui_->TraceLive->SetMinimumValueWidth(kTraceMinimumWidthUa);
   connect(ui_->ButtonPause, &QPushButton::clicked, this, &TFormLiveData::ButtonPauseClick);
@@ -45,6 +55,9 @@ TFormLiveData::TFormLiveData(std::unique_ptr<QVASerialComms> link, Prompter& pro
   Timer1 = new QTimer(this);
   Timer1->setObjectName(QStringLiteral("Timer1"));
   Timer1->setSingleShot(true);
+  // A coarse timer may fire a little early, and the grid would then take a
+  // second reading a few milliseconds later in the same slot.
+  Timer1->setTimerType(Qt::PreciseTimer);
   connect(Timer1, &QTimer::timeout, this, &TFormLiveData::Timer1Timer);
   ShowStatus();
   clock_.start();

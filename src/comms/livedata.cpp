@@ -61,8 +61,8 @@ QString IpMilliamps(int16_t ip) {
 }
 
 QString LiveTextLine(const LiveReading& reading) {
-  return MillisecondsAsSeconds(reading.elapsedMs) + QLatin1Char('\t') + reading.StateName() + QLatin1Char('\t') +
-         reading.SensorTypeText() + QLatin1Char('\t') + reading.IpText();
+  return MillisecondsAsSeconds(reading.elapsedMs) + QLatin1Char('\t') + reading.StateName() +
+         QLatin1Char('\t') + reading.SensorTypeText() + QLatin1Char('\t') + reading.IpText();
 }
 
 QByteArray LiveCsvHeader() {
@@ -92,8 +92,12 @@ LiveCsvRecorder::LiveCsvRecorder(const QString& path) : path_(path), file_(path)
 }
 
 void LiveCsvRecorder::Write(const QByteArray& bytes) {
-  if (!file_.isOpen() || file_.write(bytes) != bytes.size()) {
-    // What reached the file stays; nothing more is written after a failure.
+  if (!file_.isOpen()) throw EFileWrite();
+  const qint64 before = file_.pos();
+  if (file_.write(bytes) != bytes.size()) {
+    // The whole rows before stay; the part of the row that fitted goes, so
+    // the file still reads as CSV. Nothing more is written after a failure.
+    file_.resize(before);
     file_.close();
     throw EFileWrite();
   }

@@ -93,12 +93,13 @@ class RunningCli {
 }  // namespace
 
 TEST(CliLive, RecordsAHeaderAndOneRowPerTickForTheSecondsAsked) {
-  SimProcess sim({QStringLiteral("--ip"), QStringLiteral("1234"), QStringLiteral("--sensor-type"),
-                  QStringLiteral("3")});
+  SimProcess sim(
+      {QStringLiteral("--ip"), QStringLiteral("1234"), QStringLiteral("--sensor-type"), QStringLiteral("3")});
   ASSERT_TRUE(sim.Started());
   const QString csv = Csv(QStringLiteral("run.csv"));
-  const CliResult result = RunQvaCli({QStringLiteral("live"), QStringLiteral("--port"), sim.Port(),
-                                      QStringLiteral("--seconds"), QStringLiteral("2"), QStringLiteral("--csv"), csv});
+  const CliResult result =
+      RunQvaCli({QStringLiteral("live"), QStringLiteral("--port"), sim.Port(), QStringLiteral("--seconds"),
+                 QStringLiteral("2"), QStringLiteral("--csv"), csv});
   ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
   EXPECT_TRUE(result.out.isEmpty());
   const QByteArray written = ReadAll(csv);
@@ -107,8 +108,9 @@ TEST(CliLive, RecordsAHeaderAndOneRowPerTickForTheSecondsAsked) {
   // 2 s at a tick every 250 ms: 8 ticks (0 to 1.75 s), fewer on a busy machine.
   ASSERT_GE(rows.size(), 4u);
   ASSERT_LE(rows.size(), 8u);
-  EXPECT_EQ(ErrLines(result.err), (QStringList{QStringLiteral("Recording to %1.").arg(csv),
-                                               QStringLiteral("%1 readings recorded to %2.").arg(rows.size()).arg(csv)}));
+  EXPECT_EQ(ErrLines(result.err),
+            (QStringList{QStringLiteral("Recording to %1.").arg(csv),
+                         QStringLiteral("%1 readings recorded to %2.").arg(rows.size()).arg(csv)}));
   std::vector<double> steps;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const QStringList& row = rows[i];
@@ -128,11 +130,11 @@ TEST(CliLive, RecordsAHeaderAndOneRowPerTickForTheSecondsAsked) {
 }
 
 TEST(CliLive, PrintsOneTabSeparatedLinePerReading) {
-  SimProcess sim({QStringLiteral("--ip"), QStringLiteral("-45"), QStringLiteral("--sensor-type"), QStringLiteral("1"),
-                  QStringLiteral("--states"), QStringLiteral("PUMP_WAIT")});
+  SimProcess sim({QStringLiteral("--ip"), QStringLiteral("-45"), QStringLiteral("--sensor-type"),
+                  QStringLiteral("1"), QStringLiteral("--states"), QStringLiteral("PUMP_WAIT")});
   ASSERT_TRUE(sim.Started());
-  const CliResult result = RunQvaCli(
-      {QStringLiteral("live"), QStringLiteral("--port"), sim.Port(), QStringLiteral("--seconds"), QStringLiteral("1")});
+  const CliResult result = RunQvaCli({QStringLiteral("live"), QStringLiteral("--port"), sim.Port(),
+                                      QStringLiteral("--seconds"), QStringLiteral("1")});
   ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
   EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
   const QStringList lines = QString::fromUtf8(result.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -149,7 +151,8 @@ TEST_P(CliLiveInterrupt, EndsNormallyWithTheRecordingClosed) {
   SimProcess sim({QStringLiteral("--ip"), QStringLiteral("800")});
   ASSERT_TRUE(sim.Started());
   const QString csv = Csv(QStringLiteral("interrupted.csv"));
-  RunningCli cli({QStringLiteral("live"), QStringLiteral("--port"), sim.Port(), QStringLiteral("--csv"), csv});
+  RunningCli cli(
+      {QStringLiteral("live"), QStringLiteral("--port"), sim.Port(), QStringLiteral("--csv"), csv});
   ASSERT_TRUE(cli.Started());
   ASSERT_TRUE(cli.WaitForRows(csv, 2));
   cli.Signal(GetParam());
@@ -171,7 +174,8 @@ TEST(CliLive, ALinkThatDiesEndsWithItsMessageAndExitFiveKeepingTheRows) {
   DeviceSimulator sim({QStringLiteral("--no-pacing"), QStringLiteral("--ip"), QStringLiteral("500")});
   ASSERT_TRUE(sim.Start()) << sim.Error().toStdString();
   const QString csv = Csv(QStringLiteral("cut.csv"));
-  RunningCli cli({QStringLiteral("live"), QStringLiteral("--port"), sim.PortPath(), QStringLiteral("--csv"), csv});
+  RunningCli cli(
+      {QStringLiteral("live"), QStringLiteral("--port"), sim.PortPath(), QStringLiteral("--csv"), csv});
   ASSERT_TRUE(cli.Started());
   ASSERT_TRUE(cli.WaitForRows(csv, 2));
   sim.Stop();  // the pseudo-terminal goes with it
@@ -189,11 +193,12 @@ TEST(CliLive, ALinkThatDiesEndsWithItsMessageAndExitFiveKeepingTheRows) {
 TEST(CliLive, APortThatCannotBeOpenedIsALinkFailure) {
   const QString port = TestEnvironment::PathIn(QStringLiteral("no-such-port"));
   const QString csv = Csv(QStringLiteral("never.csv"));
-  const CliResult result = RunQvaCli({QStringLiteral("live"), QStringLiteral("--port"), port,
-                                      QStringLiteral("--csv"), csv});
+  const CliResult result =
+      RunQvaCli({QStringLiteral("live"), QStringLiteral("--port"), port, QStringLiteral("--csv"), csv});
   EXPECT_EQ(result.exitCode, 5);
-  EXPECT_TRUE(QString::fromLocal8Bit(result.err)
-                  .startsWith(QStringLiteral("An error occurred while opening communication port %1.").arg(port)))
+  EXPECT_TRUE(
+      QString::fromLocal8Bit(result.err)
+          .startsWith(QStringLiteral("An error occurred while opening communication port %1.").arg(port)))
       << result.err.toStdString();
   EXPECT_FALSE(QFile::exists(csv));
 }
@@ -203,11 +208,13 @@ TEST(CliLive, AnEarlierRecordingIsKeptWithoutForceAndReplacedWithIt) {
   ASSERT_TRUE(sim.Started());
   const QString csv = Csv(QStringLiteral("earlier.csv"));
   WriteAll(csv, "earlier recording\n");
-  QStringList arguments{QStringLiteral("live"), QStringLiteral("--port"), sim.Port(), QStringLiteral("--seconds"),
-                        QStringLiteral("1"), QStringLiteral("--csv"), csv};
+  QStringList arguments{
+      QStringLiteral("live"), QStringLiteral("--port"), sim.Port(), QStringLiteral("--seconds"),
+      QStringLiteral("1"),    QStringLiteral("--csv"),  csv};
   const CliResult refused = RunQvaCli(arguments);
   EXPECT_EQ(refused.exitCode, 2);
-  EXPECT_EQ(QString::fromLocal8Bit(refused.err), csv + QStringLiteral(" already exists.\nUse --force to replace it.\n"));
+  EXPECT_EQ(QString::fromLocal8Bit(refused.err),
+            csv + QStringLiteral(" already exists.\nUse --force to replace it.\n"));
   EXPECT_EQ(ReadAll(csv), QByteArray("earlier recording\n"));
 
   const CliResult replaced = RunQvaCli(arguments << QStringLiteral("--force"));
@@ -227,16 +234,19 @@ TEST_P(CliLiveUnwritable, OutputThatCannotBeWrittenIsAFileWriteError) {
   SimProcess sim({QStringLiteral("--ip"), QStringLiteral("100")});
   ASSERT_TRUE(sim.Started());
   const QString csv = Csv(QStringLiteral("full.csv"));
-  QStringList arguments{QStringLiteral("live"), QStringLiteral("--port"), sim.Port(), QStringLiteral("--seconds"),
-                        QStringLiteral("2")};
+  QStringList arguments{QStringLiteral("live"), QStringLiteral("--port"), sim.Port(),
+                        QStringLiteral("--seconds"), QStringLiteral("2")};
   if (GetParam().csv) arguments << QStringLiteral("--csv") << csv;
   const CliResult result = RunQvaCli(arguments, GetParam().childSetup);
   EXPECT_EQ(result.exitCode, 2);
   const QString err = QString::fromLocal8Bit(result.err);
   if (GetParam().csv) {
     EXPECT_TRUE(err.contains(csv + QStringLiteral(":\nFile write error\n"))) << err.toStdString();
-    // What fitted stays: the header and the first row.
-    EXPECT_TRUE(ReadAll(csv).startsWith(kHeader + "0.000,0,RUN,0,0.100,100,"));
+    // What fitted stays, in whole rows: the header and the first row.
+    const QByteArray written = ReadAll(csv);
+    EXPECT_TRUE(written.startsWith(kHeader + "0.000,0,RUN,0,0.100,100,")) << written.toStdString();
+    EXPECT_EQ(written.count('\n'), 2) << written.toStdString();
+    EXPECT_TRUE(written.endsWith('\n')) << written.toStdString();
   } else {
     EXPECT_EQ(err, QStringLiteral("File write error\n"));
   }
@@ -246,5 +256,6 @@ INSTANTIATE_TEST_SUITE_P(
     Outputs, CliLiveUnwritable,
     testing::Values(UnwritableCase{"ClosedStdout", false, [] { ::close(STDOUT_FILENO); }},
                     // Room for the header and one and a half rows.
-                    UnwritableCase{"FullDisk", true, [] { LimitFileSizeOfThisProcess(kHeader.size() + 70); }}),
+                    UnwritableCase{"FullDisk", true,
+                                   [] { LimitFileSizeOfThisProcess(kHeader.size() + 70); }}),
     [](const auto& param) { return std::string(param.param.name); });

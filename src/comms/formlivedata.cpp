@@ -1,8 +1,5 @@
 #include "comms/formlivedata.h"
 
-#include <algorithm>
-#include <cmath>
-
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTimer>
@@ -41,13 +38,11 @@ TFormLiveData::TFormLiveData(std::unique_ptr<QVASerialComms> link, Prompter& pro
   setMinimumWidth(kMinimumWidth);
   ui_->TraceLive->SetTrace(TraceData(kTraceSpanMs));
   ui_->TraceLive->SetValueFormat(
-      // The axis reaches a little past the readings, which may reach the ends of Ip's range.
-      [](double ua) {
-        return FormatValue16(IpType, static_cast<int16_t>(std::clamp(std::round(ua), -32768.0, 32767.0)),
-                             false);
-      },
+      [](double ua) { return FormatValue16(IpType, static_cast<int16_t>(ua), false); },
       QStringLiteral("Ip ") + UnitCaption(IpType, false));
   ui_->TraceLive->SetMinimumValueWidth(kTraceMinimumWidthUa);
+  // Ip is a signed 16-bit reading: its axis labels stay within it.
+  ui_->TraceLive->SetValueLimits(INT16_MIN, INT16_MAX);
   connect(ui_->ButtonPause, &QPushButton::clicked, this, &TFormLiveData::ButtonPauseClick);
   connect(ui_->ButtonRecord, &QPushButton::clicked, this, &TFormLiveData::ButtonRecordClick);
   connect(ui_->ButtonClose, &QPushButton::clicked, this, &QDialog::reject);

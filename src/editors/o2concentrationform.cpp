@@ -50,6 +50,8 @@ TFormO2Concentration::TFormO2Concentration(QVASerialComms& link, Prompter& promp
       [](double ua) { return FormatValue16(IpType, static_cast<int16_t>(ua), false); },
       QStringLiteral("Ip ") + UnitCaption(IpType, false));
   ui_->TraceIp->SetMinimumValueWidth(kTraceMinimumWidthUa);
+  // Ip is a signed 16-bit reading: its axis labels stay within it.
+  ui_->TraceIp->SetValueLimits(INT16_MIN, INT16_MAX);
   ui_->LabelStatusLine2->hide();
   connect(ui_->ButtonOk, &QPushButton::clicked, this, &TFormO2Concentration::ButtonOkClick);
   connect(ui_->ButtonCancel, &QPushButton::clicked, this, &TFormO2Concentration::ButtonCancelClick);

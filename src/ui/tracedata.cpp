@@ -19,7 +19,21 @@ double TraceData::BandHalfWidth(double reference) const {
   return std::fabs(reference) * bandPercent_ / 100.0;
 }
 
-TraceData::Range TraceData::ValueRange(double minimumWidth) const {
+TraceData::Range TraceData::ValueRange(double minimumWidth, const std::optional<Range>& limits) const {
+  Range range = PaddedRange(minimumWidth);
+  if (!limits) return range;
+  if (range.high > limits->high) {
+    range.low -= range.high - limits->high;
+    range.high = limits->high;
+  }
+  if (range.low < limits->low) {
+    range.high = std::min(limits->high, range.high + (limits->low - range.low));
+    range.low = limits->low;
+  }
+  return range;
+}
+
+TraceData::Range TraceData::PaddedRange(double minimumWidth) const {
   if (points_.empty()) return {0, std::max(minimumWidth, 1.0)};
   double low = points_.front().value;
   double high = low;

@@ -39,9 +39,14 @@ class TraceData {
     double low = 0;
     double high = 1;
   };
-  Range ValueRange(double minimumWidth) const;
+  // With limits (the values a reading can take), a range reaching past one
+  // limit is moved back inside, keeping its width where the limits allow,
+  // so the axis shows no values that cannot occur.
+  Range ValueRange(double minimumWidth, const std::optional<Range>& limits = std::nullopt) const;
 
  private:
+  Range PaddedRange(double minimumWidth) const;
+
   int64_t spanMs_;
   double bandPercent_;
   std::deque<TracePoint> points_;

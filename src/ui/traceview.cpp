@@ -51,7 +51,7 @@ void TTraceView::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
   const QFontMetrics metrics = fontMetrics();
-  const TraceData::Range range = data_.ValueRange(minimumWidth_);
+  const TraceData::Range range = data_.ValueRange(minimumWidth_, limits_);
 
   // Room for the value labels on the left, the time labels below and the
   // title above.

@@ -29,6 +29,8 @@ class TTraceView : public QFrame {
   // The smallest value range the axis shows, so that noise on a steady
   // reading is not blown up to the full height.
   void SetMinimumValueWidth(double width) { minimumWidth_ = width; }
+  // The values a reading can take: the axis stays within them.
+  void SetValueLimits(double low, double high) { limits_ = TraceData::Range{low, high}; }
 
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override;
@@ -41,4 +43,5 @@ class TTraceView : public QFrame {
   std::function<QString(double)> format_;
   QString title_;
   double minimumWidth_ = 1;
+  std::optional<TraceData::Range> limits_;
 };

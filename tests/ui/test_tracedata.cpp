@@ -37,4 +37,30 @@ TEST(TraceData, ASteadyReadingIsShownAtLeastTheMinimumWidth) {
   EXPECT_DOUBLE_EQ(range.high, 550.0 + 5.0);
 }
 
+TEST(TraceData, ARangeReachingPastTheLimitsIsMovedBackInside) {
+  struct Case {
+    double reading;
+    double low, high;
+  };
+  // A steady reading, at least 100 wide and padded by 5: 110 wide.
+  const Case cases[] = {
+      {0.0, -55.0, 55.0},              // well inside: unchanged
+      {32767.0, 32657.0, 32767.0},     // at the top: moved down, same width
+      {-32768.0, -32768.0, -32658.0},  // at the bottom: moved up
+  };
+  for (const Case& c : cases) {
+    TraceData trace(60000, 0);
+    trace.Add({0, c.reading, {}});
+    const TraceData::Range range = trace.ValueRange(100, TraceData::Range{-32768.0, 32767.0});
+    EXPECT_DOUBLE_EQ(range.low, c.low) << c.reading;
+    EXPECT_DOUBLE_EQ(range.high, c.high) << c.reading;
+  }
+  // Limits narrower than the range: the range is the limits.
+  TraceData trace(60000, 0);
+  trace.Add({0, 5.0, {}});
+  const TraceData::Range range = trace.ValueRange(100, TraceData::Range{0.0, 10.0});
+  EXPECT_DOUBLE_EQ(range.low, 0.0);
+  EXPECT_DOUBLE_EQ(range.high, 10.0);
+}
+
 }  // namespace

@@ -7,17 +7,13 @@
 #include "comms/qvaserialcomms.h"
 #include "platform/prompter.h"
 #include "platform/qvaerrors.h"
-#include "ui/qvavalues.h"
+#include "ui/traceview.h"
 #include "ui_formlivedata.h"
 
 namespace {
 
 constexpr int kMinimumWidth = 480;
 constexpr int kTraceSpanMs = 60000;
-// The trace's value axis spans at least 0.1 mA, so that a steady reading's
-// noise is not drawn across the whole height.
-constexpr double kTraceMinimumWidthUa = 100;
-
 const QString kPauseText = QStringLiteral("Pause");
 const QString kResumeText = QStringLiteral("Resume");
 const QString kRecordText = QStringLiteral("Record to CSV...");
@@ -36,13 +32,7 @@ TFormLiveData::TFormLiveData(std::unique_ptr<QVASerialComms> link, Prompter& pro
   setWindowTitle(kLiveDataCaption);
   setModal(true);
   setMinimumWidth(kMinimumWidth);
-  ui_->TraceLive->SetTrace(TraceData(kTraceSpanMs));
-  ui_->TraceLive->SetValueFormat(
-      [](double ua) { return FormatValue16(IpType, static_cast<int16_t>(ua), false); },
-      QStringLiteral("Ip ") + UnitCaption(IpType, false));
-  ui_->TraceLive->SetMinimumValueWidth(kTraceMinimumWidthUa);
-  // Ip is a signed 16-bit reading: its axis labels stay within it.
-  ui_->TraceLive->SetValueLimits(INT16_MIN, INT16_MAX);
+  SetUpIpTrace(*ui_->TraceLive, TraceData(kTraceSpanMs));
   connect(ui_->ButtonPause, &QPushButton::clicked, this, &TFormLiveData::ButtonPauseClick);
   connect(ui_->ButtonRecord, &QPushButton::clicked, this, &TFormLiveData::ButtonRecordClick);
   connect(ui_->ButtonClose, &QPushButton::clicked, this, &QDialog::reject);

@@ -4,7 +4,7 @@
 #include <QTimer>
 
 #include "platform/sleeper.h"
-#include "ui/qvavalues.h"
+#include "ui/traceview.h"
 #include "ui_o2concentrationform.h"
 
 namespace {
@@ -12,9 +12,6 @@ namespace {
 constexpr int kClientWidth = 400;
 constexpr int kTraceSpanMs = 60000;
 constexpr double kTraceBandPercent = 2.0;
-// The trace's value axis spans at least 0.1 mA, so that a steady reading's
-// noise is not drawn across the whole height.
-constexpr double kTraceMinimumWidthUa = 100;
 
 QColor LineColour(StatusColour colour, const QPalette& palette) {
   switch (colour) {
@@ -45,13 +42,7 @@ TFormO2Concentration::TFormO2Concentration(QVASerialComms& link, Prompter& promp
   setWindowTitle(kO2CalibrationCaption);
   setModal(true);
   setFixedWidth(kClientWidth);
-  ui_->TraceIp->SetTrace(TraceData(kTraceSpanMs, kTraceBandPercent));
-  ui_->TraceIp->SetValueFormat(
-      [](double ua) { return FormatValue16(IpType, static_cast<int16_t>(ua), false); },
-      QStringLiteral("Ip ") + UnitCaption(IpType, false));
-  ui_->TraceIp->SetMinimumValueWidth(kTraceMinimumWidthUa);
-  // Ip is a signed 16-bit reading: its axis labels stay within it.
-  ui_->TraceIp->SetValueLimits(INT16_MIN, INT16_MAX);
+  SetUpIpTrace(*ui_->TraceIp, TraceData(kTraceSpanMs, kTraceBandPercent));
   ui_->LabelStatusLine2->hide();
   connect(ui_->ButtonOk, &QPushButton::clicked, this, &TFormO2Concentration::ButtonOkClick);
   connect(ui_->ButtonCancel, &QPushButton::clicked, this, &TFormO2Concentration::ButtonCancelClick);

@@ -1,8 +1,12 @@
 #include "ui/traceview.h"
 
+#include <cstdint>
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
+
+#include "ui/qvavalues.h"
 
 namespace {
 
@@ -12,6 +16,8 @@ constexpr int kMargin = 4;
 const QColor kValueColour(200, 0, 0);
 const QColor kReferenceColour(0, 90, 170);
 const QColor kBandColour(0, 128, 0, 50);
+// Noise on a steady Ip stays small on an axis at least this wide.
+constexpr double kIpMinimumWidthUa = 100;
 
 }  // namespace
 
@@ -141,4 +147,12 @@ void TTraceView::paintEvent(QPaintEvent* event) {
   painter.restore();
   painter.setPen(palette().color(QPalette::Mid));
   painter.drawRect(plot);
+}
+
+void SetUpIpTrace(TTraceView& view, const TraceData& trace) {
+  view.SetTrace(trace);
+  view.SetValueFormat([](double ua) { return FormatValue16(IpType, static_cast<int16_t>(ua), false); },
+                      QStringLiteral("Ip ") + UnitCaption(IpType, false));
+  view.SetMinimumValueWidth(kIpMinimumWidthUa);
+  view.SetValueLimits(INT16_MIN, INT16_MAX);
 }

@@ -45,3 +45,8 @@ class TTraceView : public QFrame {
   double minimumWidth_ = 1;
   std::optional<TraceData::Range> limits_;
 };
+
+// Sets a view up for the pump current Ip in microamps: the trace (span and
+// band), labels in the program's Ip format under "Ip (mA)", an axis at least
+// 100 uA wide, and no labels beyond Ip's signed 16-bit range.
+void SetUpIpTrace(TTraceView& view, const TraceData& trace);

@@ -8,7 +8,7 @@ namespace {
 const char kExitCodes[] =
     "Exit codes:\n"
     "  0  success\n"
-    "  1  the two configurations differ (diff only)\n"
+    "  1  the two configurations differ (diff only); no meter answered (ports --probe)\n"
     "  2  usage error, or a file that cannot be read or written\n"
     "  3  the configuration stored in the meter is not valid\n"
     "  4  firmware version mismatch\n"
@@ -32,6 +32,7 @@ const char kProgramHelp[] =
     "                                     send a setup file's configuration to the meter\n"
     "  live --port PORT [--seconds N] [--csv FILE]\n"
     "                                     show or record the meter's live data\n"
+    "  ports [--probe [PATH...]]          list the serial ports, or find the meter among them\n"
     "  help [COMMAND]                     show this help or a command's\n"
     "\n"
     "Options:\n"
@@ -39,8 +40,8 @@ const char kProgramHelp[] =
     "  --version   show the program's version\n"
     "\n"
     "Setup files are *.Q11 files, or *.QV1 files of the previous generation.\n"
-    "PORT is COM1 to COM8, mapped to a device as the desktop program maps it,\n"
-    "or a device path such as /dev/ttyUSB0.\n"
+    "PORT is COM1 to COM8 (in any case), mapped to a device as the desktop\n"
+    "program maps it, or the path of an existing device such as /dev/ttyUSB0.\n"
     "\n";
 
 const char kDumpHelp[] =
@@ -182,6 +183,30 @@ const char kSendHelp[] =
     "  qva-cli send --port /dev/ttyUSB0 --retries 2 Workshop.Q11\n"
     "\n";
 
+const char kPortsHelp[] =
+    "Usage: qva-cli ports [--probe [PATH...]]\n"
+    "\n"
+    "Lists the computer's serial ports, one line each: the device, its\n"
+    "description, maker, serial number and stable /dev/serial/by-id name, and the\n"
+    "port names (COM1 to COM8) that lead to it.\n"
+    "With --probe, asks each port once for the meter's firmware version (9600 8N1,\n"
+    "at most about 1 s per port; nothing else is written, and a port in use by\n"
+    "another program is not touched) and prints one line per port with what it\n"
+    "found, such as \"QVA, firmware 1.1\", \"no answer\" or \"in use by another\n"
+    "program\". The ports searched are the listed ones, USB adapters first, and\n"
+    "the devices behind COM1 to COM8; given PATHs (devices, pseudo-terminals or\n"
+    "port names), only those. Why a port will not work, and the fix, goes to\n"
+    "stderr. Exits with 0 when a meter answered, 1 when none did.\n"
+    "\n"
+    "Options:\n"
+    "  --probe     ask the ports for a meter\n"
+    "  -h, --help  show this help\n"
+    "\n"
+    "Examples:\n"
+    "  qva-cli ports\n"
+    "  qva-cli ports --probe /dev/ttyUSB0 /dev/ttyACM0\n"
+    "\n";
+
 }  // namespace
 
 QString HelpText(const QString& command) {
@@ -198,6 +223,8 @@ QString HelpText(const QString& command) {
     text = kSetHelp;
   } else if (command == QLatin1String("live")) {
     text = kLiveHelp;
+  } else if (command == QLatin1String("ports")) {
+    text = kPortsHelp;
   }
   return QString::fromLatin1(text) + QString::fromLatin1(kExitCodes);
 }

@@ -32,6 +32,7 @@ const std::array kOptions = {
     OptionSpec{"--seconds", nullptr, nullptr, nullptr, &CommandLine::seconds, 1, kMaxLiveSeconds},
     OptionSpec{"--csv", nullptr, nullptr, &CommandLine::csv},
     OptionSpec{"--from", nullptr, nullptr, &CommandLine::from},
+    OptionSpec{"--probe", nullptr, &CommandLine::probe},
 };
 
 struct CommandSpec {
@@ -48,6 +49,7 @@ const std::vector<CommandSpec>& CommandSpecs() {
       {"get", {"--port", "--output", "--force"}, 0},
       {"send", {"--port", "--retries", "--review", "--yes", "--verify"}, 1},
       {"live", {"--port", "--seconds", "--csv", "--force"}, 0},
+      {"ports", {"--probe"}, 0},
   };
   return specs;
 }
@@ -119,6 +121,12 @@ void CheckFiles(const CommandLine& line, const CommandSpec& definition) {
     throw EUsage(needed == 2 ? QStringLiteral("%1 needs two setup files.").arg(command)
                              : QStringLiteral("%1 needs a setup file.").arg(command),
                  command);
+  }
+  if (command == QLatin1String("ports")) {
+    if (!line.probe && !line.files.isEmpty())
+      throw EUsage(QStringLiteral("Unexpected argument \"%1\"; ports takes paths after --probe.").arg(line.files.at(0)),
+                   command);
+    return;
   }
   if (command == QLatin1String("set")) {
     if (line.from.isEmpty() && line.files.size() == 1)

@@ -36,7 +36,8 @@ struct CommandLine {
   int seconds = 0;      // live: how long to run; 0 until interrupted
   QString csv;          // live: record to this file
   QString from;         // set: a dump output whose assignments to apply
-  QStringList files;    // the positional arguments, in order (set: FILE, then NAME=VALUE...)
+  bool probe = false;   // ports: ask each port for a meter
+  QStringList files;    // the positional arguments, in order (set: FILE, then NAME=VALUE...; ports --probe: PATH...)
 };
 
 // The most --retries accepts; a meter that fails this often will not succeed.

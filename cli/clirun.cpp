@@ -11,8 +11,10 @@
 #include "configreport.h"
 #include "exitcodes.h"
 #include "livecommand.h"
+#include "portscommand.h"
 #include "setcommand.h"
 #include "transfercommands.h"
+#include "comms/portdevices.h"
 #include "platform/fileattributes.h"
 #include "platform/qvaerrors.h"
 #include "config/qvasetupfiler.h"
@@ -101,7 +103,17 @@ int Diff(const CommandLine& line, CliOutput& output) {
   return kExitDifferent;
 }
 
-int Run(const CommandLine& line, CliOutput& output) {
+// A port name in any case, or an existing path; anything else is refused
+// before a device is opened, so that a typo does not become an open failure.
+QString CheckedPort(const QString& given) {
+  const std::optional<QString> port = ParsePortArgument(given);
+  if (!port)
+    throw Exception(
+        QStringLiteral("--port %1: expected COM1 to COM8 (in any case) or the path of an existing device.").arg(given));
+  return *port;
+}
+
+int Run(CommandLine line, CliOutput& output) {
   if (line.version) {
     output.Report(VersionText().toLatin1() + '\n');
     return kExitSuccess;
@@ -110,12 +122,14 @@ int Run(const CommandLine& line, CliOutput& output) {
     output.Report(HelpText(line.command).toLatin1());
     return kExitSuccess;
   }
+  if (!line.port.isEmpty()) line.port = CheckedPort(line.port);
   if (line.command == QLatin1String("dump")) return Dump(line, output);
   if (line.command == QLatin1String("diff")) return Diff(line, output);
   if (line.command == QLatin1String("get")) return GetCommand(line, output);
   if (line.command == QLatin1String("send")) return SendCommand(line, output);
   if (line.command == QLatin1String("live")) return LiveCommand(line, output);
   if (line.command == QLatin1String("set")) return SetCommand(line, output);
+  if (line.command == QLatin1String("ports")) return PortsCommand(line, output);
   throw EUsage(QStringLiteral("Unknown command \"%1\".").arg(line.command), QString());
 }
 

@@ -5,6 +5,7 @@
 enum CliExitCode : int {
   kExitSuccess = 0,
   kExitDifferent = 1,            // diff: the configurations are not byte-equal
+  kExitNoMeterFound = 1,         // ports --probe: no port answered as a meter
   kExitUsageOrFile = 2,          // wrong command line, or a file that cannot be read or written
   kExitDeviceConfigInvalid = 3,  // the meter's stored configuration failed its CRC check
   kExitVersionMismatch = 4,      // the meter's firmware is not one this program works with

@@ -11,11 +11,6 @@ uint16_t BigEndianWord(const uint8_t* bytes) {
   return static_cast<uint16_t>((bytes[0] << 8) | bytes[1]);
 }
 
-// "1.2" for 12.
-QString VersionText(unsigned version) {
-  return QStringLiteral("%1.%2").arg(version / 10).arg(version % 10);
-}
-
 }  // namespace
 
 QString DeviceStateName(uint8_t state) {
@@ -95,8 +90,8 @@ bool FirmwareAllowsSend(unsigned reducedVersion) {
 }
 
 QString VersionMismatchMessage(TransferDirection direction, unsigned deviceVersion) {
-  const QString device = VersionText(deviceVersion);
-  const QString own = VersionText(SupportedFirmwareVersion);
+  const QString device = FirmwareVersionText(deviceVersion);
+  const QString own = FirmwareVersionText(SupportedFirmwareVersion);
   if (direction == TransferDirection::Get)
     return QStringLiteral(
                "The configuration could not be retrieved from the QVA.\n\n\rThe QVA firmware version (V") +
@@ -108,4 +103,8 @@ QString VersionMismatchMessage(TransferDirection direction, unsigned deviceVersi
          device + QStringLiteral(") is not compatible with this version of QVA Setup (V") + own +
          QStringLiteral(
              "). \n\n\rThe correct version of QVA Setup for this QVA is available from the Ulmora website.");
+}
+
+QString FirmwareVersionText(unsigned reducedVersion) {
+  return QStringLiteral("%1.%2").arg(reducedVersion / 10).arg(reducedVersion % 10);
 }

@@ -75,6 +75,9 @@ DeviceLiveData ReadLiveData(QVASerialComms& comms);
 bool FirmwareAllowsGet(unsigned reducedVersion);
 bool FirmwareAllowsSend(unsigned reducedVersion);
 
+// A reduced version as people read it: "1.1" for 11.
+QString FirmwareVersionText(unsigned reducedVersion);
+
 enum class TransferDirection { Get, Send };
 inline const QString kVersionMismatchCaption = QStringLiteral("Version Mismatch");
 // The text of the "Version Mismatch" box (OK button, no icon).

@@ -1,5 +1,6 @@
 #include "comms/portchoice.h"
 
+#include "comms/portdevices.h"
 #include "platform/qvaregistry.h"
 #include "platform/registryfunctions.h"
 #include "platform/qvaerrors.h"
@@ -26,7 +27,7 @@ void CommunicationsPortStartup(QString& commPort, PortChooser& chooser) {
   const std::optional<QString> chosen = chooser.ChoosePort(commPort);
   if (!chosen || chosen->isEmpty()) throw EAbort();
   commPort = *chosen;
-  WriteStoredCommPort(commPort);
+  if (IsCommPortName(commPort)) WriteStoredCommPort(commPort);
 }
 
 void CommunicationsPortCommand(QString& commPort, PortChooser& chooser) {
@@ -34,6 +35,6 @@ void CommunicationsPortCommand(QString& commPort, PortChooser& chooser) {
   // A stored name that is none of the list leaves the dialog without a
   // selection; OK then must not turn the port name into nothing.
   if (!chosen || chosen->isEmpty() || *chosen == commPort) return;
-  WriteStoredCommPort(*chosen);
+  if (IsCommPortName(*chosen)) WriteStoredCommPort(*chosen);
   commPort = *chosen;
 }

@@ -22,6 +22,9 @@ class PortChooser {
 std::optional<QString> ReadStoredCommPort();
 void WriteStoredCommPort(const QString& portName);
 
+// Only the names COM1..COM8 are ever stored: a device path chosen instead
+// (the simulated meter's pseudo-terminal) is used for this run alone.
+
 // Start-up: a stored name is used unchanged. Without one the name becomes
 // "COM1" and the user is asked; the choice is used and stored. A cancelled
 // question raises EAbort after commPort was set to "COM1", and nothing is

@@ -29,6 +29,15 @@ bool IsCommPortName(const QString& name) {
   return CommPortNames().contains(name);
 }
 
+std::optional<QString> ParsePortArgument(const QString& text) {
+  for (const QString& name : CommPortNames())
+    if (text.compare(name, Qt::CaseInsensitive) == 0) return name;
+  // Every name is its own device there, and ports are no files to look for.
+  if (!PortDevicesConfigurable()) return text;
+  if (text.isEmpty() || !QFileInfo::exists(text)) return std::nullopt;
+  return text;
+}
+
 QString PortDevicesKeyPath() {
   return JoinKeyPart(ApplicationKeyPath(), PortDevicesKeyName());
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QString>
 #include <QStringList>
 
@@ -14,6 +16,11 @@ const QStringList& CommPortNames();
 
 // True for one of CommPortNames() (exact spelling).
 bool IsCommPortName(const QString& name);
+
+// A port as typed on a command line: one of the eight names in any case
+// ("com3" is "COM3"), or the path of something that exists. Nothing when it
+// is neither, so that a typo is refused before any device is opened.
+std::optional<QString> ParsePortArgument(const QString& text);
 
 // The key holding the device of each port name.
 QString PortDevicesKeyPath();

@@ -1,6 +1,7 @@
 #include "comms/qvaserialcomms.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include <QSysInfo>
 
@@ -12,7 +13,8 @@ namespace {
 
 // One counter for the whole run, shared by every link, so that a response
 // left over from an earlier link never matches a new request.
-uint8_t g_lastSequence = 0;
+// Atomic because the search for a meter runs its links off the UI thread.
+std::atomic<uint8_t> g_lastSequence{0};
 
 uint8_t NextSequenceNumber() {
   return ++g_lastSequence;
@@ -139,7 +141,12 @@ QVASerialComms::QVASerialComms(const QString& portName)
     : QVASerialComms(portName, MakeSystemSerialPort(), DefaultSleeper()) {}
 
 QVASerialComms::QVASerialComms(const QString& portName, std::unique_ptr<SerialPort> port, Sleeper& sleeper)
-    : portName_(portName), port_(std::move(port)), sleeper_(sleeper) {
+    : QVASerialComms(portName, std::move(port), sleeper, LinkTiming{}) {}
+
+QVASerialComms::QVASerialComms(const QString& portName, std::unique_ptr<SerialPort> port, Sleeper& sleeper,
+                               const LinkTiming& timing)
+    : portName_(portName), port_(std::move(port)), sleeper_(sleeper), timing_(timing) {
+  port_->SetReadSilence(timing_.answerTimeoutMs);
   OpenPort();
 }
 
@@ -197,10 +204,10 @@ void QVASerialComms::Exchange(const QByteArray& request, uint8_t sequence, int e
     } catch (const Exception&) {
       // Let the device and the line settle, and drop whatever is left of
       // the failed exchange before the same request goes out again.
-      sleeper_.Sleep(kRetryWaitMs);
+      sleeper_.Sleep(timing_.retryWaitMs);
       port_->Purge();
       port_->TakeLineErrors();
-      if (attempt >= kAttemptsPerExchange) throw;
+      if (attempt >= timing_.attempts) throw;
     }
   }
 }

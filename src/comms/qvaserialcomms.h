@@ -76,6 +76,14 @@ QByteArray BuildSetRequest(uint8_t sequence, uint8_t base, uint16_t address, con
 uint8_t LastSequenceNumber();
 void SetLastSequenceNumber(uint8_t value);
 
+// How patient a link is. The procedures use the defaults; the search for a
+// meter asks once, briefly, and never waits to retry.
+struct LinkTiming {
+  int attempts = kAttemptsPerExchange;
+  int answerTimeoutMs = SerialPort::kReadSilenceMs;  // silence before a read gives up
+  int retryWaitMs = kRetryWaitMs;                    // settling time after a failed attempt
+};
+
 // The serial link to the meter for one operation: the constructor opens the
 // port, the destructor closes it. Every failure raises
 // ESerialCommunications with the text the user reads; a failed operation
@@ -87,6 +95,8 @@ class QVASerialComms {
   explicit QVASerialComms(const QString& portName);
   // For tests and tools: an own port implementation and sleeper.
   QVASerialComms(const QString& portName, std::unique_ptr<SerialPort> port, Sleeper& sleeper);
+  QVASerialComms(const QString& portName, std::unique_ptr<SerialPort> port, Sleeper& sleeper,
+                 const LinkTiming& timing);
   ~QVASerialComms();
   QVASerialComms(const QVASerialComms&) = delete;
   QVASerialComms& operator=(const QVASerialComms&) = delete;
@@ -116,4 +126,5 @@ class QVASerialComms {
   QString device_;
   std::unique_ptr<SerialPort> port_;
   Sleeper& sleeper_;
+  LinkTiming timing_;
 };

@@ -65,13 +65,21 @@ class SerialPort {
   // Writes all bytes or gives up once the deadline has passed.
   virtual PortWriteResult Write(const QByteArray& bytes, int deadlineMs) = 0;
   // Returns the bytes waiting (at most maxBytes) at once; otherwise waits up
-  // to kReadSilenceMs for the first byte and returns as soon as one arrives.
+  // to ReadSilence() ms for the first byte and returns as soon as one arrives.
   virtual PortReadResult Read(qint64 maxBytes) = 0;
   // Drops everything queued in both directions.
   virtual void Purge() = 0;
   // The line-error flags raised since the last call, cleared by reading.
   virtual uint32_t TakeLineErrors() = 0;
   virtual void Close() = 0;
+
+  // How long Read waits for a first byte: kReadSilenceMs unless a caller
+  // (the search for a meter) wants a quicker verdict.
+  void SetReadSilence(int milliseconds) { readSilenceMs_ = milliseconds; }
+  int ReadSilence() const { return readSilenceMs_; }
+
+ private:
+  int readSilenceMs_ = kReadSilenceMs;
 };
 
 // The port on the platform's serial layer.

@@ -132,7 +132,7 @@ class SystemSerialPort : public SerialPort {
   PortReadResult Read(qint64 maxBytes) override {
     PortReadResult result;
     if (maxBytes <= 0) return result;
-    if (port_.bytesAvailable() == 0 && !port_.waitForReadyRead(kReadSilenceMs)) {
+    if (port_.bytesAvailable() == 0 && !port_.waitForReadyRead(ReadSilence())) {
       const QSerialPort::SerialPortError error = port_.error();
       port_.clearError();
       if (error != QSerialPort::NoError && error != QSerialPort::TimeoutError) {

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -191,7 +192,9 @@ TEST(CliLive, ALinkThatDiesEndsWithItsMessageAndExitFiveKeepingTheRows) {
 }
 
 TEST(CliLive, APortThatCannotBeOpenedIsALinkFailure) {
+  // A folder: a path that is not there is refused before any port is opened.
   const QString port = TestEnvironment::PathIn(QStringLiteral("no-such-port"));
+  QDir().mkpath(port);
   const QString csv = Csv(QStringLiteral("never.csv"));
   const CliResult result =
       RunQvaCli({QStringLiteral("live"), QStringLiteral("--port"), port, QStringLiteral("--csv"), csv});

@@ -31,9 +31,12 @@ const QString kNoSensorText = QStringLiteral(
 const QString kCopyErrorText = QStringLiteral("There was an error copying the configuration to the QVA.\n");
 
 // A port that cannot be opened: a command that must not touch the line
-// would end with the link's exit code 5 if it tried.
+// would end with the link's exit code 5 if it tried. A folder: a path that
+// is not there is refused before any port is opened.
 QString NoPort() {
-  return TestEnvironment::PathIn(QStringLiteral("no-such-port"));
+  const QString path = TestEnvironment::PathIn(QStringLiteral("no-such-port"));
+  QDir().mkpath(path);
+  return path;
 }
 
 QString Out(const QString& name) {

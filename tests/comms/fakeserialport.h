@@ -33,6 +33,7 @@ class FakeSerialPort : public SerialPort {
     PortOpenResult openResult;
     QString openedDevice;
     std::vector<int> writeDeadlines;
+    std::vector<int> readSilences;  // how long each read was allowed to wait
     int purges = 0;
     int lineErrorReads = 0;
     bool open = false;
@@ -72,6 +73,7 @@ class FakeSerialPort : public SerialPort {
   }
 
   PortReadResult Read(qint64 maxBytes) override {
+    state_->readSilences.push_back(ReadSilence());
     PortReadResult result;
     if (current_.readFailsAt >= 0 && delivered_ >= current_.readFailsAt) {
       result.failed = true;

@@ -5,6 +5,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QProgressBar>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QWindow>
@@ -15,10 +17,15 @@
 #include "comms/formserialport.h"
 #include "comms/formtransfer.h"
 #include "comms/portdevices.h"
+#include "comms/portprobe.h"
+#include "comms/simulatedmeter.h"
 #include "commstestsupport.h"
 #include "support/qtprinters.h"
 #include "support/samplerecords.h"
+#include "support/devicesimulator.h"
 #include "support/scriptedprompter.h"
+#include "support/silentpty.h"
+#include "support/testenvironment.h"
 
 namespace {
 
@@ -435,4 +442,103 @@ TEST(SendReviewForm, SaysWhatStandsInsteadOfAList) {
   EXPECT_EQ(TFormSendReview::Summary(review),
             QStringLiteral("The configuration to send differs from the one in the QVA only in reserved bytes.\n"
                            "Send the configuration?"));
+}
+
+namespace {
+
+constexpr int kSearchLimitMs = 10000;
+
+// The machine's ports as the test wants them listed; every port name leads
+// to a device that is not there, so no real port of the machine is touched.
+PortLister Listing(const QStringList& devices) {
+  for (const QString& name : CommPortNames()) SetPortDevice(name, TestEnvironment::PathIn("absent/" + name));
+  return [devices] {
+    std::vector<PortDetails> ports;
+    for (const QString& device : devices) ports.push_back(PortDetails{device, QStringLiteral("test line"), {}, {}, {}});
+    return ports;
+  };
+}
+
+// Clicks Find QVA and waits until the search is over.
+bool FindQva(QWidget* dialog) {
+  auto* find = Find<QPushButton>(dialog, "ButtonFindQva");
+  find->click();
+  auto* progress = Find<QProgressBar>(dialog, "ProgressBarFind");
+  return QTest::qWaitFor([&] { return !progress->isVisible() && find->text() == QStringLiteral("&Find QVA"); },
+                         kSearchLimitMs);
+}
+
+// The Found column of each row, by its device.
+std::map<QString, QString> FoundMarks(QWidget* dialog) {
+  std::map<QString, QString> marks;
+  auto* tree = Find<QTreeWidget>(dialog, "TreeWidgetPorts");
+  for (int i = 0; i < tree->topLevelItemCount(); ++i)
+    if (!tree->topLevelItem(i)->text(5).isEmpty())
+      marks[tree->topLevelItem(i)->text(0)] = tree->topLevelItem(i)->text(5);
+  return marks;
+}
+
+}  // namespace
+
+TEST(FormSerialPort, FindQvaMarksEachPortAndOffersTheOneMeterForTheSelectedName) {
+  if (!PortDevicesConfigurable()) GTEST_SKIP() << "names are devices on this platform";
+  DeviceSimulator sim({QStringLiteral("--no-pacing")});
+  ASSERT_TRUE(sim.Start()) << sim.Error().toStdString();
+  SilentPty silent;
+  TFormSerialPort form(nullptr, Listing({silent.Slave(), sim.PortPath()}));
+  form.SetPortName(QStringLiteral("COM3"));
+  form.show();
+  ASSERT_TRUE(FindQva(&form));
+  EXPECT_EQ(FoundMarks(&form), (std::map<QString, QString>{{sim.PortPath(), QStringLiteral("QVA, firmware 1.1")},
+                                                           {silent.Slave(), QStringLiteral("no answer")}}));
+  EXPECT_EQ(Find<QComboBox>(&form, "ComboBoxDevice")->currentText(), sim.PortPath());
+  EXPECT_EQ(form.ChangedDevices().at(QStringLiteral("COM3")), sim.PortPath());
+  EXPECT_EQ(Find<QLabel>(&form, "LabelFindStatus")->text(),
+            QStringLiteral("QVA found on %1: OK makes it the device of COM3.").arg(sim.PortPath()));
+}
+
+TEST(PortChooserDialog, CancelAfterFindQvaChangesNoSetting) {
+  if (!PortDevicesConfigurable()) GTEST_SKIP() << "names are devices on this platform";
+  DeviceSimulator sim({QStringLiteral("--no-pacing")});
+  ASSERT_TRUE(sim.Start()) << sim.Error().toStdString();
+  DialogPortChooser chooser(nullptr, Listing({sim.PortPath()}));
+  const QString before = PortDeviceName(QStringLiteral("COM2"));
+  OnNextDialog([&](QDialog* dialog) {
+    Find<QComboBox>(dialog, "StdComboBox1")->setCurrentIndex(1);
+    EXPECT_TRUE(FindQva(dialog));
+    EXPECT_EQ(Find<QComboBox>(dialog, "ComboBoxDevice")->currentText(), sim.PortPath());
+    Find<QPushButton>(dialog, "ButtonCancel")->click();
+  });
+  QString port = QStringLiteral("COM1");
+  CommunicationsPortCommand(port, chooser);
+  EXPECT_EQ(port, QStringLiteral("COM1"));
+  EXPECT_EQ(PortDeviceName(QStringLiteral("COM2")), before);
+  EXPECT_FALSE(ReadStoredCommPort().has_value());
+}
+
+TEST(PortChooserDialog, TheSimulatedMeterIsUsedForTheRunAndNothingIsStored) {
+  if (!SimulatedMeter::Available()) GTEST_SKIP() << "no simulator here";
+  DialogPortChooser chooser(nullptr, Listing({}));
+  const QString before = PortDeviceName(QStringLiteral("COM1"));
+  OnNextDialog([](QDialog* dialog) {
+    auto* tree = Find<QTreeWidget>(dialog, "TreeWidgetPorts");
+    const QList<QTreeWidgetItem*> entries =
+        tree->findItems(QStringLiteral("Simulated QVA (no meter needed)"), Qt::MatchExactly);
+    ASSERT_EQ(entries.size(), 1);
+    tree->setCurrentItem(entries.front());
+    Find<QPushButton>(dialog, "ButtonOk")->click();
+  });
+  QString port = QStringLiteral("COM1");
+  CommunicationsPortCommand(port, chooser);
+  EXPECT_TRUE(IsSimulatedMeterPort(port)) << port.toStdString();
+  EXPECT_EQ(ProbeResultText(ProbePort(port), QString()), QStringLiteral("QVA, firmware 1.1"));
+  EXPECT_FALSE(ReadStoredCommPort().has_value());
+  EXPECT_EQ(PortDeviceName(QStringLiteral("COM1")), before);
+  // Asked again, the dialog shows the simulated meter chosen.
+  OnNextDialog([](QDialog* dialog) {
+    EXPECT_TRUE(qobject_cast<TFormSerialPort*>(dialog)->SimulatedChosen());
+    Find<QPushButton>(dialog, "ButtonCancel")->click();
+  });
+  CommunicationsPortCommand(port, chooser);
+  EXPECT_TRUE(IsSimulatedMeterPort(port));
 }

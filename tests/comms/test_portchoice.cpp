@@ -108,3 +108,22 @@ TEST_F(PortChoice, CommandCancelAndAnEmptyChoiceChangeNothing) {
   EXPECT_EQ(port, QStringLiteral("COM4"));
   EXPECT_EQ(ReadStoredCommPort(), std::optional<QString>(QStringLiteral("COM4")));
 }
+
+TEST_F(PortChoice, ADevicePathChosenInsteadOfANameIsUsedForThisRunAndNeverStored) {
+  StoreRaw(QStringLiteral("COM4"));
+  ScriptedChooser chooser;
+  chooser.answers = {QStringLiteral("/dev/pts/7"), QStringLiteral("COM4"), QStringLiteral("/dev/pts/7")};
+  QString port = QStringLiteral("COM4");
+  CommunicationsPortCommand(port, chooser);
+  EXPECT_EQ(port, QStringLiteral("/dev/pts/7"));
+  EXPECT_EQ(ReadStoredCommPort(), std::optional<QString>(QStringLiteral("COM4")));
+  CommunicationsPortCommand(port, chooser);
+  EXPECT_EQ(port, QStringLiteral("COM4"));
+
+  TRegistry registry(RegistryRoot::LocalMachine);
+  registry.DeleteKey(ApplicationKeyPath());
+  QString firstRun;
+  CommunicationsPortStartup(firstRun, chooser);
+  EXPECT_EQ(firstRun, QStringLiteral("/dev/pts/7"));
+  EXPECT_FALSE(ReadStoredCommPort().has_value()) << "the next start asks again";
+}

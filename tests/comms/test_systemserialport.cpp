@@ -8,6 +8,7 @@
 
 #include "comms/qvaserialcomms.h"
 #include "support/qtprinters.h"
+#include "support/silentpty.h"
 #include "support/testenvironment.h"
 
 #ifndef Q_OS_WIN
@@ -23,23 +24,7 @@
 
 namespace {
 
-// A pseudo-terminal: a serial line without a device behind it.
-class Pty {
- public:
-  Pty() {
-    master_ = posix_openpt(O_RDWR | O_NOCTTY);
-    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) return;
-    if (const char* name = ptsname(master_)) slave_ = QString::fromLocal8Bit(name);
-  }
-  ~Pty() {
-    if (master_ >= 0) ::close(master_);
-  }
-  const QString& Slave() const { return slave_; }
-
- private:
-  int master_ = -1;
-  QString slave_;
-};
+using Pty = SilentPty;
 
 // The port as the user gave it and what must stay alive while it is opened.
 struct Target {

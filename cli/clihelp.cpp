@@ -8,7 +8,8 @@ namespace {
 const char kExitCodes[] =
     "Exit codes:\n"
     "  0  success\n"
-    "  1  the two configurations differ (diff only); no meter answered (ports --probe)\n"
+    "  1  the two configurations differ (diff only)\n"
+    "     no meter answered (ports --probe only)\n"
     "  2  usage error, or a file that cannot be read or written\n"
     "  3  the configuration stored in the meter is not valid\n"
     "  4  firmware version mismatch\n"

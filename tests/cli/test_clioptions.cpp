@@ -91,7 +91,8 @@ TEST(CliOptions, OptionsBelongToTheirCommands) {
 
 TEST(CliOptions, EveryCommandIsListed) {
   EXPECT_EQ(CliCommands(), (QStringList{QStringLiteral("dump"), QStringLiteral("diff"), QStringLiteral("set"),
-                                        QStringLiteral("get"), QStringLiteral("send"), QStringLiteral("live")}));
+                                        QStringLiteral("get"), QStringLiteral("send"), QStringLiteral("live"),
+                                        QStringLiteral("ports")}));
 }
 
 TEST(CliOptions, TheCommandsThatTalkToTheMeterOrEditAFileCheckTheirArguments) {
@@ -124,4 +125,14 @@ TEST(CliOptions, TheCommandsThatTalkToTheMeterOrEditAFileCheckTheirArguments) {
   for (const auto& [arguments, message] : refused) {
     EXPECT_EQ(UsageError(arguments), QLatin1String(message)) << arguments.join(QLatin1Char(' ')).toStdString();
   }
+}
+
+TEST(CliOptions, PortsTakesPathsOnlyAfterProbe) {
+  const CommandLine probe = Parse({"ports", "--probe", "/dev/ttyUSB0", "COM3"});
+  EXPECT_TRUE(probe.probe);
+  EXPECT_EQ(probe.files, (QStringList{QStringLiteral("/dev/ttyUSB0"), QStringLiteral("COM3")}));
+  EXPECT_FALSE(Parse({"ports"}).probe);
+  EXPECT_EQ(UsageError({"ports", "/dev/ttyUSB0"}),
+            QStringLiteral("Unexpected argument \"/dev/ttyUSB0\"; ports takes paths after --probe."));
+  EXPECT_EQ(UsageError({"ports", "--port", "COM1"}), QStringLiteral("Unknown option \"--port\" for ports."));
 }

@@ -134,8 +134,11 @@ TEST(CliSendReview, ShowsWhatWouldChangeAndSendsOnlyWhenAccepted) {
 }
 
 TEST(CliSendReview, WithoutATerminalItIsRefusedBeforeThePortIsOpened) {
+  // A folder: it would fail if it were opened as a port.
+  const QString port = TestEnvironment::PathIn(QStringLiteral("none"));
+  QDir().mkpath(port);
   const CliResult result =
-      RunQvaCli({QStringLiteral("send"), QStringLiteral("--port"), TestEnvironment::PathIn(QStringLiteral("none")),
+      RunQvaCli({QStringLiteral("send"), QStringLiteral("--port"), port,
                  QStringLiteral("--review"), WriteSetup(QStringLiteral("a.Q11"), SampleConfig())});
   EXPECT_EQ(result.exitCode, 2);
   EXPECT_EQ(QString::fromLocal8Bit(result.err),

@@ -75,7 +75,9 @@ TEST(PortProbe, MarksEachKindOfPortAndWritesAtMostTheOneRequest) {
       EXPECT_GT(silence, 0);
       EXPECT_LE(silence, 500);
     }
-    if (c.requests == 1) EXPECT_EQ(line->writes.front().at(5), 2) << "the firmware version base";
+    if (c.requests == 1) {
+      EXPECT_EQ(line->writes.front().at(5), 2) << "the firmware version base";
+    }
   }
 }
 

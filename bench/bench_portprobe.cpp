@@ -10,44 +10,24 @@
 #include <vector>
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QProcess>
 
+#include "benchsupport.h"
 #include "comms/portprobe.h"
 #include "support/silentpty.h"
 
 namespace {
 
 constexpr int kDefaultRuns = 3;
-constexpr int kStartTimeoutMs = 10000;
 constexpr double kTargetSeconds = 4.0;  // the three ports in all
-
-// A paced simulator on its own pseudo-terminal; empty path when it failed.
-QString StartSimulator(QProcess& sim) {
-  sim.setProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/qva-device-sim"));
-  sim.setStandardErrorFile(QProcess::nullDevice());
-  sim.start();
-  if (!sim.waitForStarted(kStartTimeoutMs)) return {};
-  const QDeadlineTimer deadline(kStartTimeoutMs);
-  while (!sim.canReadLine() && sim.state() == QProcess::Running && !deadline.hasExpired()) sim.waitForReadyRead(100);
-  const QByteArray line = sim.readLine().trimmed();
-  return line.startsWith("PTY ") ? QString::fromLocal8Bit(line.mid(4)) : QString();
-}
 
 }  // namespace
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  int runs = kDefaultRuns;
-  if (argc > 1) {
-    bool ok = false;
-    runs = QString::fromLocal8Bit(argv[1]).toInt(&ok);
-    if (!ok || runs < 1 || runs > 100) {
-      std::fprintf(stderr, "usage: bench_portprobe [RUNS 1-100]\n");
-      return 2;
-    }
-  }
+  const int runs = RunsArgument(argc, argv, kDefaultRuns, 100, "bench_portprobe");
+  if (runs == 0) return 2;
   QProcess first;
   QProcess second;
   SilentPty silent;

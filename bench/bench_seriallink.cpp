@@ -11,10 +11,10 @@
 #include <vector>
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QProcess>
 
+#include "benchsupport.h"
 #include "comms/devicecommands.h"
 #include "comms/qvaserialcomms.h"
 
@@ -23,7 +23,6 @@ namespace {
 constexpr int kDefaultRuns = 5;
 constexpr int kBitsPerByte = 10;
 constexpr double kBaud = 9600.0;
-constexpr int kStartTimeoutMs = 10000;
 constexpr double kTargetRatio = 1.10;
 
 // Bytes on the line for reading count bytes: per chunk an 11-byte request
@@ -41,34 +40,12 @@ int WireBytesForExamine(int count) {
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  int runs = kDefaultRuns;
-  if (argc > 1) {
-    bool ok = false;
-    runs = QString::fromLocal8Bit(argv[1]).toInt(&ok);
-    if (!ok || runs < 1 || runs > 1000) {
-      std::fprintf(stderr, "usage: qva-bench-seriallink [RUNS 1-1000]\n");
-      return 2;
-    }
-  }
+  const int runs = RunsArgument(argc, argv, kDefaultRuns, 1000, "qva-bench-seriallink");
+  if (runs == 0) return 2;
 
   QProcess sim;
-  sim.setProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/qva-device-sim"));
-  sim.setStandardErrorFile(QProcess::nullDevice());
-  sim.start();
-  if (!sim.waitForStarted(kStartTimeoutMs)) {
-    std::fprintf(stderr, "cannot start %s\n", sim.program().toLocal8Bit().constData());
-    return 1;
-  }
-  const QDeadlineTimer deadline(kStartTimeoutMs);
-  while (!sim.canReadLine() && sim.state() == QProcess::Running && !deadline.hasExpired()) {
-    sim.waitForReadyRead(100);
-  }
-  const QByteArray line = sim.readLine().trimmed();
-  if (!line.startsWith("PTY ")) {
-    std::fprintf(stderr, "the simulator gave no PTY line\n");
-    return 1;
-  }
-  const QString port = QString::fromLocal8Bit(line.mid(4));
+  const QString port = StartSimulator(sim);
+  if (port.isEmpty()) return 1;
 
   const int wireBytes = WireBytesForExamine(static_cast<int>(kConfigSize));
   const double wireSeconds = wireBytes * kBitsPerByte / kBaud;

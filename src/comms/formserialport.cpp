@@ -237,7 +237,8 @@ void TFormSerialPort::ButtonFindQvaClick() {
   ProgressBarFind->setValue(0);
   ProgressBarFind->setVisible(true);
   ButtonFindQva->setText(QStringLiteral("&Stop"));
-  LabelFindStatus->setText(QStringLiteral("Searching %1 ports for a QVA...").arg(searched_.size()));
+  LabelFindStatus->setText(searched_.size() == 1 ? QStringLiteral("Searching 1 port for a QVA...")
+                                                 : QStringLiteral("Searching %1 ports for a QVA...").arg(searched_.size()));
   search_->Start(searched_, listedDevices);
 }
 

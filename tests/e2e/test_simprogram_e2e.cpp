@@ -19,6 +19,7 @@
 #include "platform/sleeper.h"
 #include "config/qvasetupfiler.h"
 #include "support/devicesimulator.h"
+#include "support/silentpty.h"
 #include "support/testenvironment.h"
 
 namespace {
@@ -50,23 +51,17 @@ std::vector<uint8_t> ConfigVector(const QVA_CONFIG_DATA& record) {
 }
 
 // A pseudo-terminal made by the test, standing in for a real serial device.
-class TestPty {
+class TestPty : public SilentPty {
  public:
-  TestPty() {
-    master_ = posix_openpt(O_RDWR | O_NOCTTY);
-    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) return;
-    if (const char* name = ptsname(master_)) slave_ = QString::fromLocal8Bit(name);
+  TestPty() : master_(Master()) {
     termios settings{};
-    if (tcgetattr(master_, &settings) == 0) {
+    if (master_ >= 0 && tcgetattr(master_, &settings) == 0) {
       cfmakeraw(&settings);
       tcsetattr(master_, TCSANOW, &settings);
     }
   }
-  ~TestPty() {
-    if (master_ >= 0) ::close(master_);
-  }
-  bool Ok() const { return master_ >= 0 && !slave_.isEmpty(); }
-  const QString& SlavePath() const { return slave_; }
+  bool Ok() const { return master_ >= 0 && !Slave().isEmpty(); }
+  const QString& SlavePath() const { return Slave(); }
 
   bool Write(const std::vector<uint8_t>& bytes) {
     return ::write(master_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
@@ -88,8 +83,7 @@ class TestPty {
   }
 
  private:
-  int master_ = -1;
-  QString slave_;
+  int master_;
 };
 
 }  // namespace

@@ -25,6 +25,10 @@ class SilentPty {
   // The path a program opens; empty when no pseudo-terminal could be made.
   const QString& Slave() const { return slave_; }
 
+ protected:
+  // The test's side of the line, for tests that do talk on it.
+  int Master() const { return master_; }
+
  private:
   int master_ = -1;
   QString slave_;

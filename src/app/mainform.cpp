@@ -255,6 +255,7 @@ bool TFormQVASetupMain::Run(const std::function<void()>& command) {
 void TFormQVASetupMain::DeferredStartUp() {
   repaint();
   Run([this] { commands_.PortStartUp(commPort_, this); });
+  UpdateCaption();
 }
 
 // ---- Document state ---------------------------------------------------------
@@ -266,7 +267,7 @@ void TFormQVASetupMain::SetCurrentFile(const QString& path) {
 void TFormQVASetupMain::CurrentFileSet(const QString& previous, const QString& current) {
   // The document has already changed: a settings store that fails here is
   // reported, but the caption and menus still follow the document.
-  setWindowTitle(document_.Caption());
+  UpdateCaption();
   // One message is enough for one change of file.
   Run([&] {
     if (!previous.isEmpty()) UpdateHistory(previous, false);
@@ -452,6 +453,15 @@ void TFormQVASetupMain::MenuItemFileLocationsClick() {
 
 void TFormQVASetupMain::MenuItemCommunicationsPortClick() {
   commands_.CommunicationsPortDialog(commPort_, this);
+  UpdateCaption();
+}
+
+// The document's caption; while the simulated meter stands in for a real
+// one, the caption says so, so nobody takes its answers for a meter's.
+void TFormQVASetupMain::UpdateCaption() {
+  QString caption = document_.Caption();
+  if (commands_.IsSimulatedMeter(commPort_)) caption += QStringLiteral(" [simulated meter]");
+  setWindowTitle(caption);
 }
 
 // ---- Help ------------------------------------------------------------------

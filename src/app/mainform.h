@@ -28,7 +28,10 @@ class TFormQVASetupMain : public QMainWindow, private DocumentObserver {
 
   SetupDocument& Document() { return document_; }
   const QString& CommPort() const { return commPort_; }
-  void SetCommPort(const QString& port) { commPort_ = port; }
+  void SetCommPort(const QString& port) {
+    commPort_ = port;
+    UpdateCaption();
+  }
 
   void SetCurrentFile(const QString& path);
   void UpdateMenuState();
@@ -79,6 +82,7 @@ class TFormQVASetupMain : public QMainWindow, private DocumentObserver {
   void BuildClientArea();
   void CenterPanel();
   void DeferredStartUp();
+  void UpdateCaption();
   bool FormCloseQuery();
   void RunSetupEditor(SetupEditor editor);
   bool Run(const std::function<void()>& command);

@@ -48,4 +48,7 @@ class MainFormCommands {
   // screen: reads commPort from the settings or asks for it (EAbort:
   // cancelled).
   virtual void PortStartUp(QString& commPort, QWidget* owner) = 0;
+  // Whether commPort leads to the simulated meter, which the caption then
+  // names.
+  virtual bool IsSimulatedMeter(const QString& commPort) = 0;
 };

@@ -6,6 +6,7 @@
 #include "comms/formtransfer.h"
 #include "comms/qvaserialcomms.h"
 #include "comms/sendchecks.h"
+#include "comms/simulatedmeter.h"
 #include "config/newconfigform.h"
 #include "editors/analogoutputsetup.h"
 #include "editors/cansetup.h"
@@ -68,4 +69,8 @@ void ProgramCommands::CommunicationsPortDialog(QString& commPort, QWidget* owner
 
 void ProgramCommands::PortStartUp(QString& commPort, QWidget* owner) {
   RunCommunicationsPortStartup(owner, commPort);
+}
+
+bool ProgramCommands::IsSimulatedMeter(const QString& commPort) {
+  return IsSimulatedMeterPort(commPort);
 }

@@ -20,6 +20,7 @@ class ProgramCommands final : public MainFormCommands {
   void FileLocationsDialog(QWidget* owner) override;
   void CommunicationsPortDialog(QString& commPort, QWidget* owner) override;
   void PortStartUp(QString& commPort, QWidget* owner) override;
+  bool IsSimulatedMeter(const QString& commPort) override;
 
  private:
   Prompter& prompter_;

@@ -26,6 +26,7 @@ struct FakeMainFormCommands final : MainFormCommands {
   std::function<void(QWidget*)> fileLocationsDialog = [](QWidget*) {};
   std::function<void(QString&, QWidget*)> communicationsPortDialog = [](QString&, QWidget*) {};
   std::function<void(QString&, QWidget*)> portStartUp = [](QString&, QWidget*) {};
+  std::function<bool(const QString&)> isSimulatedMeter = [](const QString&) { return false; };
 
   std::optional<QString> NewConfigDialog(QWidget* owner) override { return newConfigDialog(owner); }
   void EditSetup(SetupEditor editor, QVA_CONFIG_DATA& config, QWidget* owner, const QString& commPort) override {
@@ -44,4 +45,5 @@ struct FakeMainFormCommands final : MainFormCommands {
     communicationsPortDialog(commPort, owner);
   }
   void PortStartUp(QString& commPort, QWidget* owner) override { portStartUp(commPort, owner); }
+  bool IsSimulatedMeter(const QString& commPort) override { return isSimulatedMeter(commPort); }
 };

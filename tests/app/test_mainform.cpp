@@ -496,6 +496,22 @@ TEST_F(MainFormTest, PortItemAndDeferredStartUpHandTheirCommandsThePort) {
   EXPECT_EQ(form->CommPort(), QStringLiteral("COM2!"));
 }
 
+TEST_F(MainFormTest, TheCaptionSaysWhileTheSimulatedMeterIsInUse) {
+  const QString simulated = QStringLiteral("/dev/pts/9");
+  commands.isSimulatedMeter = [simulated](const QString& port) { return port == simulated; };
+  commands.portStartUp = [simulated](QString& port, QWidget*) { port = simulated; };
+  QApplication::processEvents();
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("Ulmora Quvarant Setup [simulated meter]"));
+  Action(QStringLiteral("MenuItemFileNew"))->trigger();
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("Ulmora Quvarant Setup - untitled [simulated meter]"));
+  commands.communicationsPortDialog = [](QString& port, QWidget*) { port = QStringLiteral("COM2"); };
+  Action(QStringLiteral("MenuItemCommunicationsPort"))->trigger();
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("Ulmora Quvarant Setup - untitled"));
+  commands.communicationsPortDialog = [simulated](QString& port, QWidget*) { port = simulated; };
+  Action(QStringLiteral("MenuItemCommunicationsPort"))->trigger();
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("Ulmora Quvarant Setup - untitled [simulated meter]"));
+}
+
 TEST_F(MainFormTest, CancelledPortStartUpIsSilent) {
   commands.portStartUp = [](QString&, QWidget*) { throw EAbort(); };
   QApplication::processEvents();

@@ -1,5 +1,7 @@
 #include "comms/simulatedmeter.h"
 
+#include <algorithm>
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>

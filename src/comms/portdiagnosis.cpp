@@ -56,12 +56,13 @@ QString DiagnosePort(const ProbeResult& result, const PortFacts& facts, bool pro
     return QStringLiteral("%1 vanished a moment after it was listed: check the cable and plug the adapter in again.")
         .arg(device);
   }
-  const ProbeOutcome outcome = probed ? result.outcome : ProbeOutcome::NoAnswer;
-  if (outcome == ProbeOutcome::Missing || !facts.exists)
+  if (result.outcome == ProbeOutcome::Missing || !facts.exists)
     return QStringLiteral("%1 does not exist: plug the meter's adapter in, or choose the device it appears as.")
         .arg(device);
-  if (outcome == ProbeOutcome::PermissionDenied || (!probed && !facts.accessible))
-    return PermissionSentence(facts);
+  // A port only listed, not asked, shows no more than whether it may be opened.
+  if (!probed) return facts.accessible ? QString() : PermissionSentence(facts);
+  const ProbeOutcome outcome = result.outcome;
+  if (outcome == ProbeOutcome::PermissionDenied) return PermissionSentence(facts);
   const bool modemManagerSuspect = facts.modemManagerRunning && IsAcmDevice(device);
   switch (outcome) {
     case ProbeOutcome::InUse:

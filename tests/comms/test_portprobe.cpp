@@ -222,6 +222,7 @@ TEST(PortDiagnosis, NamesTheCauseAndTheFixFromTheFacts) {
     PortFacts facts = Facts(acm);
     facts.modemManagerRunning = true;
     EXPECT_EQ(DiagnosePort(Outcome(outcome), facts), modemManager);
+    EXPECT_EQ(DiagnosePort(ProbeResult{}, facts, false), QString()) << "only listed: nothing was tried";
   }
 }
 

@@ -469,6 +469,21 @@ TEST(FormSerialPort, FindQvaMarksEachPortAndOffersTheOneMeterForTheSelectedName)
             QStringLiteral("QVA found on %1: OK makes it the device of COM3.").arg(sim.PortPath()));
 }
 
+TEST(FormSerialPort, StopEndsTheSearchAfterThePortInHand) {
+  if (!PortDevicesConfigurable()) GTEST_SKIP() << "names are devices on this platform";
+  SilentPty first, second, third;
+  TFormSerialPort form(nullptr, Listing({first.Slave(), second.Slave(), third.Slave()}));
+  form.show();
+  auto* find = Find<QPushButton>(&form, "ButtonFindQva");
+  find->click();
+  EXPECT_EQ(find->text(), QStringLiteral("&Stop"));
+  EXPECT_TRUE(Find<QProgressBar>(&form, "ProgressBarFind")->isVisible());
+  find->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return find->text() == QStringLiteral("&Find QVA"); }, kSearchLimitMs));
+  EXPECT_EQ(Find<QLabel>(&form, "LabelFindStatus")->text(), QStringLiteral("Search stopped."));
+  EXPECT_LT(FoundMarks(&form).size(), 3u);
+}
+
 TEST(PortChooserDialog, CancelAfterFindQvaChangesNoSetting) {
   if (!PortDevicesConfigurable()) GTEST_SKIP() << "names are devices on this platform";
   DeviceSimulator sim({QStringLiteral("--no-pacing")});

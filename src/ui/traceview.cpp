@@ -1,5 +1,7 @@
 #include "ui/traceview.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 #include <QPainter>
@@ -11,7 +13,8 @@
 namespace {
 
 constexpr int kTimeTickMs = 10000;
-constexpr int kValueTicks = 4;
+// At most this many steps between the value labels.
+constexpr int kValueIntervals = 5;
 constexpr int kMargin = 4;
 const QColor kValueColour(200, 0, 0);
 const QColor kReferenceColour(0, 90, 170);
@@ -38,6 +41,16 @@ void TTraceView::AddPoint(const TracePoint& point) {
   update();
 }
 
+void TTraceView::ShowData(const TraceData& trace) {
+  data_ = trace;
+  update();
+}
+
+void TTraceView::SetTitle(const QString& title) {
+  title_ = title;
+  update();
+}
+
 void TTraceView::SetValueFormat(std::function<QString(double)> format, const QString& title) {
   format_ = std::move(format);
   title_ = title;
@@ -61,11 +74,9 @@ void TTraceView::paintEvent(QPaintEvent* event) {
 
   // Room for the value labels on the left, the time labels below and the
   // title above.
+  const std::vector<double> ticks = RoundTicks(range, kValueIntervals);
   int labelWidth = 0;
-  for (int i = 0; i <= kValueTicks; ++i)
-    labelWidth =
-        std::max(labelWidth,
-                 metrics.horizontalAdvance(format_(range.low + (range.high - range.low) * i / kValueTicks)));
+  for (const double value : ticks) labelWidth = std::max(labelWidth, metrics.horizontalAdvance(format_(value)));
   const QRect inner = contentsRect().adjusted(kMargin, kMargin, -kMargin, -kMargin);
   // The title sits above the top value label, which is centred on the top
   // grid line.
@@ -87,8 +98,7 @@ void TTraceView::paintEvent(QPaintEvent* event) {
   // Grid and labels.
   QPen gridPen(palette().color(QPalette::Mid));
   gridPen.setStyle(Qt::DotLine);
-  for (int i = 0; i <= kValueTicks; ++i) {
-    const double value = range.low + (range.high - range.low) * i / kValueTicks;
+  for (const double value : ticks) {
     const double yy = y(value);
     painter.setPen(gridPen);
     painter.drawLine(QPointF(plot.left(), yy), QPointF(plot.right(), yy));
@@ -151,7 +161,11 @@ void TTraceView::paintEvent(QPaintEvent* event) {
 
 void SetUpIpTrace(TTraceView& view, const TraceData& trace) {
   view.SetTrace(trace);
-  view.SetValueFormat([](double ua) { return FormatValue16(IpType, static_cast<int16_t>(ua), false); },
+  view.SetValueFormat(
+      [](double ua) {
+        return FormatValue16(IpType, static_cast<int16_t>(std::clamp(std::lround(ua), long{INT16_MIN}, long{INT16_MAX})),
+                             false);
+      },
                       QStringLiteral("Ip ") + UnitCaption(IpType, false));
   view.SetMinimumValueWidth(kIpMinimumWidthUa);
   view.SetValueLimits(INT16_MIN, INT16_MAX);

@@ -30,7 +30,7 @@ QIODevice::OpenMode OpenModeOf(LiveLogWriter::Mode mode) {
 
 LiveLogFormat LiveLogFormatOf(const QString& path) {
   return QFileInfo(path).suffix().compare(kMslExtension, Qt::CaseInsensitive) == 0 ? LiveLogFormat::Msl
-                                                                                    : LiveLogFormat::Csv;
+                                                                                   : LiveLogFormat::Csv;
 }
 
 IpMovingAverage::IpMovingAverage(int64_t windowMs) : windowMs_(windowMs) {}
@@ -76,7 +76,8 @@ QByteArray LiveCsvRow(const LiveReading& reading, int64_t originMs) {
 }
 
 QByteArray LiveMslHeader(const LiveLogOptions& options) {
-  const QDateTime start = options.captureStart.isValid() ? options.captureStart : QDateTime::currentDateTime();
+  const QDateTime start =
+      options.captureStart.isValid() ? options.captureStart : QDateTime::currentDateTime();
   // The offset from UTC is written out, so that the time stays right when
   // the log is read in another time zone.
   const QString when = start.toOffsetFromUtc(start.offsetFromUtc()).toString(Qt::ISODate);
@@ -107,7 +108,8 @@ QByteArray LiveMslRow(const LiveLogRow& row) {
   return line + '\n';
 }
 
-LiveLogWriter::LiveLogWriter(LiveLogFormat format, const QString& path, Mode mode, const LiveLogOptions& options)
+LiveLogWriter::LiveLogWriter(LiveLogFormat format, const QString& path, Mode mode,
+                             const LiveLogOptions& options)
     : format_(format), path_(path), file_(path) {
   if (options.smoothingSeconds) smoother_.emplace(int64_t{*options.smoothingSeconds} * 1000);
   const QString context = path + QLatin1Char(':');
@@ -187,8 +189,8 @@ LiveMslWriter::LiveMslWriter(const QString& path, Mode mode, const LiveLogOption
   Start(LiveMslHeader(options));
 }
 
-std::unique_ptr<LiveLogWriter> OpenLiveLog(LiveLogFormat format, const QString& path, LiveLogWriter::Mode mode,
-                                           const LiveLogOptions& options) {
+std::unique_ptr<LiveLogWriter> OpenLiveLog(LiveLogFormat format, const QString& path,
+                                           LiveLogWriter::Mode mode, const LiveLogOptions& options) {
   if (format == LiveLogFormat::Msl) return std::make_unique<LiveMslWriter>(path, mode, options);
   return std::make_unique<LiveCsvWriter>(path, mode, options);
 }

@@ -158,8 +158,8 @@ class LiveMslWriter : public LiveLogWriter {
 };
 
 // The writer for the format given, or the one the path's name asks for.
-std::unique_ptr<LiveLogWriter> OpenLiveLog(LiveLogFormat format, const QString& path, LiveLogWriter::Mode mode,
-                                           const LiveLogOptions& options);
+std::unique_ptr<LiveLogWriter> OpenLiveLog(LiveLogFormat format, const QString& path,
+                                           LiveLogWriter::Mode mode, const LiveLogOptions& options);
 std::unique_ptr<LiveLogWriter> OpenLiveLog(const QString& path, LiveLogWriter::Mode mode,
                                            const LiveLogOptions& options);
 
@@ -168,7 +168,8 @@ std::unique_ptr<LiveLogWriter> OpenLiveLog(const QString& path, LiveLogWriter::M
 QString LiveLogFileName(const QDateTime& start, LiveLogFormat format = LiveLogFormat::Msl);
 // That name in a folder, or, when a file of that name exists, the same
 // with " (2)", " (3)"... before the extension: a path no file has yet.
-QString FreeLiveLogPath(const QString& folder, const QDateTime& start, LiveLogFormat format = LiveLogFormat::Msl);
+QString FreeLiveLogPath(const QString& folder, const QDateTime& start,
+                        LiveLogFormat format = LiveLogFormat::Msl);
 
 // A recording's length as a clock shows it: "0:00:07", "1:02:03".
 QString RecordingClockText(int64_t ms);

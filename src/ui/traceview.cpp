@@ -76,7 +76,8 @@ void TTraceView::paintEvent(QPaintEvent* event) {
   // title above.
   const std::vector<double> ticks = RoundTicks(range, kValueIntervals);
   int labelWidth = 0;
-  for (const double value : ticks) labelWidth = std::max(labelWidth, metrics.horizontalAdvance(format_(value)));
+  for (const double value : ticks)
+    labelWidth = std::max(labelWidth, metrics.horizontalAdvance(format_(value)));
   const QRect inner = contentsRect().adjusted(kMargin, kMargin, -kMargin, -kMargin);
   // The title sits above the top value label, which is centred on the top
   // grid line.
@@ -163,8 +164,9 @@ void SetUpIpTrace(TTraceView& view, const TraceData& trace) {
   view.SetTrace(trace);
   view.SetValueFormat(
       [](double ua) {
-        return FormatValue16(IpType, static_cast<int16_t>(std::clamp(std::lround(ua), long{INT16_MIN}, long{INT16_MAX})),
-                             false);
+        // Rounded, not cut: a label of 3199.9999 uA reads 3.200.
+        const long rounded = std::clamp(std::lround(ua), long{INT16_MIN}, long{INT16_MAX});
+        return FormatValue16(IpType, static_cast<int16_t>(rounded), false);
       },
                       QStringLiteral("Ip ") + UnitCaption(IpType, false));
   view.SetMinimumValueWidth(kIpMinimumWidthUa);

@@ -307,6 +307,7 @@ struct UnmadeLogCase {
   const char* name;
   QStringList (*arguments)(const QString& folder);
   QString (*message)(const QString& folder);
+  qint64 fileSizeLimit = 0;  // none when 0
 };
 
 class CliLiveUnmadeLog : public testing::TestWithParam<UnmadeLogCase> {};
@@ -319,7 +320,9 @@ TEST_P(CliLiveUnmadeLog, SaysTheRealCauseAndLeavesNoEmptyLog) {
       RunQvaCli(QStringList{QStringLiteral("live"), QStringLiteral("--port"), sim.Port(),
                             QStringLiteral("--seconds"), QStringLiteral("1")} +
                     GetParam().arguments(folder),
-                [] { LimitFileSizeOfThisProcess(10); });
+                [limit = GetParam().fileSizeLimit] {
+                  if (limit > 0) LimitFileSizeOfThisProcess(limit);
+                });
   EXPECT_EQ(result.exitCode, 2);
   EXPECT_EQ(QString::fromLocal8Bit(result.err), GetParam().message(folder));
   EXPECT_TRUE(QFileInfo(folder).isDir());
@@ -337,11 +340,15 @@ INSTANTIATE_TEST_SUITE_P(
                       [](const QString& folder) { return folder + QStringLiteral(":\nIs a directory\n"); }},
         UnmadeLogCase{"AFullDevice", [](const QString&) { return QStringList{"--csv", "/dev/full"}; },
                       [](const QString&) { return QStringLiteral("/dev/full:\nNo space left on device\n"); }},
-        // Under a 10-byte file-size limit the header does not fit: the file
-        // that would hold only part of it is removed.
+        // Under a file-size limit that leaves room for the port's lock file
+        // but not for the datalog's header: the file that would hold only
+        // part of it is removed.
         UnmadeLogCase{"AHeaderThatDoesNotFit",
-                      [](const QString& folder) { return QStringList{"--msl", folder + "/cut.msl"}; },
-                      [](const QString& folder) { return folder + QStringLiteral("/cut.msl:\nFile write error\n"); }}),
+                      [](const QString& folder) {
+                        return QStringList{"--msl", folder + "/cut.msl", "--smooth", "60"};
+                      },
+                      [](const QString& folder) { return folder + QStringLiteral("/cut.msl:\nFile write error\n"); },
+                      160}),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST(CliLive, RecordsToOneFileOnly) {

@@ -44,7 +44,10 @@ LiveReading ReadingOf(const Sample& sample) {
 
 // Known samples: a tick at 1.75 s that could not be read leaves a gap.
 const Sample kSamples[] = {
-    {1000, 3, 3, 0, 0}, {1250, 0, 3, 3200, 7}, {1500, 0, 3, -45, 65535}, {2000, 0, 3, -32768, 1},
+    {1000, 3, 3, 0, 0},
+    {1250, 0, 3, 3200, 7},
+    {1500, 0, 3, -45, 65535},
+    {2000, 0, 3, -32768, 1},
 };
 
 // A datalog as a log viewer reads it, written apart from the program's
@@ -265,21 +268,22 @@ TEST_P(LiveLogUnmade, SaysWhyNamingTheFile) {
 
 INSTANTIATE_TEST_SUITE_P(
     Paths, LiveLogUnmade,
-    testing::Values(UnmadeCase{"AFolder", [] { return TestEnvironment::PathIn(QStringLiteral("dir/x")).chopped(2); },
-                               "Is a directory"},
-                    UnmadeCase{"AFullDevice", [] { return QStringLiteral("/dev/full"); }, "No space left on device"},
-                    UnmadeCase{"AMissingFolder",
-                               [] { return TestEnvironment::PathIn(QStringLiteral("none")) + QStringLiteral("/a/b.csv"); },
-                               "No such file or directory"}),
+    testing::Values(
+        UnmadeCase{"AFolder", [] { return TestEnvironment::PathIn(QStringLiteral("dir/x")).chopped(2); },
+                   "Is a directory"},
+        UnmadeCase{"AFullDevice", [] { return QStringLiteral("/dev/full"); }, "No space left on device"},
+        UnmadeCase{
+            "AMissingFolder",
+            [] { return TestEnvironment::PathIn(QStringLiteral("none")) + QStringLiteral("/a/b.csv"); },
+            "No such file or directory"}),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST(LiveLogFile, ALogWhoseHeaderDidNotFitIsRemovedAndAFullDeviceKept) {
   for (const QString& name : {QStringLiteral("new.msl"), QStringLiteral("earlier.csv")}) {
     const QString path = LogPath(name);
     if (name.endsWith(QLatin1String(".csv"))) WriteAll(path, "earlier rows\n");
-    const LimitedRun run = RunUnderFileSizeLimit(20, [&] {
-      OpenLiveLog(path, LiveLogWriter::Mode::Replace, LiveLogOptions{});
-    });
+    const LimitedRun run =
+        RunUnderFileSizeLimit(20, [&] { OpenLiveLog(path, LiveLogWriter::Mode::Replace, LiveLogOptions{}); });
     ASSERT_TRUE(run.completed);
     EXPECT_TRUE(run.raised);
     EXPECT_EQ(run.message, QStringLiteral("File write error")) << name.toStdString();
@@ -312,8 +316,8 @@ struct ClockCase {
 };
 
 TEST(LiveLog, RecordingClockShowsHoursMinutesAndSeconds) {
-  const ClockCase cases[] = {{0, "0:00:00"}, {999, "0:00:00"}, {7250, "0:00:07"}, {3723000, "1:02:03"},
-                             {-5, "0:00:00"}, {36000000, "10:00:00"}};
+  const ClockCase cases[] = {{0, "0:00:00"},       {999, "0:00:00"}, {7250, "0:00:07"},
+                             {3723000, "1:02:03"}, {-5, "0:00:00"},  {36000000, "10:00:00"}};
   for (const ClockCase& c : cases) EXPECT_EQ(RecordingClockText(c.ms), QLatin1String(c.text)) << c.ms;
 }
 

@@ -13,8 +13,10 @@
 namespace {
 
 constexpr int kTimeTickMs = 10000;
-// At most this many steps between the value labels.
-constexpr int kValueIntervals = 5;
+// The steps between the value labels: as many as the height allows, within
+// these.
+constexpr int kMinValueIntervals = 2;
+constexpr int kMaxValueIntervals = 8;
 constexpr int kMargin = 4;
 const QColor kValueColour(200, 0, 0);
 const QColor kReferenceColour(0, 90, 170);
@@ -73,16 +75,18 @@ void TTraceView::paintEvent(QPaintEvent* event) {
   const TraceData::Range range = data_.ValueRange(minimumWidth_, limits_);
 
   // Room for the value labels on the left, the time labels below and the
-  // title above.
-  const std::vector<double> ticks = RoundTicks(range, kValueIntervals);
+  // title above. The title sits above the top value label, which is
+  // centred on the top grid line.
+  const QRect inner = contentsRect().adjusted(kMargin, kMargin, -kMargin, -kMargin);
+  const int top = metrics.height() + metrics.ascent() / 2 + kMargin;
+  const int bottom = metrics.height() + kMargin;
+  // As many value labels as stand apart by a line and a quarter.
+  const int room = (inner.height() - top - bottom) / (metrics.height() + metrics.height() / 4);
+  const std::vector<double> ticks = RoundTicks(range, std::clamp(room, kMinValueIntervals, kMaxValueIntervals));
   int labelWidth = 0;
   for (const double value : ticks)
     labelWidth = std::max(labelWidth, metrics.horizontalAdvance(format_(value)));
-  const QRect inner = contentsRect().adjusted(kMargin, kMargin, -kMargin, -kMargin);
-  // The title sits above the top value label, which is centred on the top
-  // grid line.
-  const QRect plot = inner.adjusted(labelWidth + kMargin, metrics.height() + metrics.ascent() / 2 + kMargin,
-                                    -metrics.horizontalAdvance('0'), -metrics.height() - kMargin);
+  const QRect plot = inner.adjusted(labelWidth + kMargin, top, -metrics.horizontalAdvance('0'), -bottom);
   if (plot.width() < 10 || plot.height() < 10) return;
 
   const double startMs = static_cast<double>(data_.StartMs());

@@ -9,6 +9,7 @@
 
 #include "comms/livelogsettings.h"
 #include "comms/qvaserialcomms.h"
+#include "platform/errorhandler.h"
 #include "platform/filepaths.h"
 #include "platform/prompter.h"
 #include "platform/qvaerrors.h"
@@ -58,11 +59,15 @@ TFormLiveData::TFormLiveData(std::unique_ptr<QVASerialComms> link, Prompter& pro
   ui_->SpinBoxSmoothing->setRange(kMinSmoothingSeconds, kMaxSmoothingSeconds);
   ui_->SpinBoxSmoothing->setValue(smoothing.value_or(kDefaultSmoothingSeconds));
   connect(ui_->ButtonPause, &QPushButton::clicked, this, &TFormLiveData::ButtonPauseClick);
-  connect(ui_->ButtonRecord, &QPushButton::clicked, this, &TFormLiveData::ButtonRecordClick);
-  connect(ui_->ButtonRecordAs, &QPushButton::clicked, this, &TFormLiveData::ButtonRecordAsClick);
+  // The slots that touch files and settings show their own failures; the
+  // guard is for anything else.
+  connect(ui_->ButtonRecord, &QPushButton::clicked, this, Guarded(prompter_, [this] { ButtonRecordClick(); }));
+  connect(ui_->ButtonRecordAs, &QPushButton::clicked, this,
+          Guarded(prompter_, [this] { ButtonRecordAsClick(); }));
   connect(ui_->ButtonClose, &QPushButton::clicked, this, &QDialog::reject);
-  connect(ui_->CheckBoxSmoothed, &QCheckBox::toggled, this, &TFormLiveData::SmoothingChanged);
-  connect(ui_->SpinBoxSmoothing, &QSpinBox::valueChanged, this, &TFormLiveData::SmoothingChanged);
+  connect(ui_->CheckBoxSmoothed, &QCheckBox::toggled, this, Guarded(prompter_, [this] { SmoothingChanged(); }));
+  connect(ui_->SpinBoxSmoothing, &QSpinBox::valueChanged, this,
+          Guarded(prompter_, [this] { SmoothingChanged(); }));
   connect(ui_->ComboBoxTrace, &QComboBox::currentIndexChanged, this, &TFormLiveData::ComboBoxTraceChange);
 
   Timer1 = new QTimer(this);

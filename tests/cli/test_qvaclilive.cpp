@@ -350,12 +350,3 @@ INSTANTIATE_TEST_SUITE_P(
                       [](const QString& folder) { return folder + QStringLiteral("/cut.msl:\nFile write error\n"); },
                       160}),
     [](const auto& param) { return std::string(param.param.name); });
-
-TEST(CliLive, RecordsToOneFileOnly) {
-  const CliResult result =
-      RunQvaCli({QStringLiteral("live"), QStringLiteral("--port"), QStringLiteral("/dev/null"), QStringLiteral("--csv"),
-                 Csv(QStringLiteral("a.csv")), QStringLiteral("--msl"), Csv(QStringLiteral("a.msl"))});
-  EXPECT_EQ(result.exitCode, 2);
-  EXPECT_TRUE(QString::fromLocal8Bit(result.err).startsWith(QStringLiteral("live records to one file: --csv or --msl, not both.\n")))
-      << result.err.toStdString();
-}

@@ -109,7 +109,7 @@ void TFormAnalogOutputSetup::ButtonLoadClick() {
         ShowTable();
         break;
       case TableLoadResult::LoadedPoints:
-        ui_->FrameCalTable->ShowPoints(work.values, work.num_rows);
+        ui_->FrameCalTable->LoadPoints(work.values, work.num_rows);
         break;
       case TableLoadResult::Cancelled:
       case TableLoadResult::NoValues:

@@ -122,7 +122,7 @@ void TFormOutputTableSetup::ButtonLoadClick() {
       case TableLoadResult::LoadedPoints:
         // Name and decimal places stay; the points reach the table when the
         // page is next stored.
-        ui_->FrameOutputTable->ShowPoints(work.values, work.num_rows);
+        ui_->FrameOutputTable->LoadPoints(work.values, work.num_rows);
         break;
       case TableLoadResult::Cancelled:
       case TableLoadResult::NoValues:

@@ -116,6 +116,13 @@ void Table2DItemModel::Reset() {
 // ---- TableCellDelegate ----
 
 bool TableCellDelegate::eventFilter(QObject* object, QEvent* event) {
+  // Cells copied from a spreadsheet or a grid are pasted as a block by the
+  // grid's Paste command, never as one line of text into the open cell.
+  if (event->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste)) {
+    const QString text = QGuiApplication::clipboard()->text();
+    if (text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\t')) || text.contains(QLatin1Char('\r')))
+      return true;
+  }
   if (event->type() == QEvent::KeyPress && EnterInEditor && IsEnterKey(static_cast<QKeyEvent*>(event))) {
     if (auto* editor = qobject_cast<QWidget*>(object)) {
       EnterInEditor(editor);

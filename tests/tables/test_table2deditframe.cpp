@@ -375,6 +375,30 @@ TEST(TableFrame, CommandsActOnTheSelectionAndKeepTheFocusOnTheirCell) {
   EXPECT_TRUE(host.grid->hasFocus());
 }
 
+TEST(TableFrame, CellsPastedIntoAnOpenEditorArePastedAsABlock) {
+  ScriptedPrompter prompter;
+  Host host(prompter);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&host.dialog));
+  host.grid->setFocus();
+  host.grid->setCurrentIndex(host.grid->model()->index(0, 0));
+  StartCellEdit(host.grid);
+  QLineEdit* editor = GetCellEditor(host.grid);
+  ASSERT_NE(editor, nullptr);
+  QApplication::clipboard()->setText("0.500\t100\n1.000\t120\n");
+  QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(host.Text(0, 0), "0.500");
+  EXPECT_EQ(host.Text(1, 1), "120");
+  // One value still goes into the text being typed.
+  host.grid->setCurrentIndex(host.grid->model()->index(0, 1));
+  StartCellEdit(host.grid);
+  editor = GetCellEditor(host.grid);
+  ASSERT_NE(editor, nullptr);
+  QApplication::clipboard()->setText("7");
+  QTest::keyClick(editor, Qt::Key_End);
+  QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(editor->text(), "1007");
+}
+
 TEST(TableFrame, RevertReturnsToTheShownTableAndLoadedPointsAreOneStep) {
   ScriptedPrompter prompter;
   Host host(prompter);

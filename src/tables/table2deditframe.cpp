@@ -474,6 +474,9 @@ void TFrameTable2DEdit::AdjustValues() {
   CloseCellEditor(grid_);
   SelectionFromGrid();
   const std::optional<AdjustValuesRequest> request = AskAdjust ? AskAdjust(editor_) : std::nullopt;
+  // The keys go back to the grid's window, also where no window manager
+  // hands it the focus when the question closes.
+  window()->activateWindow();
   if (!request) {
     grid_->setFocus(Qt::OtherFocusReason);
     return;

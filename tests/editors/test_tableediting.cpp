@@ -16,6 +16,8 @@
 #include "editors/outputtablesetup.h"
 #include "editors/sensorsetup.h"
 #include "editortestsupport.h"
+#include "support/testenvironment.h"
+#include "tables/qvatablefiler.h"
 #include "tables/table2deditframe.h"
 #include "test_outputgrid.h"
 
@@ -114,6 +116,39 @@ TEST(TableEditingInDialogs, AnalogOutputSetupKeepsThePastedPointsAfterUndo) {
   Find<QPushButton>(&dialog, "ButtonOk")->click();
   EXPECT_FALSE(dialog.isVisible());
   ExpectPoints(config.analog_out_table.values, config.analog_out_table.num_rows, c);
+}
+
+TEST(TableEditingInDialogs, EachTableFileLoadedIsOneStepUndo) {
+  const QString binary = TestEnvironment::PathIn("tables/boost.QO1");
+  const QString text = TestEnvironment::PathIn("tables/points.csv");
+  WriteAll(binary, TableFileBytes(OutputTable("Boost", 2, {{100, 1}, {200, 2500}}), false));
+  WriteAll(text, QByteArray("1.5, 20\r\n2.000, 40\r\n"));
+  HelpRecordingPrompter prompter;
+  QVA_CONFIG_DATA config = MakeBlankConfig();
+  config.output_table[0] = OutputTable("AFR", 1, {{500, 147}, {1000, 160}});
+  int tableIndex = 0;
+  TFormOutputTableSetup dialog(prompter, nullptr, config, tableIndex);
+  dialog.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+  auto* frame = Find<TFrameTable2DEdit>(&dialog, "FrameOutputTable");
+  prompter.ExpectOpenFile(text).ExpectOpenFile(binary);
+  Find<QPushButton>(&dialog, "ButtonLoad")->click();
+  Find<QPushButton>(&dialog, "ButtonLoad")->click();
+  EXPECT_EQ(CellText(&dialog, "FrameOutputTable", 1, 1), "25.00");
+  frame->Grid()->setFocus();
+  // The binary file's points go; its decimal places stay, so the points
+  // of the text file come back with two decimals.
+  QTest::keyClick(frame->Grid(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(CellText(&dialog, "FrameOutputTable", 0, 0), "1.500");
+  EXPECT_EQ(CellText(&dialog, "FrameOutputTable", 1, 0), "0.20");
+  QTest::keyClick(frame->Grid(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(CellText(&dialog, "FrameOutputTable", 0, 0), "0.500");
+  EXPECT_EQ(CellText(&dialog, "FrameOutputTable", 1, 1), "1.60");
+  Find<QPushButton>(&dialog, "ButtonOk")->click();
+  EXPECT_TRUE(prompter.AllAnswered());
+  ExpectPoints(config.output_table[0].values, config.output_table[0].num_rows,
+               {"undone loads", "", "", {{500, 147}, {1000, 160}}});
+  EXPECT_EQ(config.output_table[0].decimal_places, 2);
 }
 
 }  // namespace

@@ -430,18 +430,19 @@ void TFrameTable2DEdit::RunEdit(const std::function<std::optional<QString>()>& c
   if (refusal) ShowInformation(RequirePrompter(), *refusal, OwnerCaption());
 }
 
-void TFrameTable2DEdit::CopyCells() {
-  RunEdit([this]() -> std::optional<QString> {
-    QGuiApplication::clipboard()->setText(editor_.CopySelection());
+void TFrameTable2DEdit::RunPlainEdit(const std::function<void()>& command) {
+  RunEdit([&command]() -> std::optional<QString> {
+    command();
     return std::nullopt;
   });
 }
 
+void TFrameTable2DEdit::CopyCells() {
+  RunPlainEdit([this] { QGuiApplication::clipboard()->setText(editor_.CopySelection()); });
+}
+
 void TFrameTable2DEdit::CutCells() {
-  RunEdit([this]() -> std::optional<QString> {
-    QGuiApplication::clipboard()->setText(editor_.CutSelection());
-    return std::nullopt;
-  });
+  RunPlainEdit([this] { QGuiApplication::clipboard()->setText(editor_.CutSelection()); });
 }
 
 void TFrameTable2DEdit::PasteCells() {
@@ -449,10 +450,7 @@ void TFrameTable2DEdit::PasteCells() {
 }
 
 void TFrameTable2DEdit::ClearCells() {
-  RunEdit([this]() -> std::optional<QString> {
-    editor_.ClearSelection();
-    return std::nullopt;
-  });
+  RunPlainEdit([this] { editor_.ClearSelection(); });
 }
 
 void TFrameTable2DEdit::InsertRow() {
@@ -460,10 +458,7 @@ void TFrameTable2DEdit::InsertRow() {
 }
 
 void TFrameTable2DEdit::DeleteRows() {
-  RunEdit([this]() -> std::optional<QString> {
-    editor_.DeleteRows();
-    return std::nullopt;
-  });
+  RunPlainEdit([this] { editor_.DeleteRows(); });
 }
 
 void TFrameTable2DEdit::InterpolateRows() {
@@ -485,24 +480,15 @@ void TFrameTable2DEdit::AdjustValues() {
 }
 
 void TFrameTable2DEdit::UndoEdit() {
-  RunEdit([this]() -> std::optional<QString> {
-    editor_.Undo();
-    return std::nullopt;
-  });
+  RunPlainEdit([this] { editor_.Undo(); });
 }
 
 void TFrameTable2DEdit::RedoEdit() {
-  RunEdit([this]() -> std::optional<QString> {
-    editor_.Redo();
-    return std::nullopt;
-  });
+  RunPlainEdit([this] { editor_.Redo(); });
 }
 
 void TFrameTable2DEdit::RevertTable() {
-  RunEdit([this]() -> std::optional<QString> {
-    editor_.Revert();
-    return std::nullopt;
-  });
+  RunPlainEdit([this] { editor_.Revert(); });
 }
 
 // ---- The curve's gestures ----

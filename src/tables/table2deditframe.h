@@ -180,6 +180,8 @@ class TFrameTable2DEdit : public QFrame {
   // Runs a command on the grid's selection and shows the result, or its
   // refusal titled with the dialog's caption.
   void RunEdit(const std::function<std::optional<QString>()>& command);
+  // A command that is never refused.
+  void RunPlainEdit(const std::function<void()>& command);
   void SelectionFromGrid();
   void SelectionToGrid();
   void UpdateActions();

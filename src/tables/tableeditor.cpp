@@ -198,22 +198,21 @@ void TableEditor::RecordCheck(const TableSnapshot& before) {
   }
 }
 
-bool TableEditor::Undo() {
-  if (undo_.empty()) return false;
-  redo_.push_back(Snapshot());
-  const TableSnapshot previous = undo_.back();
-  undo_.pop_back();
-  Restore(previous);
+bool TableEditor::StepAcross(std::vector<TableSnapshot>& from, std::vector<TableSnapshot>& to) {
+  if (from.empty()) return false;
+  to.push_back(Snapshot());
+  const TableSnapshot target = from.back();
+  from.pop_back();
+  Restore(target);
   return true;
 }
 
+bool TableEditor::Undo() {
+  return StepAcross(undo_, redo_);
+}
+
 bool TableEditor::Redo() {
-  if (redo_.empty()) return false;
-  undo_.push_back(Snapshot());
-  const TableSnapshot next = redo_.back();
-  redo_.pop_back();
-  Restore(next);
-  return true;
+  return StepAcross(redo_, undo_);
 }
 
 bool TableEditor::Revert() {

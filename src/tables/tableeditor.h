@@ -108,6 +108,9 @@ class TableEditor {
   std::optional<QString> Compute(const QString& factor, const QString& offset,
                                  std::vector<Adjusted>& results) const;
   void Restore(const TableSnapshot& snapshot);
+  // Undo or Redo: the latest state of `from` comes back; the present goes
+  // onto `to`.
+  bool StepAcross(std::vector<TableSnapshot>& from, std::vector<TableSnapshot>& to);
   bool SameTexts(const TableSnapshot& a, const TableSnapshot& b) const;
   void ClampSelection();
 

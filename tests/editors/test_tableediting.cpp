@@ -31,9 +31,10 @@ struct HostCase {
 };
 
 // Paste at the first cell, select the ten rows with Shift+Down, Ctrl+I,
-// Ctrl+Z, as a user does at the keyboard.
-void PasteInterpolateUndo(QWidget* dialog, const HostCase& c) {
+// Ctrl+Z, as a user does at the keyboard, then OK.
+void PasteInterpolateUndoOk(QWidget* dialog, const HostCase& c) {
   auto* grid = Find<TFrameTable2DEdit>(dialog, c.frame)->Grid();
+  dialog->show();
   ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
   QApplication::clipboard()->setText(c.clipboard);
   grid->setFocus();
@@ -47,6 +48,8 @@ void PasteInterpolateUndo(QWidget* dialog, const HostCase& c) {
   QTest::keyClick(grid, Qt::Key_Z, Qt::ControlModifier);
   EXPECT_NE(grid->model()->index(1, 1).data().toString(), interpolated) << c.name;
   EXPECT_TRUE(grid->hasFocus()) << c.name;
+  Find<QPushButton>(dialog, "ButtonOk")->click();
+  EXPECT_FALSE(dialog->isVisible()) << c.name;
 }
 
 template <typename Points>
@@ -70,11 +73,7 @@ TEST(TableEditingInDialogs, OutputTableSetupKeepsThePastedPointsAfterUndo) {
   config.output_table[0] = OutputTable("AFR", 1, {{500, 147}, {1000, 160}});
   int tableIndex = 0;
   TFormOutputTableSetup dialog(prompter, nullptr, config, tableIndex);
-  dialog.show();
-  dialog.activateWindow();
-  PasteInterpolateUndo(&dialog, c);
-  Find<QPushButton>(&dialog, "ButtonOk")->click();
-  EXPECT_FALSE(dialog.isVisible());
+  PasteInterpolateUndoOk(&dialog, c);
   ExpectPoints(config.output_table[0].values, config.output_table[0].num_rows, c);
 }
 
@@ -89,11 +88,7 @@ TEST(TableEditingInDialogs, SensorSetupKeepsThePastedPointsAfterUndo) {
   config.sensor_type = 2;
   config.sensor_cal_method = 3;  // the user calibration table
   TFormSensorSetup dialog(prompter, config, nullptr, QStringLiteral("COM3"));
-  dialog.show();
-  dialog.activateWindow();
-  PasteInterpolateUndo(&dialog, c);
-  Find<QPushButton>(&dialog, "ButtonOk")->click();
-  EXPECT_FALSE(dialog.isVisible());
+  PasteInterpolateUndoOk(&dialog, c);
   ExpectPoints(config.user_cal_table.values, config.user_cal_table.num_rows, c);
 }
 
@@ -110,11 +105,7 @@ TEST(TableEditingInDialogs, AnalogOutputSetupKeepsThePastedPointsAfterUndo) {
   config.analog_out_table.values[0] = {1500, 1000};
   config.analog_out_table.num_rows = 1;
   TFormAnalogOutputSetup dialog(prompter, config);
-  dialog.show();
-  dialog.activateWindow();
-  PasteInterpolateUndo(&dialog, c);
-  Find<QPushButton>(&dialog, "ButtonOk")->click();
-  EXPECT_FALSE(dialog.isVisible());
+  PasteInterpolateUndoOk(&dialog, c);
   ExpectPoints(config.analog_out_table.values, config.analog_out_table.num_rows, c);
 }
 

@@ -143,21 +143,20 @@ TEST(CurveView, PaintsAtEverySize) {
   }
 }
 
-}  // namespace
-
-namespace {
+// Types the rows into the grid and lays the view out wide enough to aim at.
+void ShowRows(Host& host, const std::vector<std::pair<QString, QString>>& rows) {
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    host.SetText(0, static_cast<int>(i), rows[i].first);
+    host.SetText(1, static_cast<int>(i), rows[i].second);
+  }
+  host.dialog.resize(600, 300);
+  QApplication::processEvents();
+}
 
 TEST(CurveView, DraggingAPointSetsItsOutputAsOneStepBetweenItsNeighbours) {
   ScriptedPrompter prompter;
   Host host(prompter);
-  host.SetText(0, 0, "1.000");
-  host.SetText(1, 0, "1.000");
-  host.SetText(0, 1, "2.000");
-  host.SetText(1, 1, "2.000");
-  host.SetText(0, 2, "3.000");
-  host.SetText(1, 2, "4.000");
-  host.dialog.resize(600, 300);
-  QApplication::processEvents();
+  ShowRows(host, {{"1.000", "1.000"}, {"2.000", "2.000"}, {"3.000", "4.000"}});
   const QPoint middle = host.view->PointPosition(1).toPoint();
   const QPoint top = host.view->PointPosition(2).toPoint();
   QTest::mousePress(host.view, Qt::LeftButton, {}, middle);
@@ -179,12 +178,7 @@ TEST(CurveView, DraggingAPointSetsItsOutputAsOneStepBetweenItsNeighbours) {
 TEST(CurveView, ClickingAPointMovesTheGridsCursorToItsRowUnlessACellIsInvalid) {
   ScriptedPrompter prompter;
   Host host(prompter);
-  host.SetText(0, 0, "3.000");
-  host.SetText(1, 0, "3.000");
-  host.SetText(0, 1, "1.000");
-  host.SetText(1, 1, "1.000");
-  host.dialog.resize(600, 300);
-  QApplication::processEvents();
+  ShowRows(host, {{"3.000", "3.000"}, {"1.000", "1.000"}});
   // The first point plotted (input 1 mA) stands in row 2 of the grid.
   QTest::mouseClick(host.view, Qt::LeftButton, {}, host.view->PointPosition(0).toPoint());
   EXPECT_EQ(host.frame->Grid()->currentIndex().row(), 1);

@@ -21,15 +21,10 @@ class TFormAnalogOutputSetup : public TSetupDialogOf<TFormAnalogOutputSetup> {
   ~TFormAnalogOutputSetup() override;
 
  private:
-  // Shows the analog output of the work copy: points, default output,
-  // function.
-  void ShowTable();
   // The button and the input column follow the chosen function.
   void ComboBoxOutputFunctionClick();
-  void ButtonOutputTablesClick();
   void ButtonLoadClick();
   void ButtonSaveAsClick();
-  void FillFunctionList(int code);
 
   std::unique_ptr<Ui::TFormAnalogOutputSetup> ui_;
 };

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include <QLayout>
+#include <QStackedWidget>
+
 #include "editors/gaintable.h"
 #include "editors/o2concentrationform.h"
 #include "editors/sensorrules.h"
@@ -69,6 +72,7 @@ TFormSensorSetup::TFormSensorSetup(Prompter& prompter, QVA_CONFIG_DATA& config, 
   connect(ui_->ButtonSaveAs, &QPushButton::clicked, this, &TFormSensorSetup::ButtonSaveAsClick);
   connect(ui_->ButtonCalibrate, &QPushButton::clicked, this, &TFormSensorSetup::ButtonCalibrateClick);
   FinishSetup(kSensorSetupCaption);
+  FitWidestPage();
 }
 
 TFormSensorSetup::~TFormSensorSetup() = default;
@@ -95,6 +99,22 @@ void TFormSensorSetup::FillValuePage() {
 
 void TFormSensorSetup::FillCurrentCalibration() {
   ui_->LabelCurrentCalibration->setText(CurrentCalibrationText(Edited()));
+}
+
+void TFormSensorSetup::FitWidestPage() {
+  QStackedWidget* pages = ui_->Notebook1;
+  QWidget* shown = pages->currentWidget();
+  QSize largest;
+  for (int page = 0; page < pages->count(); ++page) {
+    pages->setCurrentIndex(page);
+    layout()->invalidate();
+    layout()->activate();
+    largest = largest.expandedTo(size());
+  }
+  pages->setCurrentWidget(shown);
+  // From here on the size stays: a calibration result wraps within it.
+  layout()->setSizeConstraint(QLayout::SetDefaultConstraint);
+  setFixedSize(largest);
 }
 
 void TFormSensorSetup::ComboBoxCalMethodChange() {

@@ -8,6 +8,7 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 
+#include "platform/errorhandler.h"
 #include "platform/prompter.h"
 #include "ui/validators.h"
 #include "ui/validatorsgui.h"
@@ -40,10 +41,12 @@ FieldBinding& FieldBinding::ItemsFrom(std::function<CodeList(const QVA_CONFIG_DA
 }
 
 FieldBinding& FieldBinding::RefillAfter(QAbstractButton* button, std::function<bool(int& code)> nested) {
-  QObject::connect(button, &QAbstractButton::clicked, button, [this, nested = std::move(nested)] {
-    int code = GetComboItemCode(static_cast<const QComboBox*>(control_));
-    if (nested(code)) Refill(code);
-  });
+  // The nested dialog may fail: its message is shown, the list stays.
+  QObject::connect(button, &QAbstractButton::clicked, button,
+                   Guarded(bindings_.prompter_, [this, nested = std::move(nested)] {
+                     int code = GetComboItemCode(static_cast<const QComboBox*>(control_));
+                     if (nested(code)) Refill(code);
+                   }));
   return *this;
 }
 

@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 #include "config/qvaconfig.h"
-#include "editortestsupport.h"
+#include "support/widgettestsupport.h"
 #include "tables/table2deditframe.h"
 #include "test_outputgrid.h"
 #include "ui/setupdialog.h"

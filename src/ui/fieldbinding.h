@@ -22,7 +22,6 @@
 
 class Prompter;
 class QAbstractButton;
-class QAbstractItemView;
 class FieldBindings;
 class QComboBox;
 class QLineEdit;
@@ -67,7 +66,7 @@ TablePoints PointsOf(const Table& table) {
 template <class Table>
 void StorePoints(const TablePoints& points, Table& table) {
   std::memcpy(table.values, points.values.data(), sizeof table.values);
-  table.num_rows = static_cast<uint8_t>(points.count);
+  table.num_rows = static_cast<uint8_t>(std::clamp(points.count, 0, kMaxTablePoints));
 }
 
 // How a table binding reads and writes its points, by value.
@@ -87,7 +86,6 @@ class TableFrame {
  public:
   virtual ~TableFrame() = default;
   virtual QWidget* Widget() const = 0;
-  virtual QAbstractItemView* Grid() const = 0;
   virtual void SetPrompter(Prompter* prompter) = 0;
   virtual void SetupTable(int rows, const ValueType& inputType, const ValueType& outputType) = 0;
   virtual void SetColumnTitle(int column, const QString& text) = 0;
@@ -105,7 +103,6 @@ class TableFrameOf final : public TableFrame {
  public:
   explicit TableFrameOf(Frame* frame) : frame_(frame) {}
   QWidget* Widget() const override { return frame_; }
-  QAbstractItemView* Grid() const override { return frame_->Grid(); }
   void SetPrompter(Prompter* prompter) override { frame_->SetPrompter(prompter); }
   void SetupTable(int rows, const ValueType& inputType, const ValueType& outputType) override {
     frame_->SetupTable(rows, inputType, outputType);

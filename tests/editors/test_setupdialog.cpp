@@ -17,6 +17,15 @@
 
 namespace {
 
+// A control named as in the setup dialogs' forms, laid out in dialog.
+template <class W>
+W* AddControl(QWidget* dialog, const char* name) {
+  auto* widget = new W(dialog);
+  widget->setObjectName(QString::fromLatin1(name));
+  dialog->layout()->addWidget(widget);
+  return widget;
+}
+
 // A dialog with one control of every binding kind, a step of its own and a
 // cross-field rule, declared the way the setup dialogs declare theirs.
 class TTestSetupDialog : public TSetupDialogOf<TTestSetupDialog> {
@@ -81,10 +90,7 @@ class TTestSetupDialog : public TSetupDialogOf<TTestSetupDialog> {
  private:
   template <class W>
   W* Add(const char* name) {
-    auto* widget = new W(this);
-    widget->setObjectName(QString::fromLatin1(name));
-    layout()->addWidget(widget);
-    return widget;
+    return AddControl<W>(this, name);
   }
 };
 
@@ -345,10 +351,7 @@ class TTableSetupDialog : public TSetupDialogOf<TTableSetupDialog> {
  private:
   template <class W>
   W* Add(const char* name) {
-    auto* widget = new W(this);
-    widget->setObjectName(QString::fromLatin1(name));
-    layout()->addWidget(widget);
-    return widget;
+    return AddControl<W>(this, name);
   }
 };
 

@@ -34,8 +34,8 @@ class TFormSensorSetup : public TSetupDialogOf<TFormSensorSetup> {
   void ButtonLoadClick();
   void ButtonSaveAsClick();
   void ButtonCalibrateClick();
-  // Every page shown once, so that the dialog keeps the width of the
-  // widest and its buttons stay where they are whatever the method.
+  // Every page laid out once, so that the dialog keeps the size of the
+  // largest and its buttons stay where they are whatever the method.
   void FitWidestPage();
 
   // The value page and the existing-calibration text, from the work copy.

@@ -83,10 +83,10 @@ void TFormAnalogOutputSetup::ButtonLoadClick() {
     switch (LoadTableFromFile(GetPrompter(), windowTitle(), work, kOpenTitle)) {
       case TableLoadResult::LoadedBinary:
         Edited().analog_out_table = work;
-        Bindings().Load(Edited());
+        Bindings().LoadFromFile(Edited());
         break;
       case TableLoadResult::LoadedPoints:
-        ui_->FrameCalTable->ShowPoints(work.values, work.num_rows);
+        ui_->FrameCalTable->LoadPoints(work.values, work.num_rows);
         break;
       case TableLoadResult::Cancelled:
       case TableLoadResult::NoValues:

@@ -104,12 +104,12 @@ void TFormOutputTableSetup::ButtonLoadClick() {
     switch (LoadTableFromFile(GetPrompter(), windowTitle(), work, kOpenTitle)) {
       case TableLoadResult::LoadedBinary:
         CurrentTable() = work;
-        ShowPage();
+        Bindings().LoadFromFile(Edited());
         break;
       case TableLoadResult::LoadedPoints:
         // Name and decimal places stay; the points reach the table when the
         // page is next stored.
-        ui_->FrameOutputTable->ShowPoints(work.values, work.num_rows);
+        ui_->FrameOutputTable->LoadPoints(work.values, work.num_rows);
         break;
       case TableLoadResult::Cancelled:
       case TableLoadResult::NoValues:

@@ -79,7 +79,7 @@ void FieldBinding::Refill(int code) {
   bindings_.RunReactions();
 }
 
-void FieldBinding::Load(const QVA_CONFIG_DATA& record) {
+void FieldBinding::Load(const QVA_CONFIG_DATA& record, bool fromFile) {
   if (kind_ == Kind::Text) {
     Edit(control_)->setText(textAccess_.get(record));
     return;
@@ -88,7 +88,11 @@ void FieldBinding::Load(const QVA_CONFIG_DATA& record) {
     // The types first: the points are shown in them.
     for (const auto& [column, type] : columnTypes_) frame_->ChangeColumnFormat(column, type(record));
     const TablePoints points = tableAccess_.get(record);
-    frame_->ShowPoints(points.values.data(), std::clamp(points.count, 0, kMaxTablePoints));
+    const int count = std::clamp(points.count, 0, kMaxTablePoints);
+    if (fromFile)
+      frame_->LoadPoints(points.values.data(), count);
+    else
+      frame_->ShowPoints(points.values.data(), count);
     return;
   }
   int64_t value = access_.get(record);
@@ -327,8 +331,16 @@ void FieldBindings::React(QAbstractButton* control, std::function<void()> react)
 }
 
 void FieldBindings::Load(const QVA_CONFIG_DATA& record) {
+  LoadAll(record, false);
+}
+
+void FieldBindings::LoadFromFile(const QVA_CONFIG_DATA& record) {
+  LoadAll(record, true);
+}
+
+void FieldBindings::LoadAll(const QVA_CONFIG_DATA& record, bool fromFile) {
   for (Entry& entry : entries_)
-    if (entry.binding) entry.binding->Load(record);
+    if (entry.binding) entry.binding->Load(record, fromFile);
   RunReactions();
 }
 

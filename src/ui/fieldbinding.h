@@ -90,7 +90,10 @@ class TableFrame {
   virtual void SetupTable(int rows, const ValueType& inputType, const ValueType& outputType) = 0;
   virtual void SetColumnTitle(int column, const QString& text) = 0;
   virtual void ChangeColumnFormat(int column, const ValueType& type) = 0;
+  // Shows a table: its editing history starts here.
   virtual void ShowPoints(const TablePoint* points, int count) = 0;
+  // Shows points read from a file, as one step the user can undo.
+  virtual void LoadPoints(const TablePoint* points, int count) = 0;
   // Validates with the frame's messages; on success writes the points.
   virtual bool ReadPoints(TablePoint* points, int capacity, int& count) = 0;
   // From now on, the focus leaving the frame for anything but cancel
@@ -110,6 +113,7 @@ class TableFrameOf final : public TableFrame {
   void SetColumnTitle(int column, const QString& text) override { frame_->SetColumnTitle(column, text); }
   void ChangeColumnFormat(int column, const ValueType& type) override { frame_->ChangeColumnFormat(column, type); }
   void ShowPoints(const TablePoint* points, int count) override { frame_->ShowPoints(points, count); }
+  void LoadPoints(const TablePoint* points, int count) override { frame_->LoadPoints(points, count); }
   bool ReadPoints(TablePoint* points, int capacity, int& count) override {
     return frame_->ReadPoints(points, capacity, count);
   }
@@ -159,7 +163,7 @@ class FieldBinding {
   FieldBinding(FieldBindings& bindings, Kind kind, FieldAccess access, QString fieldName) :
       bindings_(bindings), kind_(kind), access_(std::move(access)), fieldName_(std::move(fieldName)) {}
 
-  void Load(const QVA_CONFIG_DATA& record);
+  void Load(const QVA_CONFIG_DATA& record, bool fromFile);
   bool Validate(Prompter& prompter, QWidget* owner);
   // Writes the control's value into candidate; only after Validate passed.
   void Write(QVA_CONFIG_DATA& candidate) const;
@@ -255,12 +259,16 @@ class FieldBindings {
   void React(QAbstractButton* control, std::function<void()> react);
 
   void Load(const QVA_CONFIG_DATA& record);
+  // As Load, for a record whose table came from a table file: the points
+  // are shown as one step the user can undo.
+  void LoadFromFile(const QVA_CONFIG_DATA& record);
   bool Store(QVA_CONFIG_DATA& record);
 
  private:
   friend class FieldBinding;
   FieldBinding& AddTable(std::unique_ptr<TableFrame> frame, TableAccess access, const ValueType& inputType,
                          const ValueType& outputType, const QStringList& titles);
+  void LoadAll(const QVA_CONFIG_DATA& record, bool fromFile);
   void RunReactions();
   // The scaled kinds share everything but their width.
   FieldBinding& AddScaled(FieldBinding::Kind kind, QLineEdit* edit, FieldAccess access, const ValueType& type,

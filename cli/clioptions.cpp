@@ -32,6 +32,8 @@ const std::array kOptions = {
     OptionSpec{"--seconds", nullptr, nullptr, nullptr, &CommandLine::seconds, 1, kMaxLiveSeconds},
     OptionSpec{"--csv", nullptr, nullptr, &CommandLine::csv},
     OptionSpec{"--from", nullptr, nullptr, &CommandLine::from},
+    OptionSpec{"--units", nullptr, &CommandLine::units},
+    OptionSpec{"--folder", nullptr, nullptr, &CommandLine::folder},
 };
 
 struct CommandSpec {
@@ -43,11 +45,12 @@ struct CommandSpec {
 const std::vector<CommandSpec>& CommandSpecs() {
   static const std::vector<CommandSpec> specs = {
       {"dump", {"--json"}, 1},
-      {"diff", {"--port"}, 2},
+      {"diff", {"--port", "--units"}, 2},
       {"set", {"--from"}, 1},
       {"get", {"--port", "--output", "--force"}, 0},
       {"send", {"--port", "--retries", "--review", "--yes", "--verify"}, 1},
       {"live", {"--port", "--seconds", "--csv", "--force"}, 0},
+      {"backups", {"--folder", "--json"}, 0},
   };
   return specs;
 }
@@ -145,6 +148,10 @@ void CheckComplete(const CommandLine& line, const CommandSpec& definition) {
       throw EUsage(QStringLiteral("%1 needs -o FILE.").arg(command), command);
   }
   if (line.yes && !line.review) throw EUsage(QStringLiteral("--yes goes with --review."), command);
+  if (line.units && !line.port.isEmpty())
+    throw EUsage(QStringLiteral("--units compares two setup files; it does not go with --port."), command);
+  if (!line.folder.isEmpty() && line.folder != QLatin1String("device") && line.folder != QLatin1String("save"))
+    throw EUsage(QStringLiteral("--folder takes device or save, not \"%1\".").arg(line.folder), command);
 }
 
 }  // namespace

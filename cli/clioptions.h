@@ -36,6 +36,8 @@ struct CommandLine {
   int seconds = 0;      // live: how long to run; 0 until interrupted
   QString csv;          // live: record to this file
   QString from;         // set: a dump output whose assignments to apply
+  bool units = false;   // diff: grouped by setup window, in the windows' units
+  QString folder;       // backups: "device" or "save"; empty for both
   QStringList files;    // the positional arguments, in order (set: FILE, then NAME=VALUE...)
 };
 

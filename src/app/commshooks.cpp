@@ -6,6 +6,7 @@
 #include "comms/formtransfer.h"
 #include "comms/qvaserialcomms.h"
 #include "comms/sendchecks.h"
+#include "editors/configcomparison.h"
 
 void InstallCommsHooks(MainFormHooks& hooks, Prompter& prompter) {
   hooks.getConfiguration = [&prompter](const QString& commPort, QWidget* owner) {
@@ -17,7 +18,7 @@ void InstallCommsHooks(MainFormHooks& hooks, Prompter& prompter) {
   };
   hooks.sendConfiguration = [&prompter](QVA_CONFIG_DATA& config, const QString& commPort, QWidget* owner) {
     QVASerialComms comms(commPort);
-    RunSendConfigurationWindow(owner, comms, config, prompter, ReadSendChecks());
+    RunSendConfigurationWindow(owner, comms, config, prompter, ReadSendChecks(), CompareConfigs);
   };
   hooks.liveData = [&prompter](const QString& commPort, QWidget* owner) {
     RunLiveDataWindow(owner, commPort, prompter);

@@ -15,6 +15,8 @@
 #include "comms/formserialport.h"
 #include "comms/formtransfer.h"
 #include "comms/portdevices.h"
+#include "config/configfields.h"
+#include "editors/configcomparison.h"
 #include "commstestsupport.h"
 #include "support/qtprinters.h"
 #include "support/samplerecords.h"
@@ -389,6 +391,7 @@ TEST(SendWindow, TheReviewListsTheMetersDifferencesAndCancelWritesNothing) {
   next.display_config.update_rate = 4;
   QString summary;
   QStringList rows;
+  QString note;
   // The review is a dialog over the progress window; look for it until it shows.
   auto* poll = new QTimer;
   QObject::connect(poll, &QTimer::timeout, [&] {
@@ -398,41 +401,68 @@ TEST(SendWindow, TheReviewListsTheMetersDifferencesAndCancelWritesNothing) {
       EXPECT_EQ(widget->windowTitle(), QStringLiteral("Sending Configuration  to QVA"));
       summary = Find<QLabel>(widget, "LabelReview")->text();
       auto* tree = Find<QTreeWidget>(widget, "TreeDifferences");
-      for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* item = tree->topLevelItem(i);
-        rows << item->text(0) + QLatin1Char('|') + item->text(1) + QLatin1Char('|') + item->text(2);
-      }
+      for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        rows << (*it)->text(0) + QLatin1Char('|') + (*it)->text(1) + QLatin1Char('|') + (*it)->text(2);
+      note = Find<QLabel>(widget, "LabelComparisonNote")->text();
       EXPECT_TRUE(Find<QPushButton>(widget, "ButtonCancel")->isDefault());
       Find<QPushButton>(widget, "ButtonCancel")->click();
     }
   });
   poll->start(10);
   const SendOutcome outcome =
-      RunSendConfigurationWindow(nullptr, *link.comms, next, prompter, link.sleeper, {.review = true});
+      RunSendConfigurationWindow(nullptr, *link.comms, next, prompter, link.sleeper, {.review = true}, CompareConfigs);
   delete poll;
   EXPECT_EQ(outcome, SendOutcome::Declined);
   EXPECT_EQ(summary, QStringLiteral("The configuration to send differs from the one in the QVA in 1 field.\n"
                                     "Send the configuration?"));
-  ASSERT_EQ(rows.size(), 2);
-  EXPECT_TRUE(rows[0].startsWith(QStringLiteral("cfg_crc16|")));
-  EXPECT_EQ(rows[1], QStringLiteral("display_config.update_rate|%1|4").arg(old.display_config.update_rate));
+  // The count names the rows: the checksum is shown apart, below the list.
+  EXPECT_EQ(rows, (QStringList{QStringLiteral("Display||"),
+                               QStringLiteral("Update Rate|%1 times per second|4 times per second")
+                                   .arg(old.display_config.update_rate)}));
+  EXPECT_TRUE(note.startsWith(QStringLiteral("Checksum (cfg_crc16) (not a setting) — In the QVA: 0x"))) << note;
   EXPECT_EQ(device.fullImageWrites, 0);
   EXPECT_EQ(device.copies, 0);
 }
 
 TEST(SendReviewForm, SaysWhatStandsInsteadOfAList) {
-  SendReview review;
-  review.kind = SendReview::Kind::Identical;
-  EXPECT_EQ(TFormSendReview::Summary(review),
+  EXPECT_EQ(TFormSendReview::Summary(SendReview::Kind::Identical, {}),
             QStringLiteral("The QVA already holds this configuration.\nSend it anyway?"));
-  review.kind = SendReview::Kind::MeterNotValid;
-  EXPECT_EQ(TFormSendReview::Summary(review),
+  EXPECT_EQ(TFormSendReview::Summary(SendReview::Kind::MeterNotValid, {}),
             QStringLiteral("The configuration stored in the QVA is not valid, so there is nothing to compare "
                            "with.\nSend the configuration?"));
-  review.kind = SendReview::Kind::Differs;
-  review.difference.fields = {{QStringLiteral("cfg_crc16"), QStringLiteral("1"), QStringLiteral("2")}};
-  review.difference.reservedOffsets = {40, 41};
-  EXPECT_EQ(TFormSendReview::Summary(review),
+  QVA_CONFIG_DATA after = MakeBlankConfig();
+  after.cfg_crc16 = 2;
+  after.can_message_config[3].reserved[0] = 1;
+  after.can_message_config[3].reserved[1] = 1;
+  EXPECT_EQ(TFormSendReview::Summary(SendReview::Kind::Differs, CompareConfigs(MakeBlankConfig(), after)),
             QStringLiteral("The configuration to send differs from the one in the QVA only in reserved bytes.\n"
                            "Send the configuration?"));
+}
+
+TEST(SendReviewForm, CountsItsRowsAndWrapsALongListOfReservedBytes) {
+  QVA_CONFIG_DATA before = SampleConfig();
+  QVA_CONFIG_DATA after = before;
+  after.display_config.filter_time = 77;
+  after.output_table[0].values[0].y = -5;
+  after.output_table[0].values[1].y = -6;
+  after.cfg_crc16 = ~before.cfg_crc16;
+  auto* bytes = reinterpret_cast<uint8_t*>(&after);
+  for (std::size_t offset = 0; offset < kConfigSize; ++offset)
+    if (IsReservedOffset(offset)) bytes[offset] ^= 0xFF;
+  TFormSendReview form(SendReview::Kind::Differs, CompareConfigs(before, after), nullptr);
+  form.resize(form.minimumSizeHint());
+  form.show();
+  auto* tree = Find<QTreeWidget>(&form, "TreeDifferences");
+  int valueRows = 0;
+  for (QTreeWidgetItemIterator it(tree); *it; ++it)
+    if (!(*it)->text(2).isEmpty()) ++valueRows;
+  EXPECT_EQ(valueRows, 3);
+  EXPECT_TRUE(Find<QLabel>(&form, "LabelReview")->text().startsWith(
+      QStringLiteral("The configuration to send differs from the one in the QVA in 3 fields.\n")));
+  auto* note = Find<QLabel>(&form, "LabelComparisonNote");
+  EXPECT_TRUE(note->text().contains(QStringLiteral("Reserved bytes differ at offsets: 13, 14, 15, 16, 23")));
+  // The offsets wrap within the window instead of widening it.
+  EXPECT_TRUE(note->wordWrap());
+  EXPECT_LE(form.width(), 900);
+  EXPECT_LE(note->width(), form.width());
 }

@@ -419,7 +419,7 @@ TEST(SendWindow, TheReviewListsTheMetersDifferencesAndCancelWritesNothing) {
   EXPECT_EQ(rows, (QStringList{QStringLiteral("Display||"),
                                QStringLiteral("Update Rate|%1 times per second|4 times per second")
                                    .arg(old.display_config.update_rate)}));
-  EXPECT_TRUE(note.startsWith(QStringLiteral("Checksum (cfg_crc16) (not a setting) — In the QVA: 0x"))) << note;
+  EXPECT_TRUE(note.startsWith(QStringLiteral("Checksum (cfg_crc16) (not a setting) — In the QVA: 0x"))) << note.toStdString();
   EXPECT_EQ(device.fullImageWrites, 0);
   EXPECT_EQ(device.copies, 0);
 }

@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     for (int r = 0; r < kRepeats; ++r) {
       fields = 0;
       for (const BackupEntry& entry : ListBackups())
-        if (entry.config) fields += CompareConfigs(loaded, *entry.config).FieldCount();
+        if (entry.config) fields += CountDifferingFields(loaded, *entry.config);
     }
     const double counting = static_cast<double>(timer.nsecsElapsed()) / 1e6 / kRepeats;
     std::printf("backups listed: %zu (100 save + 10 device)\n", listed);

@@ -25,11 +25,12 @@ constexpr int kMinimumWidth = 760;
 constexpr int kMinimumHeight = 560;
 
 // How many fields differ, as the list shows it.
-QString DifferenceCountText(const ConfigComparison& comparison) {
-  if (comparison.equal) return QStringLiteral("none");
-  const int count = comparison.FieldCount();
+QString DifferenceCountText(const QVA_CONFIG_DATA& loaded, const QVA_CONFIG_DATA& backup) {
+  if (ConfigsEqual(loaded, backup)) return QStringLiteral("none");
+  const int count = CountDifferingFields(loaded, backup);
   if (count > 0) return QString::number(count);
-  return comparison.reservedOffsets.empty() ? QStringLiteral("checksum only") : QStringLiteral("reserved bytes only");
+  return DifferingReservedOffsets(loaded, backup).empty() ? QStringLiteral("checksum only")
+                                                          : QStringLiteral("reserved bytes only");
 }
 
 }  // namespace
@@ -117,7 +118,7 @@ void TFormBackups::UpdateCounts() {
     if (!entry.config) {
       text = QStringLiteral("Cannot be read: ") + QString(entry.error).replace(QLatin1Char('\n'), QLatin1Char(' '));
     } else if (loaded) {
-      text = DifferenceCountText(CompareConfigs(*loaded, *entry.config));
+      text = DifferenceCountText(*loaded, *entry.config);
     }
     TreeBackups->topLevelItem(row)->setText(kColumnDiffers, text);
   }

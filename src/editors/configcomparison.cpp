@@ -26,7 +26,27 @@ ComparisonRow RowOf(const QVA_CONFIG_DATA& a, const QVA_CONFIG_DATA& b, const Pr
   return row;
 }
 
+// The bytes of every row, in presentation order; they follow the layout,
+// not the values, so any record gives them.
+const std::vector<std::vector<ByteSpan>>& RowSpans() {
+  static const std::vector<std::vector<ByteSpan>> spans = [] {
+    std::vector<std::vector<ByteSpan>> rows;
+    for (const PresentedSection& section : PresentConfig(MakeBlankConfig()))
+      for (const PresentedItem& item : section.items)
+        for (const PresentedRow& row : item.rows) rows.push_back(row.bytes);
+    return rows;
+  }();
+  return spans;
+}
+
 }  // namespace
+
+int CountDifferingFields(const QVA_CONFIG_DATA& before, const QVA_CONFIG_DATA& after) {
+  int count = 0;
+  for (const std::vector<ByteSpan>& spans : RowSpans())
+    if (!SpansEqual(before, after, spans)) ++count;
+  return count;
+}
 
 ConfigComparison CompareConfigs(const QVA_CONFIG_DATA& before, const QVA_CONFIG_DATA& after) {
   ConfigComparison comparison;

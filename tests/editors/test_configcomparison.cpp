@@ -95,6 +95,7 @@ TEST(ConfigComparison, EveryDifferingByteHasARowOrIsReservedOrTheChecksum) {
     ASSERT_FALSE(comparison.equal);
     const bool apart = comparison.checksum.has_value() || !comparison.reservedOffsets.empty();
     EXPECT_NE(comparison.FieldCount() > 0, apart) << "offset " << offset;
+    EXPECT_EQ(CountDifferingFields(base, changed), comparison.FieldCount()) << "offset " << offset;
   }
 }
 

@@ -9,14 +9,10 @@
 #include <QTreeWidget>
 #include <QWindow>
 
-#include "app/mainform.h"
-#include "app/commshooks.h"
 #include "comms/formsendreview.h"
 #include "comms/formserialport.h"
 #include "comms/formtransfer.h"
 #include "comms/portdevices.h"
-#include "config/configfields.h"
-#include "editors/configcomparison.h"
 #include "commstestsupport.h"
 #include "support/qtprinters.h"
 #include "support/samplerecords.h"
@@ -34,6 +30,26 @@ void OnNextDialog(std::function<void(QDialog*)> action) {
       }
     ADD_FAILURE() << "no dialog shown";
   });
+}
+
+// The comparison a review shows is built above this layer; this stand-in
+// keeps what it was asked to compare and answers with one row.
+QVA_CONFIG_DATA comparedMeter{};
+QVA_CONFIG_DATA comparedToSend{};
+
+ConfigComparison OneRowComparison(const QVA_CONFIG_DATA& meter, const QVA_CONFIG_DATA& toSend) {
+  comparedMeter = meter;
+  comparedToSend = toSend;
+  ConfigComparison comparison;
+  comparison.equal = false;
+  comparison.sections = {{QStringLiteral("Display"),
+                          {{QStringLiteral("Update Rate"),
+                            {},
+                            {{QStringLiteral("Update Rate"), QString::number(meter.display_config.update_rate),
+                              QString::number(toSend.display_config.update_rate)}}}}}};
+  comparison.checksum = ComparisonRow{QStringLiteral("Checksum (cfg_crc16)"), QStringLiteral("0x0001"),
+                                      QStringLiteral("0x0002")};
+  return comparison;
 }
 
 template <typename T>
@@ -353,32 +369,6 @@ TEST(RetrieveWindow, EscapeAndCloseDoNotStopTheProcedure) {
   EXPECT_FALSE(form.isVisible());
 }
 
-TEST(CommsHooks, FillTheMainWindowsTransferAndPortHooks) {
-  MainFormHooks hooks;
-  ScriptedPrompter prompter;
-  InstallCommsHooks(hooks, prompter);
-  ASSERT_TRUE(hooks.getConfiguration && hooks.sendConfiguration && hooks.communicationsPortDialog &&
-              hooks.portStartUp);
-  // A port that cannot be opened ends the command with the link's message
-  // before any window shows.
-  const QString missing = QStringLiteral("/nonexistent-dir/tty");
-  try {
-    hooks.getConfiguration(missing, nullptr);
-    FAIL() << "opened";
-  } catch (const ESerialCommunications& e) {
-    EXPECT_TRUE(e.Message().startsWith(QStringLiteral("An error occurred while opening communication port ") +
-                                       missing + QStringLiteral(".\n")));
-  }
-  OnNextDialog([](QDialog* dialog) {
-    Find<QComboBox>(dialog, "StdComboBox1")->setCurrentIndex(5);
-    Find<QPushButton>(dialog, "ButtonOk")->click();
-  });
-  QString port;
-  hooks.portStartUp(port, nullptr);
-  EXPECT_EQ(port, QStringLiteral("COM6"));
-  EXPECT_EQ(ReadStoredCommPort(), std::optional<QString>(QStringLiteral("COM6")));
-}
-
 TEST(SendWindow, TheReviewListsTheMetersDifferencesAndCancelWritesNothing) {
   FakeDevice device;
   QVA_CONFIG_DATA old = MakeBlankConfig();
@@ -410,16 +400,20 @@ TEST(SendWindow, TheReviewListsTheMetersDifferencesAndCancelWritesNothing) {
   });
   poll->start(10);
   const SendOutcome outcome =
-      RunSendConfigurationWindow(nullptr, *link.comms, next, prompter, link.sleeper, {.review = true}, CompareConfigs);
+      RunSendConfigurationWindow(nullptr, *link.comms, next, prompter, link.sleeper, {.review = true},
+                                 OneRowComparison);
   delete poll;
   EXPECT_EQ(outcome, SendOutcome::Declined);
   EXPECT_EQ(summary, QStringLiteral("The configuration to send differs from the one in the QVA in 1 field.\n"
                                     "Send the configuration?"));
+  // The meter's record and the one to send, in host order, are compared.
+  EXPECT_TRUE(ConfigsEqual(comparedMeter, ToDeviceImage(SealForDevice(old))));
+  EXPECT_EQ(comparedToSend.display_config.update_rate, 4);
+  EXPECT_EQ(comparedToSend.cfg_crc16, ToDeviceImage(SealForDevice(next)).cfg_crc16);
   // The count names the rows: the checksum is shown apart, below the list.
   EXPECT_EQ(rows, (QStringList{QStringLiteral("Display||"),
-                               QStringLiteral("Update Rate|%1 times per second|4 times per second")
-                                   .arg(old.display_config.update_rate)}));
-  EXPECT_TRUE(note.startsWith(QStringLiteral("Checksum (cfg_crc16) (not a setting) — In the QVA: 0x"))) << note.toStdString();
+                               QStringLiteral("Update Rate|%1|4").arg(old.display_config.update_rate)}));
+  EXPECT_EQ(note, QStringLiteral("Checksum (cfg_crc16) (not a setting) — In the QVA: 0x0001, To send: 0x0002"));
   EXPECT_EQ(device.fullImageWrites, 0);
   EXPECT_EQ(device.copies, 0);
 }
@@ -430,39 +424,49 @@ TEST(SendReviewForm, SaysWhatStandsInsteadOfAList) {
   EXPECT_EQ(TFormSendReview::Summary(SendReview::Kind::MeterNotValid, {}),
             QStringLiteral("The configuration stored in the QVA is not valid, so there is nothing to compare "
                            "with.\nSend the configuration?"));
-  QVA_CONFIG_DATA after = MakeBlankConfig();
-  after.cfg_crc16 = 2;
-  after.can_message_config[3].reserved[0] = 1;
-  after.can_message_config[3].reserved[1] = 1;
-  EXPECT_EQ(TFormSendReview::Summary(SendReview::Kind::Differs, CompareConfigs(MakeBlankConfig(), after)),
+  ConfigComparison reservedOnly;
+  reservedOnly.equal = false;
+  reservedOnly.checksum = ComparisonRow{QStringLiteral("Checksum (cfg_crc16)"), QStringLiteral("0x0001"),
+                                        QStringLiteral("0x0002")};
+  reservedOnly.reservedOffsets = {40, 41};
+  EXPECT_EQ(TFormSendReview::Summary(SendReview::Kind::Differs, reservedOnly),
             QStringLiteral("The configuration to send differs from the one in the QVA only in reserved bytes.\n"
                            "Send the configuration?"));
 }
 
 TEST(SendReviewForm, CountsItsRowsAndWrapsALongListOfReservedBytes) {
-  QVA_CONFIG_DATA before = SampleConfig();
-  QVA_CONFIG_DATA after = before;
-  after.display_config.filter_time = 77;
-  after.output_table[0].values[0].y = -5;
-  after.output_table[0].values[1].y = -6;
-  after.cfg_crc16 = ~before.cfg_crc16;
-  auto* bytes = reinterpret_cast<uint8_t*>(&after);
-  for (std::size_t offset = 0; offset < kConfigSize; ++offset)
-    if (IsReservedOffset(offset)) bytes[offset] ^= 0xFF;
-  TFormSendReview form(SendReview::Kind::Differs, CompareConfigs(before, after), nullptr);
-  form.resize(form.minimumSizeHint());
+  ConfigComparison comparison;
+  comparison.equal = false;
+  comparison.sections = {
+      {QStringLiteral("Display"),
+       {{QStringLiteral("Filter Time"), {}, {{QStringLiteral("Filter Time"), QStringLiteral("2.5 s"), QStringLiteral("7.7 s")}}}}},
+      {QStringLiteral("Output Table 1"),
+       {{QStringLiteral("Table"),
+         {},
+         {{QStringLiteral("Point 1"), QStringLiteral("0.000 mA → 1.00"), QStringLiteral("0.000 mA → -0.05")},
+          {QStringLiteral("Point 2"), QStringLiteral("1.000 mA → 2.00"), QStringLiteral("1.000 mA → -0.06")}}}}}};
+  comparison.checksum = ComparisonRow{QStringLiteral("Checksum (cfg_crc16)"), QStringLiteral("0x1234"),
+                                      QStringLiteral("0xEDCB")};
+  QStringList offsets;
+  for (std::size_t offset = 600; offset < 672; ++offset) {
+    comparison.reservedOffsets.push_back(offset);
+    offsets << QString::number(offset);
+  }
+  TFormSendReview form(SendReview::Kind::Differs, comparison, nullptr);
   form.show();
   auto* tree = Find<QTreeWidget>(&form, "TreeDifferences");
   int valueRows = 0;
   for (QTreeWidgetItemIterator it(tree); *it; ++it)
     if (!(*it)->text(2).isEmpty()) ++valueRows;
   EXPECT_EQ(valueRows, 3);
-  EXPECT_TRUE(Find<QLabel>(&form, "LabelReview")->text().startsWith(
-      QStringLiteral("The configuration to send differs from the one in the QVA in 3 fields.\n")));
+  EXPECT_EQ(Find<QLabel>(&form, "LabelReview")->text(),
+            QStringLiteral("The configuration to send differs from the one in the QVA in 3 fields.\n"
+                           "Reserved bytes differ as well.\nSend the configuration?"));
   auto* note = Find<QLabel>(&form, "LabelComparisonNote");
-  EXPECT_TRUE(note->text().contains(QStringLiteral("Reserved bytes differ at offsets: 13, 14, 15, 16, 23")));
-  // The offsets wrap within the window instead of widening it.
+  EXPECT_EQ(note->text(), QStringLiteral("Checksum (cfg_crc16) (not a setting) — In the QVA: 0x1234, To send: 0xEDCB\n"
+                                         "Reserved bytes differ at offsets: ") +
+                              offsets.join(QStringLiteral(", ")));
+  // The offsets wrap within the window instead of widening it past the screen.
   EXPECT_TRUE(note->wordWrap());
   EXPECT_LE(form.width(), 900);
-  EXPECT_LE(note->width(), form.width());
 }

@@ -17,7 +17,8 @@ QByteArray BackupsJson(const std::vector<BackupEntry>& entries) {
   for (const BackupEntry& entry : entries) {
     QJsonObject object{
         {QStringLiteral("path"), entry.path},
-        {QStringLiteral("time"), entry.time.toOffsetFromUtc(entry.time.offsetFromUtc()).toString(Qt::ISODate)},
+        {QStringLiteral("time"),
+         entry.time.toOffsetFromUtc(entry.time.offsetFromUtc()).toString(Qt::ISODate)},
         {QStringLiteral("folder"),
          entry.folder == BackupFolder::FromDevice ? QStringLiteral("device") : QStringLiteral("save")},
         {QStringLiteral("source"), entry.sourceName},
@@ -36,11 +37,12 @@ QByteArray BackupsJson(const std::vector<BackupEntry>& entries) {
 QByteArray BackupsText(const std::vector<BackupEntry>& entries) {
   QStringList lines;
   for (const BackupEntry& entry : entries) {
-    const QString state = entry.config ? SensorTypeName(entry.config->sensor_type)
-                                       : QStringLiteral("cannot be read: ") +
-                                             QString(entry.error).replace(QLatin1Char('\n'), QLatin1Char(' '));
-    lines << QStringList{entry.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), BackupFolderText(entry.folder),
-                         entry.sourceName, state, entry.path}
+    const QString state = entry.config
+                              ? SensorTypeName(entry.config->sensor_type)
+                              : QStringLiteral("cannot be read: ") +
+                                    QString(entry.error).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    lines << QStringList{entry.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                         BackupFolderText(entry.folder), entry.sourceName, state, entry.path}
                  .join(QLatin1Char('\t'));
   }
   return lines.isEmpty() ? QByteArray() : lines.join(QLatin1Char('\n')).toUtf8() + '\n';

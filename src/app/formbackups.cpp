@@ -57,8 +57,9 @@ TFormBackups::TFormBackups(SetupDocument& document, QWidget* parent) : QDialog(p
   auto* splitter = new QSplitter(Qt::Vertical, this);
   TreeBackups = new QTreeWidget(splitter);
   TreeBackups->setObjectName(QStringLiteral("TreeBackups"));
-  TreeBackups->setHeaderLabels({QStringLiteral("Written"), QStringLiteral("Folder"), QStringLiteral("Made From"),
-                                QStringLiteral("Sensor Type"), QStringLiteral("Fields Differing")});
+  TreeBackups->setHeaderLabels({QStringLiteral("Written"), QStringLiteral("Folder"),
+                                QStringLiteral("Made From"), QStringLiteral("Sensor Type"),
+                                QStringLiteral("Fields Differing")});
   TreeBackups->setRootIsDecorated(false);
   TreeBackups->setUniformRowHeights(true);
   TreeBackups->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -116,7 +117,8 @@ void TFormBackups::UpdateCounts() {
     const BackupEntry& entry = shown_[row];
     QString text;
     if (!entry.config) {
-      text = QStringLiteral("Cannot be read: ") + QString(entry.error).replace(QLatin1Char('\n'), QLatin1Char(' '));
+      text = QStringLiteral("Cannot be read: ") +
+             QString(entry.error).replace(QLatin1Char('\n'), QLatin1Char(' '));
     } else if (loaded) {
       text = DifferenceCountText(*loaded, *entry.config);
     }
@@ -136,8 +138,9 @@ void TFormBackups::ComboBoxFolderChange() {
 void TFormBackups::TreeBackupsSelectionChange() {
   const BackupEntry* entry = Selected();
   if (!entry) {
-    FrameTakeOver->SetOther(std::nullopt, all_.empty() ? QStringLiteral("There are no backups in the backup folders.")
-                                                       : QStringLiteral("No backup is selected."));
+    FrameTakeOver->SetOther(std::nullopt, all_.empty()
+                                              ? QStringLiteral("There are no backups in the backup folders.")
+                                              : QStringLiteral("No backup is selected."));
   } else if (!entry->config) {
     FrameTakeOver->SetOther(std::nullopt, entry->path + QLatin1Char('\n') + entry->error);
   } else {

@@ -29,8 +29,8 @@ TFormCompareWith::TFormCompareWith(SetupDocument& document, const QString& path,
   setWindowTitle(kCompareWithTitle);
   setMinimumSize(kMinimumWidth, kMinimumHeight);
   auto* layout = new QVBoxLayout(this);
-  auto* label = new QLabel(QStringLiteral("The loaded configuration compared with ") + QDir::toNativeSeparators(path),
-                           this);
+  auto* label = new QLabel(
+      QStringLiteral("The loaded configuration compared with ") + QDir::toNativeSeparators(path), this);
   label->setObjectName(QStringLiteral("LabelCompared"));
   label->setWordWrap(true);
   layout->addWidget(label);

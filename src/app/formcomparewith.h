@@ -15,7 +15,8 @@ class TFormCompareWith : public QDialog {
   Q_OBJECT
 
  public:
-  TFormCompareWith(SetupDocument& document, const QString& path, const QVA_CONFIG_DATA& other, QWidget* parent);
+  TFormCompareWith(SetupDocument& document, const QString& path, const QVA_CONFIG_DATA& other,
+                   QWidget* parent);
 
  private:
   TFrameTakeOver* FrameTakeOver;

@@ -10,8 +10,9 @@
 
 namespace {
 
-const QString kNoConfigLoaded =
-    QStringLiteral("No configuration is loaded, so there is nothing to compare with.\nYou should open or create a configuration first.");
+// clang-format off
+const QString kNoConfigLoaded = QStringLiteral("No configuration is loaded, so there is nothing to compare with.\nYou should open or create a configuration first.");
+// clang-format on
 
 }  // namespace
 

@@ -29,11 +29,13 @@ QString TFormSendReview::Summary(SendReview::Kind kind, const ConfigComparison& 
   const int count = comparison.FieldCount();
   QString text;
   if (count == 0) {
-    text = QStringLiteral("The configuration to send differs from the one in the QVA only in reserved bytes.");
+    text =
+        QStringLiteral("The configuration to send differs from the one in the QVA only in reserved bytes.");
   } else {
-    text = count == 1 ? QStringLiteral("The configuration to send differs from the one in the QVA in 1 field.")
-                      : QStringLiteral("The configuration to send differs from the one in the QVA in %1 fields.")
-                            .arg(count);
+    text = count == 1
+               ? QStringLiteral("The configuration to send differs from the one in the QVA in 1 field.")
+               : QStringLiteral("The configuration to send differs from the one in the QVA in %1 fields.")
+                     .arg(count);
     if (!comparison.reservedOffsets.empty()) text += QStringLiteral("\nReserved bytes differ as well.");
   }
   return text + QStringLiteral("\nSend the configuration?");
@@ -50,7 +52,8 @@ TFormSendReview::TFormSendReview(SendReview::Kind kind, const ConfigComparison& 
   LabelReview->setObjectName(QStringLiteral("LabelReview"));
   layout->addWidget(LabelReview);
 
-  FrameComparison = new TFrameComparison(QStringLiteral("In the QVA"), QStringLiteral("To send"), false, this);
+  FrameComparison =
+      new TFrameComparison(QStringLiteral("In the QVA"), QStringLiteral("To send"), false, this);
   if (kind == SendReview::Kind::Differs) {
     FrameComparison->ShowComparison(comparison);
   } else {

@@ -17,7 +17,8 @@ FileType FolderType(BackupFolder folder) {
 }  // namespace
 
 QString BackupFolderText(BackupFolder folder) {
-  return folder == BackupFolder::FromDevice ? QStringLiteral("From Device Backups") : QStringLiteral("Save Backups");
+  return folder == BackupFolder::FromDevice ? QStringLiteral("From Device Backups")
+                                            : QStringLiteral("Save Backups");
 }
 
 std::vector<BackupEntry> ReadBackupFolder(const QString& folder, BackupFolder kind) {

@@ -72,7 +72,8 @@ class Presenter {
   }
 
   static QString Code(const CodeList& items, int code) {
-    const auto it = std::find_if(items.begin(), items.end(), [code](const CodeItem& item) { return item.code == code; });
+    const auto it =
+        std::find_if(items.begin(), items.end(), [code](const CodeItem& item) { return item.code == code; });
     return it == items.end() ? QStringLiteral("Unknown (%1)").arg(code) : it->text;
   }
 
@@ -90,7 +91,8 @@ QString YesNo(int value) {
 }
 
 QString Hex(uint32_t value, int digits) {
-  return QStringLiteral("0x") + QString::number(value, kHexBase).toUpper().rightJustified(digits, QLatin1Char('0'));
+  return QStringLiteral("0x") +
+         QString::number(value, kHexBase).toUpper().rightJustified(digits, QLatin1Char('0'));
 }
 
 void PresentSensor(Presenter& p) {
@@ -99,11 +101,12 @@ void PresentSensor(Presenter& p) {
   p.Field(QStringLiteral("Sensor Type"), SensorTypeName(c.sensor_type), {p.Span(c.sensor_type)});
   p.Field(QStringLiteral("Calibration Method"), Presenter::Code(CalMethodItems(), c.sensor_cal_method),
           {p.Span(c.sensor_cal_method)});
-  p.Field(QStringLiteral("Equivalent Resistor"), QString::number(c.user_cal_resistor), {p.Span(c.user_cal_resistor)});
+  p.Field(QStringLiteral("Equivalent Resistor"), QString::number(c.user_cal_resistor),
+          {p.Span(c.user_cal_resistor)});
   p.Field(QStringLiteral("Gain Factor"), QString::number(StoredGain(c)), {p.Span(c.user_gain_factor)});
   p.Points(QStringLiteral("Calibration Table"), c.user_cal_table, IpType, IpType);
-  p.Field(QStringLiteral("Heater Voltage (NTK Only)"), Presenter::Value(HeaterVoltsType, c.ntk_heater_voltage),
-          {p.Span(c.ntk_heater_voltage)});
+  p.Field(QStringLiteral("Heater Voltage (NTK Only)"),
+          Presenter::Value(HeaterVoltsType, c.ntk_heater_voltage), {p.Span(c.ntk_heater_voltage)});
   p.Field(QStringLiteral("Ignore sensor errors (not recommended)"), YesNo(c.prevent_sensor_timeout),
           {p.Span(c.prevent_sensor_timeout)});
 }
@@ -120,7 +123,8 @@ void PresentDisplay(Presenter& p) {
           {p.Span(d.table2_decimal_places)});
   p.Field(QStringLiteral("Update Rate"), QStringLiteral("%1 times per second").arg(d.update_rate),
           {p.Span(d.update_rate)});
-  p.Field(QStringLiteral("Filter Time"), Presenter::Value(FilterTimeType, d.filter_time), {p.Span(d.filter_time)});
+  p.Field(QStringLiteral("Filter Time"), Presenter::Value(FilterTimeType, d.filter_time),
+          {p.Span(d.filter_time)});
   p.Field(QStringLiteral("Backlight Intensity"), QStringLiteral("%1 %").arg(d.backlight_intensity),
           {p.Span(d.backlight_intensity)});
 }
@@ -128,16 +132,19 @@ void PresentDisplay(Presenter& p) {
 void PresentOutputTable(Presenter& p, int index) {
   const QVA_OUTPUT_CAL_TABLE& t = p.config_.output_table[index];
   p.Section(QStringLiteral("Output Table %1").arg(index + 1));
-  p.Field(QStringLiteral("Table Name"), QuoteBytes(QByteArray(t.output_name, sizeof t.output_name).split('\0').front()),
+  p.Field(QStringLiteral("Table Name"),
+          QuoteBytes(QByteArray(t.output_name, sizeof t.output_name).split('\0').front()),
           {p.Span(t.output_name)});
-  p.Field(QStringLiteral("Table Decimal Places"), QString::number(t.decimal_places), {p.Span(t.decimal_places)});
+  p.Field(QStringLiteral("Table Decimal Places"), QString::number(t.decimal_places),
+          {p.Span(t.decimal_places)});
   p.Points(QStringLiteral("Table"), t, IpType, OutputColumnType(ShownDecimalPlaces(t.decimal_places)));
 }
 
 void PresentCanMessage(Presenter& p, const QVA_CAN_MSG_CONFIG& m, const QString& title, bool collectMaster) {
   p.Item(title);
   const CanIdentifier id = UnpackCanId({m.IDR0, m.IDR1, m.IDR2, m.IDR3});
-  p.Row(QStringLiteral("Address"), CanIdBusText(id), {p.Span(m.IDR0), p.Span(m.IDR1), p.Span(m.IDR2), p.Span(m.IDR3)});
+  p.Row(QStringLiteral("Address"), CanIdBusText(id),
+        {p.Span(m.IDR0), p.Span(m.IDR1), p.Span(m.IDR2), p.Span(m.IDR3)});
   // Collect Master has no compound id; the byte is still the record's.
   p.Row(collectMaster ? QStringLiteral("compound_id") : QStringLiteral("Compound ID"),
         collectMaster ? QString::number(m.compound_id) : Hex(m.compound_id, kCompoundIdDigits),
@@ -149,7 +156,8 @@ void PresentCanMessage(Presenter& p, const QVA_CAN_MSG_CONFIG& m, const QString&
 void PresentCan(Presenter& p) {
   const QVA_CONFIG_DATA& c = p.config_;
   p.Section(QStringLiteral("CAN"));
-  p.Field(QStringLiteral("Bit Rate"), Presenter::Code(CanBitRateItems(), c.can_bit_rate), {p.Span(c.can_bit_rate)});
+  p.Field(QStringLiteral("Bit Rate"), Presenter::Code(CanBitRateItems(), c.can_bit_rate),
+          {p.Span(c.can_bit_rate)});
   p.Field(QStringLiteral("Output To Transmit"), Presenter::Code(OutputTableItems(c), c.can_output_to_send),
           {p.Span(c.can_output_to_send)});
   const QStringList captions = CanTabCaptions();
@@ -178,7 +186,8 @@ void PresentDigitalInputs(Presenter& p) {
           {p.Span(c.dig_input_mode[0])});
   p.Field(QStringLiteral("Input 2 Mode"), Presenter::Code(Input2ModeItems(), c.dig_input_mode[1]),
           {p.Span(c.dig_input_mode[1])});
-  p.Field(QStringLiteral("RPM Pulses Per Rev"), QString::number(c.rpm_pulses_per_rev), {p.Span(c.rpm_pulses_per_rev)});
+  p.Field(QStringLiteral("RPM Pulses Per Rev"), QString::number(c.rpm_pulses_per_rev),
+          {p.Span(c.rpm_pulses_per_rev)});
 }
 
 // Every named field no window shows, by its record name. The checksum is
@@ -188,7 +197,8 @@ void PresentOthers(Presenter& p, const std::vector<PresentedSection>& shown) {
   for (const PresentedSection& section : shown) {
     for (const PresentedItem& item : section.items) {
       for (const ByteSpan& span : item.bytes)
-        std::fill_n(covered.begin() + span.offset, std::min<std::size_t>(span.size, kConfigSize - span.offset), true);
+        std::fill_n(covered.begin() + span.offset,
+                    std::min<std::size_t>(span.size, kConfigSize - span.offset), true);
     }
   }
   const ConfigField* checksum = FindConfigField(QStringLiteral("cfg_crc16"));
@@ -218,7 +228,8 @@ std::vector<PresentedSection> PresentConfig(const QVA_CONFIG_DATA& config) {
 
 PresentedRow PresentChecksum(const QVA_CONFIG_DATA& config) {
   Presenter p(config);
-  return {QStringLiteral("Checksum (cfg_crc16)"), Hex(config.cfg_crc16, 4), {p.Span(config.cfg_crc16)}, false};
+  return {
+      QStringLiteral("Checksum (cfg_crc16)"), Hex(config.cfg_crc16, 4), {p.Span(config.cfg_crc16)}, false};
 }
 
 QString SpanBytesText(const QVA_CONFIG_DATA& config, const std::vector<ByteSpan>& spans) {

@@ -54,7 +54,8 @@ void TFrameComparison::ShowComparison(const ConfigComparison& comparison) {
         itemNode->setText(1, item.rows.front().before);
         itemNode->setText(2, item.rows.front().after);
       } else {
-        for (const ComparisonRow& row : item.rows) new QTreeWidgetItem(itemNode, {row.label, row.before, row.after});
+        for (const ComparisonRow& row : item.rows)
+          new QTreeWidgetItem(itemNode, {row.label, row.before, row.after});
       }
       itemNode->setData(0, kItemIndexRole, index++);
       if (checkable_) {

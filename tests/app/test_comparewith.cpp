@@ -28,7 +28,8 @@ void OnCompareWindow(std::function<void(QDialog*)> action) {
   QTimer::singleShot(0, [action] {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
       auto* dialog = qobject_cast<QDialog*>(widget);
-      if (!dialog || !dialog->isVisible() || dialog->objectName() != QLatin1String("FormCompareWith")) continue;
+      if (!dialog || !dialog->isVisible() || dialog->objectName() != QLatin1String("FormCompareWith"))
+        continue;
       action(dialog);
       dialog->reject();
       return;
@@ -56,16 +57,20 @@ TEST(CompareWith, ShowsTheFileAgainstTheLoadedConfigurationAndTakesOverAChosenFi
     ASSERT_NE(tree, nullptr);
     for (QTreeWidgetItemIterator it(tree); *it; ++it)
       rows << (*it)->text(0) + QLatin1Char('|') + (*it)->text(1) + QLatin1Char('|') + (*it)->text(2);
-    QTreeWidgetItem* pulses = tree->findItems(QStringLiteral("RPM Pulses Per Rev"), Qt::MatchRecursive).value(0);
+    QTreeWidgetItem* pulses =
+        tree->findItems(QStringLiteral("RPM Pulses Per Rev"), Qt::MatchRecursive).value(0);
     ASSERT_NE(pulses, nullptr);
     pulses->setCheckState(0, Qt::Checked);
     dialog->findChild<QPushButton*>(QStringLiteral("ButtonCopySelected"))->click();
   });
   RunCompareWithCommand(document, prompter, nullptr);
-  EXPECT_EQ(rows, (QStringList{QStringLiteral("Display||"),
-                               QStringLiteral("Backlight Intensity|%1 %|40 %").arg(loaded.display_config.backlight_intensity),
-                               QStringLiteral("Digital Inputs||"),
-                               QStringLiteral("RPM Pulses Per Rev|%1|12").arg(loaded.rpm_pulses_per_rev)}));
+  EXPECT_EQ(
+      rows,
+      (QStringList{
+          QStringLiteral("Display||"),
+          QStringLiteral("Backlight Intensity|%1 %|40 %").arg(loaded.display_config.backlight_intensity),
+          QStringLiteral("Digital Inputs||"),
+          QStringLiteral("RPM Pulses Per Rev|%1|12").arg(loaded.rpm_pulses_per_rev)}));
   QVA_CONFIG_DATA expected = loaded;
   expected.rpm_pulses_per_rev = 12;
   EXPECT_TRUE(ConfigsEqual(*document.Config(), expected));

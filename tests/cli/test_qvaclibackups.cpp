@@ -27,7 +27,8 @@ TEST(CliBackups, ListsTheBackupsOfRealSavesAndASendNewestFirstAsJson) {
     const CliResult set = RunQvaCli({QStringLiteral("set"), file, QString::fromLatin1(value)});
     ASSERT_EQ(set.exitCode, 0) << set.err.toStdString();
   }
-  SimProcess sim({QStringLiteral("--config"), WriteSetup(QStringLiteral("meter.Q11"), SampleConfig({.seed = 9}))});
+  SimProcess sim(
+      {QStringLiteral("--config"), WriteSetup(QStringLiteral("meter.Q11"), SampleConfig({.seed = 9}))});
   ASSERT_TRUE(sim.Started());
   const CliResult send = RunQvaCli({QStringLiteral("send"), QStringLiteral("--port"), sim.Port(), file});
   ASSERT_EQ(send.exitCode, 0) << send.err.toStdString();
@@ -53,7 +54,8 @@ TEST(CliBackups, ListsTheBackupsOfRealSavesAndASendNewestFirstAsJson) {
                                QStringLiteral("Car - 001|save|Car|Bosch LSU4.2"),
                                QStringLiteral("Car - 000|save|Car|Bosch LSU4.2")}));
 
-  const CliResult saves = RunQvaCli({QStringLiteral("backups"), QStringLiteral("--folder"), QStringLiteral("save")});
+  const CliResult saves =
+      RunQvaCli({QStringLiteral("backups"), QStringLiteral("--folder"), QStringLiteral("save")});
   EXPECT_EQ(saves.out.count('\n'), 2) << saves.out.toStdString();
 
   const QString newest = JoinPath(GetFolder(FileType::SaveBackups), QStringLiteral("Car - 001.Q11"));
@@ -63,7 +65,9 @@ TEST(CliBackups, ListsTheBackupsOfRealSavesAndASendNewestFirstAsJson) {
 }
 
 TEST(CliBackups, RefusesAFolderItDoesNotKnow) {
-  const CliResult result = RunQvaCli({QStringLiteral("backups"), QStringLiteral("--folder"), QStringLiteral("all")});
+  const CliResult result =
+      RunQvaCli({QStringLiteral("backups"), QStringLiteral("--folder"), QStringLiteral("all")});
   EXPECT_EQ(result.exitCode, 2);
-  EXPECT_TRUE(result.err.startsWith("--folder takes device or save, not \"all\".")) << result.err.toStdString();
+  EXPECT_TRUE(result.err.startsWith("--folder takes device or save, not \"all\"."))
+      << result.err.toStdString();
 }

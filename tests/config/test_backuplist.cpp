@@ -82,12 +82,8 @@ TEST(BackupList, SourceNameIsTheTitleBeforeTheNumber) {
     const char* name;
     const char* source;
   } cases[] = {
-      {"Car 1 - 000.Q11", "Car 1"},
-      {"A - B - 012.Q11", "A - B"},
-      {"Big - 1000.Q11", "Big"},
-      {"Plain.Q11", "Plain"},
-      {"Car - 12x.Q11", "Car - 12x"},
-      {" - 001.Q11", ""},
+      {"Car 1 - 000.Q11", "Car 1"}, {"A - B - 012.Q11", "A - B"},   {"Big - 1000.Q11", "Big"},
+      {"Plain.Q11", "Plain"},       {"Car - 12x.Q11", "Car - 12x"}, {" - 001.Q11", ""},
   };
   for (const auto& c : cases) EXPECT_EQ(BackupSourceTitle(c.name), QString::fromLatin1(c.source)) << c.name;
 }

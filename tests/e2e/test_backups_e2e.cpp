@@ -90,9 +90,10 @@ TEST(BackupsWindow, ListsSavesAndASendOpensACopyAndTakesOverOneTable) {
   form.show();
   auto* list = Find<QTreeWidget>(&form, "TreeBackups");
   ASSERT_EQ(list->topLevelItemCount(), 3);
-  EXPECT_EQ(Column(list, 1), (QStringList{QStringLiteral("From Device Backups"), QStringLiteral("Save Backups"),
-                                          QStringLiteral("Save Backups")}));
-  EXPECT_EQ(Column(list, 2), (QStringList{QStringLiteral("QVA Backup"), QStringLiteral("Car"), QStringLiteral("Car")}));
+  EXPECT_EQ(Column(list, 1), (QStringList{QStringLiteral("From Device Backups"),
+                                          QStringLiteral("Save Backups"), QStringLiteral("Save Backups")}));
+  EXPECT_EQ(Column(list, 2),
+            (QStringList{QStringLiteral("QVA Backup"), QStringLiteral("Car"), QStringLiteral("Car")}));
   const BackupEntry oldest = form.Shown().at(2);
   const QByteArray oldestBytes = ReadAll(oldest.path);
   ASSERT_TRUE(ConfigsEqual(ReadSetupFile(oldest.path), first));
@@ -104,7 +105,8 @@ TEST(BackupsWindow, ListsSavesAndASendOpensACopyAndTakesOverOneTable) {
   for (int s = 0; s < differences->topLevelItemCount(); ++s) {
     QTreeWidgetItem* section = differences->topLevelItem(s);
     for (int i = 0; i < section->childCount(); ++i)
-      if (section->text(0) == QLatin1String("Output Table 1") && section->child(i)->text(0) == QLatin1String("Table"))
+      if (section->text(0) == QLatin1String("Output Table 1") &&
+          section->child(i)->text(0) == QLatin1String("Table"))
         table = section->child(i);
   }
   ASSERT_NE(table, nullptr);

@@ -38,7 +38,8 @@ QStringList Rows(const ConfigComparison& comparison) {
   for (const ComparisonSection& section : comparison.sections)
     for (const ComparisonItem& item : section.items)
       for (const ComparisonRow& row : item.rows)
-        rows << QStringList{section.title, item.title, row.label, row.before, row.after}.join(QLatin1Char('|'));
+        rows << QStringList{section.title, item.title, row.label, row.before, row.after}.join(
+            QLatin1Char('|'));
   return rows;
 }
 
@@ -137,7 +138,8 @@ TEST(ConfigComparison, TakingOverATableCopiesTheWholeTableAndNothingElse) {
   const ComparisonItem* table = nullptr;
   for (const ComparisonSection& section : comparison.sections)
     for (const ComparisonItem& item : section.items)
-      if (section.title == QLatin1String("Output Table 1") && item.title == QLatin1String("Table")) table = &item;
+      if (section.title == QLatin1String("Output Table 1") && item.title == QLatin1String("Table"))
+        table = &item;
   ASSERT_NE(table, nullptr);
   TakeOverItem(loaded, backup, *table);
   QVA_CONFIG_DATA expected = Base();

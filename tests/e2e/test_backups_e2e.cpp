@@ -19,6 +19,7 @@
 #include "support/samplerecords.h"
 #include "support/scriptedprompter.h"
 #include "support/testenvironment.h"
+#include "support/widgettestsupport.h"
 
 // Faults caught: backups missing or out of order; Open as Copy that names
 // the document after the backup (a later Save would write over it) or
@@ -41,13 +42,6 @@ class NoFinalWait : public Sleeper {
  private:
   RealSleeper real_;
 };
-
-template <typename T>
-T* Find(QWidget* parent, const char* name) {
-  T* child = parent->findChild<T*>(QString::fromLatin1(name));
-  EXPECT_NE(child, nullptr) << name;
-  return child;
-}
 
 QStringList Column(QTreeWidget* tree, int column) {
   QStringList texts;

@@ -296,18 +296,11 @@ TEST_F(MainFormTest, MissingRecentFileShowsTheSystemErrorAndStaysListed) {
   EXPECT_EQ(HistoryCaptions().size(), 1);
 }
 
-TEST_F(MainFormTest, AFileThatCannotBeReadIsNamedBeforeTheSystemsMessage) {
-  // Chosen from the recent files or in the Open dialog, a missing file is
-  // named on the line before "No such file or directory".
-  for (const bool recent : {true, false}) {
-    const QString gone = TestEnvironment::PathIn(recent ? QStringLiteral("gone/Recent.Q11") : QStringLiteral("gone/Chosen.Q11"));
-    StoreHistory({gone});
-    form = std::make_unique<TFormQVASetupMain>(prompter);
-    if (!recent) prompter.ExpectOpenFile(gone);
-    prompter.ExpectError(gone + QStringLiteral("\nNo such file or directory"));
-    Action(recent ? QStringLiteral("MenuItemHistory0") : QStringLiteral("MenuItemFileOpen"))->trigger();
-    EXPECT_FALSE(form->Document().HasConfig()) << recent;
-  }
+TEST_F(MainFormTest, AMissingFileChosenInTheOpenDialogIsNamedBeforeTheSystemsMessage) {
+  const QString gone = TestEnvironment::PathIn(QStringLiteral("gone/Chosen.Q11"));
+  prompter.ExpectOpenFile(gone).ExpectError(gone + QStringLiteral("\nNo such file or directory"));
+  Action(QStringLiteral("MenuItemFileOpen"))->trigger();
+  EXPECT_FALSE(form->Document().HasConfig());
   EXPECT_TRUE(prompter.AllAnswered());
 }
 

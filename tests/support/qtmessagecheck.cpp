@@ -1,5 +1,7 @@
 #include "support/qtmessagecheck.h"
 
+#include <algorithm>
+#include <iterator>
 #include <mutex>
 #include <vector>
 
@@ -18,31 +20,19 @@ constexpr const char* kPlatformNoise[] = {
     "This plugin does not support grabbing the keyboard",
 };
 
-struct Expected {
-  QString text;
-  int seen = 0;
-};
-
 std::mutex g_mutex;
-std::vector<Expected> g_expected;
+std::vector<ExpectQtWarning*> g_expected;
 QtMessageHandler g_previous = nullptr;
 
 bool IsPlatformNoise(const QString& message) {
-  for (const char* noise : kPlatformNoise)
-    if (message.startsWith(QLatin1String(noise))) return true;
-  return false;
+  return std::any_of(std::begin(kPlatformNoise), std::end(kPlatformNoise),
+                     [&message](const char* noise) { return message.startsWith(QLatin1String(noise)); });
 }
 
-// True when a test expects this warning (and counts it).
 bool IsExpected(const QString& message) {
   const std::lock_guard<std::mutex> lock(g_mutex);
-  for (Expected& expected : g_expected) {
-    if (message.contains(expected.text)) {
-      ++expected.seen;
-      return true;
-    }
-  }
-  return false;
+  return std::any_of(g_expected.begin(), g_expected.end(),
+                     [&message](ExpectQtWarning* expected) { return expected->Take(message); });
 }
 
 void CheckMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
@@ -68,21 +58,19 @@ void Install() {
 
 ExpectQtWarning::ExpectQtWarning(QString text) : text_(std::move(text)) {
   const std::lock_guard<std::mutex> lock(g_mutex);
-  g_expected.push_back({text_, 0});
+  g_expected.push_back(this);
 }
 
 ExpectQtWarning::~ExpectQtWarning() {
-  int seen = 0;
   {
     const std::lock_guard<std::mutex> lock(g_mutex);
-    for (auto it = g_expected.end(); it != g_expected.begin();) {
-      --it;
-      if (it->text == text_) {
-        seen = it->seen;
-        g_expected.erase(it);
-        break;
-      }
-    }
+    g_expected.erase(std::find(g_expected.begin(), g_expected.end(), this));
   }
-  EXPECT_GT(seen, 0) << "Expected a Qt warning containing: " << text_.toStdString();
+  EXPECT_GT(seen_, 0) << "Expected a Qt warning containing: " << text_.toStdString();
+}
+
+bool ExpectQtWarning::Take(const QString& message) {
+  if (!message.contains(text_)) return false;
+  ++seen_;
+  return true;
 }

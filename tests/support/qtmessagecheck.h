@@ -22,6 +22,10 @@ class ExpectQtWarning {
   ExpectQtWarning(const ExpectQtWarning&) = delete;
   ExpectQtWarning& operator=(const ExpectQtWarning&) = delete;
 
+  // Counts message when it is the one expected (called by the check).
+  bool Take(const QString& message);
+
  private:
   QString text_;
+  int seen_ = 0;
 };

@@ -30,7 +30,7 @@ const char kProgramHelp[] =
     "  get --port PORT -o FILE [--force]  get the meter's configuration into a setup file\n"
     "  send --port PORT [--retries N] [--review [--yes]] [--verify] FILE\n"
     "                                     send a setup file's configuration to the meter\n"
-    "  live --port PORT [--seconds N] [--csv FILE]\n"
+    "  live --port PORT [--seconds N] [--csv FILE | --msl FILE]\n"
     "                                     show or record the meter's live data\n"
     "  help [COMMAND]                     show this help or a command's\n"
     "\n"
@@ -115,13 +115,15 @@ const char kSetHelp[] =
     "\n";
 
 const char kLiveHelp[] =
-    "Usage: qva-cli live --port PORT [--seconds N] [--csv FILE [--force]]\n"
+    "Usage: qva-cli live --port PORT [--seconds N]\n"
+    "                    [--csv FILE | --msl FILE] [--smooth S] [--force]\n"
     "\n"
     "Reads the meter's status block and live data every 250 ms and prints one line\n"
     "per reading: the time in seconds, the device state, the sensor type and the\n"
     "pump current Ip in mA, parted by tabs. Runs for N seconds, or until\n"
     "interrupted (Ctrl+C, SIGTERM), which ends it normally. A link failure ends it\n"
     "with the link's message; what was recorded so far stays in FILE.\n"
+    "While recording, a terminal shows the file, the rows and the time recorded.\n"
     "\n"
     "Options:\n"
     "  --port PORT    COM1 to COM8, or a device path\n"
@@ -132,11 +134,18 @@ const char kLiveHelp[] =
     "                 time_s,state,state_name,sensor_type,ip_mA,word0,...,word13\n"
     "                 (word N: bytes 2N and 2N+1 of the live data, big-endian,\n"
     "                 unsigned; word0 is Ip in microamps)\n"
+    "  --msl FILE     record to FILE as a tab-delimited datalog that log viewers\n"
+    "                 open: a line naming the program and the capture time, the\n"
+    "                 header row Time, State, Sensor, Ip, Word0...Word13, the\n"
+    "                 units row (s, mA), then one row per reading\n"
+    "  --smooth S     add a smoothed Ip next to the raw Ip: the mean over the\n"
+    "                 last S seconds (1 to 60)\n"
     "  --force        replace FILE if it exists\n"
     "  -h, --help     show this help\n"
     "\n"
-    "Example:\n"
+    "Examples:\n"
     "  qva-cli live --port /dev/ttyUSB0 --seconds 60 --csv run1.csv\n"
+    "  qva-cli live --port COM1 --msl \"QVA run2.msl\" --smooth 2\n"
     "\n";
 
 const char kGetHelp[] =

@@ -31,6 +31,9 @@ const std::array kOptions = {
     OptionSpec{"--verify", nullptr, &CommandLine::verify},
     OptionSpec{"--seconds", nullptr, nullptr, nullptr, &CommandLine::seconds, 1, kMaxLiveSeconds},
     OptionSpec{"--csv", nullptr, nullptr, &CommandLine::csv},
+    OptionSpec{"--msl", nullptr, nullptr, &CommandLine::msl},
+    OptionSpec{"--smooth", nullptr, nullptr, nullptr, &CommandLine::smooth, kMinSmoothingSeconds,
+               kMaxSmoothingSeconds},
     OptionSpec{"--from", nullptr, nullptr, &CommandLine::from},
 };
 
@@ -47,7 +50,7 @@ const std::vector<CommandSpec>& CommandSpecs() {
       {"set", {"--from"}, 1},
       {"get", {"--port", "--output", "--force"}, 0},
       {"send", {"--port", "--retries", "--review", "--yes", "--verify"}, 1},
-      {"live", {"--port", "--seconds", "--csv", "--force"}, 0},
+      {"live", {"--port", "--seconds", "--csv", "--msl", "--smooth", "--force"}, 0},
   };
   return specs;
 }
@@ -145,6 +148,10 @@ void CheckComplete(const CommandLine& line, const CommandSpec& definition) {
       throw EUsage(QStringLiteral("%1 needs -o FILE.").arg(command), command);
   }
   if (line.yes && !line.review) throw EUsage(QStringLiteral("--yes goes with --review."), command);
+  if (!line.csv.isEmpty() && !line.msl.isEmpty())
+    throw EUsage(QStringLiteral("live records to one file: --csv or --msl, not both."), command);
+  if (line.smooth != 0 && line.csv.isEmpty() && line.msl.isEmpty())
+    throw EUsage(QStringLiteral("--smooth goes with --csv or --msl."), command);
 }
 
 }  // namespace

@@ -6,6 +6,12 @@
 
 #include <QFileInfo>
 
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 #include "clihelp.h"
 #include "clioptions.h"
 #include "configreport.h"
@@ -14,8 +20,21 @@
 #include "setcommand.h"
 #include "transfercommands.h"
 #include "platform/fileattributes.h"
+#include "platform/filepaths.h"
 #include "platform/qvaerrors.h"
 #include "config/qvasetupfiler.h"
+
+namespace {
+
+bool IsTerminal(std::FILE* stream) {
+#ifdef Q_OS_WIN
+  return _isatty(_fileno(stream)) != 0;
+#else
+  return ::isatty(::fileno(stream)) != 0;
+#endif
+}
+
+}  // namespace
 
 void CliOutput::Report(const QByteArray& bytes) {
   const std::size_t size = static_cast<std::size_t>(bytes.size());
@@ -34,6 +53,22 @@ void CliOutput::Prompt(const QString& question) {
   const QByteArray bytes = question.toLocal8Bit();
   std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), err_);
   std::fflush(err_);
+}
+
+void CliOutput::Status(const QString& text) {
+  if (!IsTerminal(err_)) return;
+  // Back to the start of the line, the text, the rest of the line cleared.
+  const QByteArray bytes = '\r' + text.toLocal8Bit() + "\x1b[K";
+  std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), err_);
+  std::fflush(err_);
+  statusShown_ = true;
+}
+
+void CliOutput::EndStatus() {
+  if (!statusShown_) return;
+  std::fputc('\n', err_);
+  std::fflush(err_);
+  statusShown_ = false;
 }
 
 namespace {
@@ -55,14 +90,18 @@ QString FileContext(const QString& path) {
 
 }  // namespace
 
-void CheckOutputFile(const QString& path, bool force) {
+void CheckOutputFile(const QString& path, bool force, OutputTarget target) {
   const QFileInfo info(path);
+  // A folder is never an output file, with --force or without.
+  if (info.isDir()) throw ESystemError(kIsADirectoryCode, FileContext(path));
   if (!info.exists() && !info.isSymLink()) {
     const QFileInfo folder(info.absolutePath());
     if (!folder.isDir())
       throw ESystemError(folder.exists() ? kNotADirectory : kPathNotFound, FileContext(path));
     return;
   }
+  // A device or a pipe is written to, not replaced: its own errors tell.
+  if (target == OutputTarget::FileOrDevice && !info.isFile()) return;
   if (!force) {
     throw Exception(QStringLiteral("%1 already exists.\nUse --force to replace it.").arg(path));
   }

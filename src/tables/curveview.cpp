@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -24,6 +25,10 @@ constexpr qreal kLineWidth = 1.8;
 constexpr qreal kMarkerOutline = 1.4;
 constexpr qreal kMinMarkerRadius = 2.5;
 constexpr qreal kMarkerRadiusDivisor = 5.0;  // of the text line height
+// The point of the grid's current row is drawn larger and filled.
+constexpr qreal kCurrentMarkerScale = 1.5;
+// A press this many marker radii from a point takes it.
+constexpr qreal kGrabRadii = 2.5;
 // A table that breaks a rule (it would not be stored) is drawn dashed in
 // this colour.
 const QColor kUnstorableColour(200, 95, 20);
@@ -50,12 +55,22 @@ CurveAxis FitInputAxis(const TableCurve& curve, int width, const QFontMetrics& m
   return axis;
 }
 
+qreal MarkerRadius(int lineHeight) {
+  return std::max(kMinMarkerRadius, lineHeight / kMarkerRadiusDivisor);
+}
+
 // Positions of raw values inside the plot rectangle.
 class PlotMapping {
  public:
   PlotMapping(const QRectF& plot, const CurveAxis& x, const CurveAxis& y) : plot_(plot), x_(x), y_(y) {}
   qreal X(int64_t raw) const { return plot_.left() + Fraction(raw, x_) * plot_.width(); }
   qreal Y(int64_t raw) const { return plot_.bottom() - Fraction(raw, y_) * plot_.height(); }
+  // The raw output at a height, rounded to the raw step.
+  int64_t RawAtY(qreal y) const {
+    if (plot_.height() <= 0) return y_.low;
+    const qreal fraction = (plot_.bottom() - y) / plot_.height();
+    return y_.low + qRound64(fraction * static_cast<qreal>(y_.high - y_.low));
+  }
   QPointF Point(const TablePoint& point) const { return {X(point.x), Y(point.y)}; }
 
  private:
@@ -68,15 +83,10 @@ class PlotMapping {
   const CurveAxis& y_;
 };
 
+using PlotLayout = CurveLayout;
+
 // The plot rectangle inside the frame and the axes that fit it: output
 // ticks first, since their labels set the left margin.
-struct PlotLayout {
-  QRect area;
-  QRectF plot;
-  CurveAxis x;
-  CurveAxis y;
-};
-
 PlotLayout LayOut(const TableCurve& curve, const QRect& contents, const QFontMetrics& metrics) {
   PlotLayout layout;
   const int lineHeight = metrics.height();
@@ -140,7 +150,7 @@ void DrawLabels(QPainter& painter, const PlotLayout& layout, const PlotMapping& 
 
 // A line through the points in input order, each point marked.
 void DrawCurve(QPainter& painter, const PlotLayout& layout, const PlotMapping& map, const TableCurve& curve,
-               const QPalette& palette, int lineHeight) {
+               const QPalette& palette, int lineHeight, int currentRow) {
   const std::vector<TablePoint>& points = curve.Points();
   if (points.empty()) return;
   const QColor colour = curve.Storable() ? palette.color(QPalette::Highlight) : kUnstorableColour;
@@ -153,10 +163,35 @@ void DrawCurve(QPainter& painter, const PlotLayout& layout, const PlotMapping& m
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(path);
   }
-  const qreal radius = std::max(kMinMarkerRadius, lineHeight / kMarkerRadiusDivisor);
+  const qreal radius = MarkerRadius(lineHeight);
   painter.setPen(QPen(colour, kMarkerOutline));
-  painter.setBrush(palette.color(QPalette::Base));
-  for (const TablePoint& point : points) painter.drawEllipse(map.Point(point), radius, radius);
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    const bool current = i < curve.Rows().size() && curve.Rows()[i] == currentRow;
+    painter.setBrush(current ? QBrush(colour) : palette.brush(QPalette::Base));
+    const qreal r = current ? radius * kCurrentMarkerScale : radius;
+    painter.drawEllipse(map.Point(points[i]), r, r);
+  }
+}
+
+// The values of the point under the mouse, in a box beside it.
+void DrawReadOut(QPainter& painter, const PlotLayout& layout, const PlotMapping& map, const TableCurve& curve,
+                 int point, const QPalette& palette, const QFontMetrics& metrics) {
+  if (point < 0 || point >= static_cast<int>(curve.Points().size())) return;
+  const TablePoint& value = curve.Points()[static_cast<std::size_t>(point)];
+  const QString text = FormatValue16(curve.InputType(), value.x, !UnitAbbreviation(curve.InputType()).isEmpty()) +
+                       QStringLiteral(", ") +
+                       FormatValue16(curve.OutputType(), value.y, !UnitAbbreviation(curve.OutputType()).isEmpty());
+  QRectF box(QPointF(0, 0), QSizeF(metrics.horizontalAdvance(text) + 2 * kPadding, metrics.height() + kPadding));
+  const QPointF at = map.Point(value);
+  box.moveBottomLeft(at + QPointF(kPadding, -kPadding));
+  if (box.right() > layout.area.right()) box.moveRight(at.x() - kPadding);
+  if (box.top() < layout.area.top()) box.moveTop(at.y() + kPadding);
+  painter.setClipping(false);
+  painter.setPen(QPen(palette.color(QPalette::Mid), 1));
+  painter.setBrush(palette.brush(QPalette::ToolTipBase));
+  painter.drawRect(box);
+  painter.setPen(palette.color(QPalette::ToolTipText));
+  painter.drawText(box, Qt::AlignCenter, text);
 }
 
 }  // namespace
@@ -176,9 +211,13 @@ TCurveView::TCurveView(TFrameTable2DEdit* frame, QWidget* parent) : TCurveView(p
 
 void TCurveView::Attach(TFrameTable2DEdit* frame) {
   disconnect(changed_);
+  disconnect(moved_);
   frame_ = frame;
-  if (frame != nullptr)
+  if (frame != nullptr) {
     changed_ = connect(frame, &TFrameTable2DEdit::TableChanged, this, &TCurveView::Refresh);
+    moved_ = connect(frame, &TFrameTable2DEdit::CurrentCellChanged, this, qOverload<>(&TCurveView::update));
+  }
+  setMouseTracking(frame != nullptr);
   Refresh();
 }
 
@@ -201,10 +240,100 @@ QSize TCurveView::minimumSizeHint() const {
   return {kMinimumWidth, kMinimumHeight};
 }
 
+CurveLayout TCurveView::CurrentLayout() const {
+  return dragLayout_ ? *dragLayout_ : LayOut(curve_, contentsRect(), fontMetrics());
+}
+
+int TCurveView::CurrentRow() const {
+  if (!frame_) return -1;
+  const QModelIndex current = frame_->Grid()->currentIndex();
+  return current.isValid() ? current.row() : -1;
+}
+
+QPointF TCurveView::PointPosition(std::size_t point) const {
+  if (point >= curve_.Points().size()) return {};
+  const PlotLayout layout = CurrentLayout();
+  return PlotMapping(layout.plot, layout.x, layout.y).Point(curve_.Points()[point]);
+}
+
+int TCurveView::PointAt(const QPointF& pos) const {
+  const PlotLayout layout = CurrentLayout();
+  const PlotMapping map(layout.plot, layout.x, layout.y);
+  const qreal reach = MarkerRadius(fontMetrics().height()) * kGrabRadii;
+  int nearest = -1;
+  qreal best = reach * reach;
+  for (std::size_t i = 0; i < curve_.Points().size(); ++i) {
+    const QPointF offset = map.Point(curve_.Points()[i]) - pos;
+    const qreal distance = QPointF::dotProduct(offset, offset);
+    if (distance <= best) {
+      best = distance;
+      nearest = static_cast<int>(i);
+    }
+  }
+  return nearest;
+}
+
+void TCurveView::mousePressEvent(QMouseEvent* event) {
+  const int point = event->button() == Qt::LeftButton ? PointAt(event->position()) : -1;
+  if (point < 0 || !frame_ || static_cast<std::size_t>(point) >= curve_.Rows().size()) {
+    QFrame::mousePressEvent(event);
+    return;
+  }
+  const int row = curve_.Rows()[static_cast<std::size_t>(point)];
+  // The grid's cell check may refuse the move; then nothing is dragged.
+  if (row < 0 || !frame_->GoToRow(row)) return;
+  dragLayout_ = CurrentLayout();
+  dragRow_ = row;
+  frame_->BeginCurveDrag();
+  event->accept();
+}
+
+void TCurveView::mouseMoveEvent(QMouseEvent* event) {
+  if (dragRow_ >= 0 && frame_ && dragLayout_) {
+    const PlotMapping map(dragLayout_->plot, dragLayout_->x, dragLayout_->y);
+    const auto& rows = curve_.Rows();
+    const auto found = std::find(rows.begin(), rows.end(), dragRow_);
+    if (found != rows.end()) {
+      const auto point = static_cast<std::size_t>(found - rows.begin());
+      const int16_t raw = curve_.DraggedOutput(point, map.RawAtY(event->position().y()));
+      if (raw != curve_.Points()[point].y) frame_->DragOutput(dragRow_, raw);
+      hover_ = static_cast<int>(point);
+    }
+    event->accept();
+    return;
+  }
+  const int point = PointAt(event->position());
+  if (point != hover_) {
+    hover_ = point;
+    update();
+  }
+  QFrame::mouseMoveEvent(event);
+}
+
+void TCurveView::mouseReleaseEvent(QMouseEvent* event) {
+  if (dragRow_ >= 0) {
+    dragRow_ = -1;
+    dragLayout_.reset();
+    if (frame_) frame_->EndCurveDrag();
+    update();
+    event->accept();
+    return;
+  }
+  QFrame::mouseReleaseEvent(event);
+}
+
+void TCurveView::leaveEvent(QEvent* event) {
+  if (dragRow_ < 0 && hover_ >= 0) {
+    hover_ = -1;
+    update();
+  }
+  QFrame::leaveEvent(event);
+}
+
 void TCurveView::paintEvent(QPaintEvent* event) {
   QFrame::paintEvent(event);
   const QFontMetrics metrics = fontMetrics();
-  const PlotLayout layout = LayOut(curve_, contentsRect(), metrics);
+  const PlotLayout layout = CurrentLayout();
   if (layout.plot.width() < 1 || layout.plot.height() < 1) return;
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
@@ -212,5 +341,6 @@ void TCurveView::paintEvent(QPaintEvent* event) {
   const PlotMapping map(layout.plot, layout.x, layout.y);
   DrawGrid(painter, layout, map, palette());
   DrawLabels(painter, layout, map, curve_, palette(), metrics);
-  DrawCurve(painter, layout, map, curve_, palette(), metrics.height());
+  DrawCurve(painter, layout, map, curve_, palette(), metrics.height(), CurrentRow());
+  DrawReadOut(painter, layout, map, curve_, hover_, palette(), metrics);
 }

@@ -107,6 +107,9 @@ TEST(CliOptions, TheCommandsThatTalkToTheMeterOrEditAFileCheckTheirArguments) {
   EXPECT_EQ(live.seconds, 60);
   EXPECT_EQ(live.csv, QStringLiteral("r.csv"));
   EXPECT_EQ(Parse({"live", "--port", "COM1"}).seconds, 0);
+  const CommandLine msl = Parse({"live", "--port", "COM1", "--msl", "r.msl", "--smooth", "60"});
+  EXPECT_EQ(msl.msl, QStringLiteral("r.msl"));
+  EXPECT_EQ(msl.smooth, 60);
 
   const std::pair<QStringList, const char*> refused[] = {
       {{"diff", "--port", "COM1", "a.Q11", "b.Q11"}, "Unexpected argument \"b.Q11\"."},
@@ -120,6 +123,11 @@ TEST(CliOptions, TheCommandsThatTalkToTheMeterOrEditAFileCheckTheirArguments) {
       {{"live", "--port", "COM1", "--seconds", "86401"},
        "--seconds needs a whole number from 1 to 86400, not \"86401\"."},
       {{"get", "--port", "COM1", "-o", "x", "--verify"}, "Unknown option \"--verify\" for get."},
+      {{"live", "--port", "COM1", "--csv", "a", "--msl", "b"}, "live records to one file: --csv or --msl, not both."},
+      {{"live", "--port", "COM1", "--smooth", "2"}, "--smooth goes with --csv or --msl."},
+      {{"live", "--port", "COM1", "--msl", "b", "--smooth", "0"}, "--smooth needs a whole number from 1 to 60, not \"0\"."},
+      {{"live", "--port", "COM1", "--csv", "b", "--smooth", "1.5"},
+       "--smooth needs a whole number from 1 to 60, not \"1.5\"."},
   };
   for (const auto& [arguments, message] : refused) {
     EXPECT_EQ(UsageError(arguments), QLatin1String(message)) << arguments.join(QLatin1Char(' ')).toStdString();

@@ -13,14 +13,15 @@ struct Rendered {
   QString warnings;
 };
 
-// Plain text, 80 columns, ASCII hyphens; roff's warnings on stderr.
+// Plain text, ASCII hyphens, wide enough that no heading wraps; roff's
+// warnings on stderr.
 Rendered Render(const QString& page) {
   QProcess man;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   for (const char* name : {"MAN_KEEP_FORMATTING", "MANOPT", "MANPAGER", "PAGER", "MANROFFOPT"})
     environment.remove(QString::fromLatin1(name));
   environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
-  environment.insert(QStringLiteral("MANWIDTH"), QStringLiteral("80"));
+  environment.insert(QStringLiteral("MANWIDTH"), QStringLiteral("200"));
   man.setProcessEnvironment(environment);
   man.start(QStringLiteral("man"), {QStringLiteral("--warnings"), QStringLiteral("-l"), QStringLiteral(QVA_MAN_DIR "/") + page});
   const bool ran = man.waitForFinished(30000) && man.exitStatus() == QProcess::NormalExit && man.exitCode() == 0;
@@ -29,13 +30,13 @@ Rendered Render(const QString& page) {
           QString::fromLocal8Bit(man.readAllStandardError())};
 }
 
-// The lines of one section, trimmed, up to the next section heading.
+// The lines of one section, spaces evened out, up to the next section heading.
 QStringList Section(const QStringList& lines, const QString& heading) {
   QStringList section;
   bool inside = false;
   for (const QString& line : lines) {
     if (!line.isEmpty() && !line.front().isSpace()) inside = line == heading;
-    else if (inside) section << line.trimmed();
+    else if (inside) section << line.simplified();
   }
   return section;
 }
@@ -53,7 +54,7 @@ TEST(ManPages, EachCommandHeadingStandsOnItsOwnLine) {
       {"qva-cli.1", "COMMANDS",
        {"dump [--json] FILE", "diff A B", "diff --port PORT FILE", "set FILE NAME=VALUE...", "set FILE --from DUMP",
         "get --port PORT -o FILE [--force]", "send --port PORT [--retries N] [--review [--yes]] [--verify] FILE",
-        "live --port PORT [--seconds N] [--csv FILE [--force]]", "help [COMMAND]"}},
+        "live --port PORT [--seconds N] [--csv FILE | --msl FILE] [--smooth S] [--force]", "help [COMMAND]"}},
       {"qva-device-sim.1", "OPTIONS",
        {"--link PATH", "--device PATH", "--register-port NAME", "--firmware WORD", "--config FILE",
         "--fault N:KIND[:ARG]", "--state-file FILE", "-h, --help"}},

@@ -83,12 +83,19 @@ int TCfgStringGrid::FixedColumnsWidth() const {
 }
 
 void TCfgStringGrid::PlaceFixedColumns() {
+  if (fixedColumns_ == nullptr) return;  // still being built
   const QRect cells = viewport()->geometry();
   fixedColumns_->setGeometry(cells.x(), cells.y(), std::min(FixedColumnsWidth(), cells.width()), cells.height());
 }
 
 void TCfgStringGrid::resizeEvent(QResizeEvent* event) {
   QTableView::resizeEvent(event);
+  PlaceFixedColumns();
+}
+
+// A scroll bar that comes or goes changes the cells' area.
+void TCfgStringGrid::updateGeometries() {
+  QTableView::updateGeometries();
   PlaceFixedColumns();
 }
 

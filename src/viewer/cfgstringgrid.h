@@ -31,6 +31,7 @@ class TCfgStringGrid : public QTableView {
   void mousePressEvent(QMouseEvent* event) override;
   QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
   void resizeEvent(QResizeEvent* event) override;
+  void updateGeometries() override;
 
  private:
   // The width the fixed columns cover at the left of the cells (0 when

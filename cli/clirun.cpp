@@ -12,6 +12,7 @@
 #include <unistd.h>
 #endif
 
+#include "backupscommand.h"
 #include "clihelp.h"
 #include "clioptions.h"
 #include "configreport.h"
@@ -134,6 +135,7 @@ int Diff(const CommandLine& line, CliOutput& output) {
   const auto a = ReadForReport(line.files.at(0), output);
   const auto b = ReadForReport(line.files.at(1), output);
   if (!a || !b) return kExitUsageOrFile;
+  if (line.units) return DiffInUnits(*a, *b, output);
   const ConfigDifference difference = DiffConfigs(*a, *b);
   if (difference.equal) return kExitSuccess;
   output.Report(difference.lines.join(QLatin1Char('\n')).toLatin1() + '\n');
@@ -155,6 +157,7 @@ int Run(const CommandLine& line, CliOutput& output) {
   if (line.command == QLatin1String("send")) return SendCommand(line, output);
   if (line.command == QLatin1String("live")) return LiveCommand(line, output);
   if (line.command == QLatin1String("set")) return SetCommand(line, output);
+  if (line.command == QLatin1String("backups")) return BackupsCommand(line, output);
   throw EUsage(QStringLiteral("Unknown command \"%1\".").arg(line.command), QString());
 }
 

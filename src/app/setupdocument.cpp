@@ -161,6 +161,10 @@ void SetupDocument::LoadTemplate(const QString& path) {
   ReplaceConfig(ReadNamedSetupFile(path), QString(), false, false);
 }
 
+void SetupDocument::OpenCopy(const QVA_CONFIG_DATA& record, bool upgraded) {
+  ReplaceConfig(record, QString(), upgraded, upgraded);
+}
+
 void SetupDocument::NewBlankConfig() {
   ReplaceConfig(MakeBlankConfig(), QString(), false, false);
 }

@@ -91,7 +91,8 @@ TEST(CliOptions, OptionsBelongToTheirCommands) {
 
 TEST(CliOptions, EveryCommandIsListed) {
   EXPECT_EQ(CliCommands(), (QStringList{QStringLiteral("dump"), QStringLiteral("diff"), QStringLiteral("set"),
-                                        QStringLiteral("get"), QStringLiteral("send"), QStringLiteral("live")}));
+                                        QStringLiteral("get"), QStringLiteral("send"), QStringLiteral("live"),
+                                        QStringLiteral("backups")}));
 }
 
 TEST(CliOptions, TheCommandsThatTalkToTheMeterOrEditAFileCheckTheirArguments) {

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -65,6 +66,29 @@ void FillCombo(QComboBox* combo, const CodeList& items) {
 QLineEdit* Edit(QWidget* control) {
   return static_cast<QLineEdit*>(control);
 }
+
+// Up and Down in the edit of an up-down pair step it as its arrows do: by
+// one, within the up-down's range.
+class UpDownKeys : public QObject {
+ public:
+  UpDownKeys(QLineEdit* edit, QSpinBox* upDown) : QObject(edit), upDown_(upDown) { edit->installEventFilter(this); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::KeyPress) {
+      const auto* key = static_cast<QKeyEvent*>(event);
+      const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+      if (plain && (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
+        if (upDown_->isEnabled()) upDown_->stepBy(key->key() == Qt::Key_Up ? 1 : -1);
+        return true;
+      }
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  QSpinBox* upDown_;
+};
 
 }  // namespace
 
@@ -228,6 +252,7 @@ FieldBinding& FieldBindings::UpDown(QLineEdit* edit, QSpinBox* upDown, FieldAcce
   binding.upDown_ = upDown;
   // The up-down shows no text of its own: its arrows step the edit's number.
   upDown->setFocusPolicy(Qt::NoFocus);
+  new UpDownKeys(edit, upDown);
   QObject::connect(upDown, &QSpinBox::valueChanged, edit,
                    [edit](int value) { edit->setText(QString::number(value)); });
   QObject::connect(edit, &QLineEdit::textEdited, upDown, [upDown](const QString& text) {

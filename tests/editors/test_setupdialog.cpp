@@ -170,6 +170,26 @@ TEST_F(SetupDialogTest, AnUpDownStepsItsEditAndFollowsWhatIsTyped) {
   EXPECT_EQ(edit->text(), QStringLiteral("5"));
 }
 
+TEST_F(SetupDialogTest, UpAndDownInTheEditStepByOneWithinTheRange) {
+  struct Case {
+    uint8_t stored;
+    Qt::Key key;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {4, Qt::Key_Up, "5"}, {4, Qt::Key_Down, "3"}, {10, Qt::Key_Up, "10"}, {1, Qt::Key_Down, "1"},
+  };
+  for (const Case& c : cases) {
+    record.display_config.update_rate = c.stored;
+    Open();
+    auto* edit = Get("EditUpdateRate");
+    edit->setFocus();
+    QTest::keyClick(edit, c.key);
+    EXPECT_EQ(edit->text(), QString::fromLatin1(c.shown)) << int(c.stored) << " " << c.key;
+    EXPECT_EQ(Get<QSpinBox>("UpDownUpdateRate")->value(), edit->text().toInt());
+  }
+}
+
 TEST_F(SetupDialogTest, UnknownCodesShowTheFirstChoice) {
   record.sensor_type = 9;
   record.can_message_config[2].IDR1 = 0x40;

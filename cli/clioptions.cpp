@@ -35,6 +35,8 @@ const std::array kOptions = {
     OptionSpec{"--smooth", nullptr, nullptr, nullptr, &CommandLine::smooth, kMinSmoothingSeconds,
                kMaxSmoothingSeconds},
     OptionSpec{"--from", nullptr, nullptr, &CommandLine::from},
+    OptionSpec{"--units", nullptr, &CommandLine::units},
+    OptionSpec{"--folder", nullptr, nullptr, &CommandLine::folder},
     OptionSpec{"--probe", nullptr, &CommandLine::probe},
 };
 
@@ -47,11 +49,12 @@ struct CommandSpec {
 const std::vector<CommandSpec>& CommandSpecs() {
   static const std::vector<CommandSpec> specs = {
       {"dump", {"--json"}, 1},
-      {"diff", {"--port"}, 2},
+      {"diff", {"--port", "--units"}, 2},
       {"set", {"--from"}, 1},
       {"get", {"--port", "--output", "--force"}, 0},
       {"send", {"--port", "--retries", "--review", "--yes", "--verify"}, 1},
       {"live", {"--port", "--seconds", "--csv", "--msl", "--smooth", "--force"}, 0},
+      {"backups", {"--folder", "--json"}, 0},
       {"ports", {"--probe"}, 0},
   };
   return specs;
@@ -160,6 +163,10 @@ void CheckComplete(const CommandLine& line, const CommandSpec& definition) {
     throw EUsage(QStringLiteral("live records to one file: --csv or --msl, not both."), command);
   if (line.smooth != 0 && line.csv.isEmpty() && line.msl.isEmpty())
     throw EUsage(QStringLiteral("--smooth goes with --csv or --msl."), command);
+  if (line.units && !line.port.isEmpty())
+    throw EUsage(QStringLiteral("--units compares two setup files; it does not go with --port."), command);
+  if (!line.folder.isEmpty() && line.folder != QLatin1String("device") && line.folder != QLatin1String("save"))
+    throw EUsage(QStringLiteral("--folder takes device or save, not \"%1\".").arg(line.folder), command);
 }
 
 }  // namespace

@@ -39,6 +39,8 @@ struct CommandLine {
   QString msl;          // live: record to this file as a tab-delimited datalog
   int smooth = 0;       // live: seconds of the smoothed Ip column; 0 for none
   QString from;         // set: a dump output whose assignments to apply
+  bool units = false;   // diff: grouped by setup window, in the windows' units
+  QString folder;       // backups: "device" or "save"; empty for both
   bool probe = false;   // ports: ask each port for a meter
   QStringList files;    // the positional arguments, in order (set: FILE, then NAME=VALUE...; ports --probe: PATH...)
 };

@@ -12,6 +12,7 @@
 #include <unistd.h>
 #endif
 
+#include "backupscommand.h"
 #include "clihelp.h"
 #include "clioptions.h"
 #include "configreport.h"
@@ -136,6 +137,7 @@ int Diff(const CommandLine& line, CliOutput& output) {
   const auto a = ReadForReport(line.files.at(0), output);
   const auto b = ReadForReport(line.files.at(1), output);
   if (!a || !b) return kExitUsageOrFile;
+  if (line.units) return DiffInUnits(*a, *b, output);
   const ConfigDifference difference = DiffConfigs(*a, *b);
   if (difference.equal) return kExitSuccess;
   output.Report(difference.lines.join(QLatin1Char('\n')).toLatin1() + '\n');
@@ -168,6 +170,7 @@ int Run(CommandLine line, CliOutput& output) {
   if (line.command == QLatin1String("send")) return SendCommand(line, output);
   if (line.command == QLatin1String("live")) return LiveCommand(line, output);
   if (line.command == QLatin1String("set")) return SetCommand(line, output);
+  if (line.command == QLatin1String("backups")) return BackupsCommand(line, output);
   if (line.command == QLatin1String("ports")) return PortsCommand(line, output);
   throw EUsage(QStringLiteral("Unknown command \"%1\".").arg(line.command), QString());
 }

@@ -36,6 +36,30 @@ QString EscapeMnemonics(QString text) {
   return text.replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
 
+// The File menu's keys: the desktop's standard ones, or where its key scheme
+// has none (Save As outside GNOME, Exit without a desktop) the keys the
+// other desktops use.
+struct FileMenuKey {
+  const char* item;
+  QKeySequence::StandardKey key;
+  QKeyCombination usual;
+};
+constexpr FileMenuKey kFileMenuKeys[] = {
+    {"MenuItemFileNew", QKeySequence::New, Qt::ControlModifier | Qt::Key_N},
+    {"MenuItemFileOpen", QKeySequence::Open, Qt::ControlModifier | Qt::Key_O},
+    {"MenuItemFileSave", QKeySequence::Save, Qt::ControlModifier | Qt::Key_S},
+    {"MenuItemFileSaveAs", QKeySequence::SaveAs, Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_S},
+    {"MenuItemFileExit", QKeySequence::Quit, Qt::ControlModifier | Qt::Key_Q},
+};
+
+void SetFileMenuKeys(QMenu* menu) {
+  for (const FileMenuKey& entry : kFileMenuKeys) {
+    const QList<QKeySequence> standard = QKeySequence::keyBindings(entry.key);
+    menu->findChild<QAction*>(QLatin1String(entry.item))
+        ->setShortcuts(standard.isEmpty() ? QList<QKeySequence>{QKeySequence(entry.usual)} : standard);
+  }
+}
+
 }  // namespace
 
 QPixmap PaintQvaLogo(int size) {
@@ -132,6 +156,12 @@ void TFormQVASetupMain::BuildMenus() {
                           &TFormQVASetupMain::MenuItemFileSaveClick);
   configItems_ << AddItem(menuFile_, "MenuItemFileSaveAs", QStringLiteral("Save &As..."),
                           QStringLiteral("Saves to a new file"), &TFormQVASetupMain::MenuItemFileSaveAsClick);
+  configItems_ << AddItem(menuFile_, "MenuItemFileCompareWith", QStringLiteral("Compare &With..."),
+                          QStringLiteral("Compares the configuration with a setup file"),
+                          &TFormQVASetupMain::MenuItemFileCompareWithClick);
+  AddItem(menuFile_, "MenuItemFileBackups", QStringLiteral("&Backups..."),
+          QStringLiteral("Lists the backups and compares them with the configuration"),
+          &TFormQVASetupMain::MenuItemFileBackupsClick);
   historyStart_ = menuFile_->addSeparator();
   historyStart_->setObjectName(QStringLiteral("MenuItemStartHistoryBar"));
   historyStart_->setVisible(false);
@@ -142,6 +172,7 @@ void TFormQVASetupMain::BuildMenus() {
   exitItem->setObjectName(QStringLiteral("MenuItemFileExit"));
   exitItem->setStatusTip(QStringLiteral("Exits this program"));
   connect(exitItem, &QAction::triggered, this, &TFormQVASetupMain::MenuItemFileExitClick);
+  SetFileMenuKeys(menuFile_);
 
   QMenu* setup = bar->addMenu(QStringLiteral("&Setup"));
   setup->setObjectName(QStringLiteral("Setup1"));
@@ -370,6 +401,14 @@ void TFormQVASetupMain::MenuItemFileSaveClick() {
 
 void TFormQVASetupMain::MenuItemFileSaveAsClick() {
   document_.SaveConfigAs();
+}
+
+void TFormQVASetupMain::MenuItemFileCompareWithClick() {
+  commands_.CompareWith(document_, this);
+}
+
+void TFormQVASetupMain::MenuItemFileBackupsClick() {
+  commands_.Backups(document_, this);
 }
 
 void TFormQVASetupMain::MenuItemFileExitClick() {

@@ -52,6 +52,8 @@ class TFormQVASetupMain : public QMainWindow, private DocumentObserver {
   void MenuItemFileOpenClick();
   void MenuItemFileSaveClick();
   void MenuItemFileSaveAsClick();
+  void MenuItemFileCompareWithClick();
+  void MenuItemFileBackupsClick();
   void MenuItemFileExitClick();
   void MenuItemHistoryClick(int index);
   void MenuItemSetupSensorClick();

@@ -23,6 +23,7 @@
 #include "config/newconfigform.h"
 #include "config/qvaconfig.h"
 #include "editors/cansetup.h"
+#include "editors/configcomparison.h"
 #include "editors/analogoutputsetup.h"
 #include "editors/digitalinputssetup.h"
 #include "editors/displaysetup.h"
@@ -116,7 +117,7 @@ int main(int argc, char** argv) {
   TFormAnalogOutputSetup analogOutput(prompter, config, &main);
   shot("analog-output", analogOutput);
   int tableIndex = 0;
-  TFormOutputTableSetup outputTables(prompter, &main, config, tableIndex);
+  TFormOutputTableSetup outputTables(prompter, config, &main, tableIndex);
   shot("output-tables", outputTables);
   TFormViewConfig viewer(prompter, config, &main);
   auto* sections = viewer.findChild<QTreeWidget*>(QStringLiteral("TreeView1"));
@@ -136,9 +137,9 @@ int main(int argc, char** argv) {
   toSend.display_config.update_rate = 5;
   toSend.display_config.filter_time = 12;
   toSend.display_config.backlight_intensity = 80;
-  SendReview review;
-  review.difference = DiffConfigs(ToDeviceImage(SealForDevice(inMeter)), ToDeviceImage(SealForDevice(toSend)));
-  TFormSendReview sendReview(review, &main);
+  TFormSendReview sendReview(
+      SendReview::Kind::Differs,
+      CompareConfigs(ToDeviceImage(SealForDevice(inMeter)), ToDeviceImage(SealForDevice(toSend))), &main);
   shot("send-review", sendReview);
 
   // Live Data against the simulator, once the trace holds a few seconds of

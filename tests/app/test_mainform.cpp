@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QStatusBar>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -28,11 +29,12 @@ const QString kTitle = QStringLiteral("Ulmora Quvarant Setup");
 const QStringList kConfigItems = {
     "MenuItemFileSave",          "MenuItemFileSaveAs",         "MenuItemSetupSensor",
     "MenuItemSetupDisplay",      "MenuItemSetupDigitalInputs", "MenuItemSetupCANCommunications",
-    "MenuItemSetupAnalogOutput", "MenuItemSendConfiguration",  "MenuItemViewConfig"};
+    "MenuItemSetupAnalogOutput", "MenuItemSendConfiguration",  "MenuItemViewConfig",
+    "MenuItemFileCompareWith"};
 const QStringList kAlwaysItems = {
     "MenuItemFileNew",       "MenuItemFileOpen",           "MenuItemFileExit",   "MenuItemGetConfiguration",
     "MenuItemFileLocations", "MenuItemCommunicationsPort", "MenuItemHelpTopics", "MenuItemHelpAbout",
-    "MenuItemLiveData", "MenuItemReviewBeforeSend", "MenuItemVerifyAfterSend"};
+    "MenuItemLiveData", "MenuItemReviewBeforeSend", "MenuItemVerifyAfterSend", "MenuItemFileBackups"};
 
 void StoreHistory(const QStringList& entries) {
   TRegistry registry(RegistryRoot::CurrentUser);
@@ -93,7 +95,7 @@ TEST_F(MainFormTest, MenusCarryTheirCaptionsInOrder) {
     QStringList items;
   };
   const MenuCase menus[] = {
-      {"MenuItemFile", "&File", {"&New...", "&Open...", "&Save", "Save &As...", "", "", "E&xit"}},
+      {"MenuItemFile", "&File", {"&New...", "&Open...", "&Save", "Save &As...", "Compare &With...", "&Backups...", "", "", "E&xit"}},
       {"Setup1",
        "&Setup",
        {"&Sensor...", "&Display...", "Digital &Inputs...", "&CAN Messages...", "&Analog Output..."}},
@@ -113,6 +115,23 @@ TEST_F(MainFormTest, MenusCarryTheirCaptionsInOrder) {
     for (QAction* a : menu->actions()) texts << (a->isSeparator() ? QString() : a->text());
     EXPECT_EQ(texts, c.items) << c.menu;
   }
+}
+
+TEST_F(MainFormTest, FileItemsCarryTheDesktopsStandardKeysBesideTheirMnemonics) {
+  const std::pair<const char*, const char*> keys[] = {
+      {"MenuItemFileNew", "Ctrl+N"},          {"MenuItemFileOpen", "Ctrl+O"}, {"MenuItemFileSave", "Ctrl+S"},
+      {"MenuItemFileSaveAs", "Ctrl+Shift+S"}, {"MenuItemFileExit", "Ctrl+Q"},
+  };
+  for (const auto& [item, key] : keys)
+    EXPECT_EQ(Action(QString::fromLatin1(item))->shortcut().toString(QKeySequence::PortableText), QString::fromLatin1(key))
+        << item;
+  // A key press reaches the item: Ctrl+O asks for a file.
+  form->show();
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  prompter.ExpectOpenFile(std::nullopt);
+  QTest::keyClick(form.get(), Qt::Key_O, Qt::ControlModifier);
+  EXPECT_TRUE(prompter.AllAnswered());
 }
 
 TEST_F(MainFormTest, HintsShowInTheStatusBar) {
@@ -272,10 +291,18 @@ TEST_F(MainFormTest, MissingRecentFileShowsTheSystemErrorAndStaysListed) {
     message = e.Message();
   }
   ASSERT_FALSE(message.isEmpty());
-  prompter.ExpectError(message);
+  prompter.ExpectError(gone + QLatin1Char('\n') + message);
   Action(QStringLiteral("MenuItemHistory0"))->trigger();
   EXPECT_FALSE(form->Document().HasConfig());
   EXPECT_EQ(HistoryCaptions().size(), 1);
+}
+
+TEST_F(MainFormTest, AMissingFileChosenInTheOpenDialogIsNamedBeforeTheSystemsMessage) {
+  const QString gone = TestEnvironment::PathIn(QStringLiteral("gone/Chosen.Q11"));
+  prompter.ExpectOpenFile(gone).ExpectError(gone + QStringLiteral("\nNo such file or directory"));
+  Action(QStringLiteral("MenuItemFileOpen"))->trigger();
+  EXPECT_FALSE(form->Document().HasConfig());
+  EXPECT_TRUE(prompter.AllAnswered());
 }
 
 TEST_F(MainFormTest, AFailingSettingsStoreIsReportedButTheDocumentStillShows) {
@@ -560,4 +587,22 @@ TEST_F(MainFormTest, SendChecksAreOffUntilChosenAndAreRemembered) {
   TFormQVASetupMain next(prompter, commands);
   EXPECT_TRUE(next.findChild<QAction*>(QStringLiteral("MenuItemReviewBeforeSend"))->isChecked());
   EXPECT_FALSE(next.findChild<QAction*>(QStringLiteral("MenuItemVerifyAfterSend"))->isChecked());
+}
+
+TEST_F(MainFormTest, BackupsAndCompareWithWorkOnTheWindowsDocument) {
+  QStringList ran;
+  commands.backups = [&](SetupDocument& document, QWidget* owner) {
+    EXPECT_EQ(&document, &form->Document());
+    EXPECT_EQ(owner, form.get());
+    ran << QStringLiteral("backups");
+  };
+  commands.compareWith = [&](SetupDocument& document, QWidget*) {
+    EXPECT_EQ(&document, &form->Document());
+    ran << QStringLiteral("compare");
+  };
+  // The backups can be opened as copies before anything is loaded.
+  Action(QStringLiteral("MenuItemFileBackups"))->trigger();
+  Action(QStringLiteral("MenuItemFileNew"))->trigger();
+  Action(QStringLiteral("MenuItemFileCompareWith"))->trigger();
+  EXPECT_EQ(ran, (QStringList{QStringLiteral("backups"), QStringLiteral("compare")}));
 }

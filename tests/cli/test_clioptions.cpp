@@ -92,6 +92,7 @@ TEST(CliOptions, OptionsBelongToTheirCommands) {
 TEST(CliOptions, EveryCommandIsListed) {
   EXPECT_EQ(CliCommands(), (QStringList{QStringLiteral("dump"), QStringLiteral("diff"), QStringLiteral("set"),
                                         QStringLiteral("get"), QStringLiteral("send"), QStringLiteral("live"),
+                                        QStringLiteral("backups"),
                                         QStringLiteral("ports")}));
 }
 

@@ -11,6 +11,9 @@ cd "$(dirname "${BASH_SOURCE[0]}")"
 BUILD_DIR=${QVA_BUILD_DIR:-build}
 PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
           libgl-dev libgtest-dev libgmock-dev)
+# What the tests run besides the programs: pdftotext and pdfinfo read the
+# setup sheet back.
+TEST_PACKAGES=(poppler-utils)
 
 install_missing() {
   local missing=()
@@ -49,12 +52,14 @@ case "${1:-}" in
     exec "$BUILD_DIR/bin/qva-setup"
     ;;
   test)
+    PACKAGES+=("${TEST_PACKAGES[@]}")
     install_missing
     build
     cd "$BUILD_DIR"
     QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)" ${QVA_CTEST_ARGS:-}
     ;;
   build)
+    PACKAGES+=("${TEST_PACKAGES[@]}")
     install_missing
     build
     ;;

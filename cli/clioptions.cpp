@@ -3,6 +3,8 @@
 #include <array>
 #include <vector>
 
+#include "editors/setupsheet.h"
+
 namespace {
 
 // What an option sets in the command line: a flag, a text, or a whole
@@ -32,6 +34,7 @@ const std::array kOptions = {
     OptionSpec{"--seconds", nullptr, nullptr, nullptr, &CommandLine::seconds, 1, kMaxLiveSeconds},
     OptionSpec{"--csv", nullptr, nullptr, &CommandLine::csv},
     OptionSpec{"--from", nullptr, nullptr, &CommandLine::from},
+    OptionSpec{"--note", nullptr, nullptr, &CommandLine::note},
 };
 
 struct CommandSpec {
@@ -48,6 +51,7 @@ const std::vector<CommandSpec>& CommandSpecs() {
       {"get", {"--port", "--output", "--force"}, 0},
       {"send", {"--port", "--retries", "--review", "--yes", "--verify"}, 1},
       {"live", {"--port", "--seconds", "--csv", "--force"}, 0},
+      {"sheet", {"--output", "--note", "--force"}, 1},
   };
   return specs;
 }
@@ -145,6 +149,8 @@ void CheckComplete(const CommandLine& line, const CommandSpec& definition) {
       throw EUsage(QStringLiteral("%1 needs -o FILE.").arg(command), command);
   }
   if (line.yes && !line.review) throw EUsage(QStringLiteral("--yes goes with --review."), command);
+  if (line.note.size() > kMaxSheetNoteLength)
+    throw EUsage(QStringLiteral("--note takes at most %1 characters.").arg(kMaxSheetNoteLength), command);
 }
 
 }  // namespace

@@ -36,6 +36,7 @@ struct CommandLine {
   int seconds = 0;      // live: how long to run; 0 until interrupted
   QString csv;          // live: record to this file
   QString from;         // set: a dump output whose assignments to apply
+  QString note;         // sheet: the free text printed under the title
   QStringList files;    // the positional arguments, in order (set: FILE, then NAME=VALUE...)
 };
 

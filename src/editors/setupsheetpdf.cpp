@@ -1,0 +1,304 @@
+#include "editors/setupsheetpdf.h"
+
+#include <algorithm>
+
+#include <QBuffer>
+#include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPalette>
+#include <QPdfWriter>
+
+#include "platform/appinfo.h"
+#include "platform/qvaerrors.h"
+#include "platform/safefilewriter.h"
+#include "tables/curvepainter.h"
+
+namespace {
+
+// Coordinates are in screen-like pixels, so the curve keeps the proportions
+// of the curve view; the text stays vector text whatever the resolution.
+constexpr int kDotsPerInch = 96;
+constexpr qreal kMillimetresPerInch = 25.4;
+constexpr qreal kMarginMm = 15;
+constexpr qreal kLabelColumnMm = 55;
+constexpr qreal kCellPaddingMm = 1.5;
+constexpr qreal kSectionGapMm = 4;
+constexpr qreal kBlockGapMm = 2.5;
+constexpr qreal kPointColumnMm = 28;
+constexpr qreal kCurveHeightMm = 50;
+constexpr qreal kCurveMinWidthMm = 70;
+constexpr int kTitlePoints = 16;
+constexpr int kHeadingPoints = 12;
+constexpr int kBodyPoints = 9;
+constexpr int kSmallPoints = 8;
+const QColor kRuleColour(150, 150, 150);
+const QColor kHeaderFill(232, 236, 242);
+const QColor kCurveColour(0, 84, 166);
+
+int Px(qreal millimetres) {
+  return qRound(millimetres * kDotsPerInch / kMillimetresPerInch);
+}
+
+QFont SheetFont(int points, bool bold = false) {
+  QFont font;
+  font.setPointSize(points);
+  font.setBold(bold);
+  return font;
+}
+
+// The colours of the curve on white paper.
+QPalette PaperPalette() {
+  QPalette palette;
+  palette.setColor(QPalette::Text, Qt::black);
+  palette.setColor(QPalette::Mid, kRuleColour);
+  palette.setColor(QPalette::Highlight, kCurveColour);
+  palette.setColor(QPalette::Base, Qt::white);
+  return palette;
+}
+
+// Lays the sheet out top to bottom, starting a new page where a block
+// would not fit; every page ends with a footer that names the file and the
+// checksum, so a loose page can still be matched.
+class SheetLayout {
+ public:
+  SheetLayout(QPdfWriter& writer, const SetupSheet& sheet) : writer_(writer), sheet_(sheet) {
+    if (!painter_.begin(&writer_)) throw Exception(QStringLiteral("The setup sheet could not be drawn."));
+    for (const PresentedRow& row : sheet.titleRows) {
+      if (row.label == QLatin1String("File")) fileName_ = row.value;
+      if (row.fields.contains(QStringLiteral("cfg_crc16")) && checksum_.isEmpty()) checksum_ = row.value;
+    }
+    width_ = writer_.width();
+    bottom_ = writer_.height() - FooterHeight();
+  }
+
+  int Render() {
+    Title();
+    for (const PresentedSection& section : sheet_.sections) Section(section);
+    Footer();
+    painter_.end();
+    return pages_;
+  }
+
+ private:
+  int LineHeight(const QFont& font) { return QFontMetrics(font, &writer_).height(); }
+  int FooterHeight() { return 2 * LineHeight(SheetFont(kSmallPoints)); }
+
+  int TextHeight(const QFont& font, int width, const QString& text) {
+    const QFontMetrics metrics(font, &writer_);
+    return metrics.boundingRect(QRect(0, 0, width, 1 << 20), Qt::TextWordWrap, text).height();
+  }
+
+  void DrawText(const QFont& font, const QRect& box, int flags, const QString& text) {
+    painter_.setFont(font);
+    painter_.setPen(Qt::black);
+    painter_.drawText(box, flags, text);
+  }
+
+  // Starts a new page unless `height` fits below the cursor.
+  void Reserve(int height) {
+    if (y_ + height <= bottom_ || y_ == 0) return;
+    Footer();
+    writer_.newPage();
+    ++pages_;
+    y_ = 0;
+  }
+
+  void Footer() {
+    const QFont font = SheetFont(kSmallPoints);
+    const int line = LineHeight(font);
+    const int top = writer_.height() - line;
+    painter_.setPen(QPen(kRuleColour, 1));
+    painter_.drawLine(0, top - line / 2, width_, top - line / 2);
+    DrawText(font, QRect(0, top, width_, line), Qt::AlignLeft | Qt::AlignVCenter,
+             QStringLiteral("%1 - %2 - cfg_crc16 %3").arg(sheet_.heading, fileName_, checksum_));
+    DrawText(font, QRect(0, top, width_, line), Qt::AlignRight | Qt::AlignVCenter,
+             QStringLiteral("Page %1").arg(pages_));
+  }
+
+  void Title() {
+    const QFont title = SheetFont(kTitlePoints, true);
+    const int height = LineHeight(title);
+    DrawText(title, QRect(0, y_, width_, height), Qt::AlignLeft | Qt::AlignVCenter, sheet_.heading);
+    y_ += height + Px(kBlockGapMm);
+    Rows(sheet_.titleRows);
+  }
+
+  void Section(const PresentedSection& section) {
+    const QFont heading = SheetFont(kHeadingPoints, true);
+    const int headingHeight = LineHeight(heading) + Px(kBlockGapMm);
+    // A heading never stands alone at the foot of a page.
+    const int firstRow = section.rows.empty() ? 0 : LineHeight(SheetFont(kBodyPoints)) * 2;
+    y_ += Px(kSectionGapMm);
+    Reserve(headingHeight + firstRow);
+    DrawText(heading, QRect(0, y_, width_, LineHeight(heading)), Qt::AlignLeft | Qt::AlignVCenter, section.title);
+    painter_.setPen(QPen(kRuleColour, 1));
+    painter_.drawLine(0, y_ + LineHeight(heading), width_, y_ + LineHeight(heading));
+    y_ += headingHeight;
+    Rows(section.rows);
+    for (const QString& note : section.notes) Paragraph(note);
+    for (const PresentedGrid& grid : section.grids) Grid(grid, 0, width_);
+    for (const PresentedTable& table : section.tables) Table(table);
+  }
+
+  void Rows(const std::vector<PresentedRow>& rows) {
+    const QFont label = SheetFont(kBodyPoints, true);
+    const QFont value = SheetFont(kBodyPoints);
+    const int labelWidth = Px(kLabelColumnMm);
+    const int valueWidth = width_ - labelWidth;
+    for (const PresentedRow& row : rows) {
+      const int height = std::max(TextHeight(label, labelWidth, row.label), TextHeight(value, valueWidth, row.value));
+      Reserve(height);
+      DrawText(label, QRect(0, y_, labelWidth, height), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, row.label);
+      DrawText(value, QRect(labelWidth, y_, valueWidth, height), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+               row.value);
+      y_ += height;
+    }
+  }
+
+  void Paragraph(const QString& text) {
+    const QFont font = SheetFont(kBodyPoints);
+    const int height = TextHeight(font, width_, text);
+    y_ += Px(kBlockGapMm);
+    Reserve(height);
+    DrawText(font, QRect(0, y_, width_, height), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
+    y_ += height;
+  }
+
+  // Column widths from the widest text of each column, shrunk evenly when
+  // they would not fit the width available.
+  std::vector<int> ColumnWidths(const PresentedGrid& grid, int available) {
+    const QFontMetrics bold(SheetFont(kSmallPoints, true), &writer_);
+    const QFontMetrics plain(SheetFont(kSmallPoints), &writer_);
+    const int padding = 2 * Px(kCellPaddingMm);
+    std::vector<int> widths(static_cast<std::size_t>(grid.header.size()), padding);
+    for (qsizetype c = 0; c < grid.header.size(); ++c) {
+      int widest = bold.horizontalAdvance(grid.header.at(c));
+      for (const QStringList& row : grid.rows)
+        if (c < row.size()) widest = std::max(widest, plain.horizontalAdvance(row.at(c)));
+      widths[static_cast<std::size_t>(c)] += widest;
+    }
+    int total = 0;
+    for (int w : widths) total += w;
+    if (total > available && total > 0)
+      for (int& w : widths) w = w * available / total;
+    return widths;
+  }
+
+  // A ruled grid at `left`, header shaded; returns its height. Rows that
+  // do not fit continue on the next page under a repeated header.
+  int Grid(const PresentedGrid& grid, int left, int available, bool drawn = true) {
+    const QFont bold = SheetFont(kSmallPoints, true);
+    const QFont plain = SheetFont(kSmallPoints);
+    const std::vector<int> widths = ColumnWidths(grid, available);
+    const int rowHeight = LineHeight(plain) + Px(kCellPaddingMm);
+    const int height = rowHeight * static_cast<int>(grid.rows.size() + 1);
+    if (!drawn) return height;
+    y_ += Px(kBlockGapMm);
+    Reserve(std::min(height, 2 * rowHeight));
+    auto drawRow = [&](const QStringList& cells, const QFont& font, bool header) {
+      int x = left;
+      for (std::size_t c = 0; c < widths.size(); ++c) {
+        const QRect cell(x, y_, widths[c], rowHeight);
+        if (header) painter_.fillRect(cell, kHeaderFill);
+        painter_.setPen(QPen(kRuleColour, 1));
+        painter_.drawRect(cell);
+        const QString text = static_cast<qsizetype>(c) < cells.size() ? cells.at(static_cast<qsizetype>(c)) : QString();
+        DrawText(font, cell.adjusted(Px(kCellPaddingMm), 0, -Px(kCellPaddingMm), 0),
+                 Qt::AlignVCenter | (c == 0 ? Qt::AlignLeft : Qt::AlignRight), text);
+        x += widths[c];
+      }
+      y_ += rowHeight;
+    };
+    drawRow(grid.header, bold, true);
+    for (const QStringList& row : grid.rows) {
+      if (y_ + rowHeight > bottom_) {
+        Reserve(bottom_);
+        drawRow(grid.header, bold, true);
+      }
+      drawRow(row, plain, false);
+    }
+    return height;
+  }
+
+  // The points on the left, the curve beside them, kept on one page.
+  void Table(const PresentedTable& table) {
+    const QFont titleFont = SheetFont(kBodyPoints, true);
+    const int titleHeight = LineHeight(titleFont);
+    const PresentedGrid cells = table.Cells();
+    const int gridWidth = std::min(2 * Px(kPointColumnMm), width_ / 2);
+    const int gridHeight = Grid(cells, 0, gridWidth, false) + Px(kBlockGapMm);
+    const bool curve = !table.points.empty();
+    const int curveHeight = curve ? Px(kCurveHeightMm) : 0;
+    QStringList notes;
+    if (table.points.empty()) notes << QStringLiteral("No points.");
+    if (table.storedCount > kMaxTablePoints)
+      notes << QStringLiteral("The record gives %1 points; a table holds at most %2, which are shown.")
+                   .arg(table.storedCount)
+                   .arg(kMaxTablePoints);
+    const TableCurve tableCurve = SheetTableCurve(table);
+    if (curve && !tableCurve.Storable())
+      notes << QStringLiteral("These points break the table rules (an input occurs twice, or the outputs rise "
+                              "and fall): the window would not store them as they are.");
+    y_ += Px(kBlockGapMm);
+    Reserve(titleHeight + std::max(gridHeight, curveHeight));
+    DrawText(titleFont, QRect(0, y_, width_, titleHeight), Qt::AlignLeft | Qt::AlignVCenter, table.title);
+    y_ += titleHeight;
+    const int top = y_;
+    Grid(cells, 0, gridWidth);
+    const int gridBottom = y_;
+    if (curve) {
+      const int curveLeft = gridWidth + Px(kSectionGapMm);
+      const int curveWidth = std::max(width_ - curveLeft, Px(kCurveMinWidthMm));
+      painter_.setFont(SheetFont(kSmallPoints));
+      const QRect area(curveLeft, top + Px(kBlockGapMm), std::min(curveWidth, width_ - curveLeft), curveHeight);
+      painter_.setPen(QPen(kRuleColour, 1));
+      painter_.drawRect(area);
+      PaintTableCurve(painter_, tableCurve, area, PaperPalette());
+      y_ = std::max(gridBottom, area.bottom());
+    }
+    for (const QString& note : notes) Paragraph(note);
+  }
+
+  QPdfWriter& writer_;
+  const SetupSheet& sheet_;
+  QPainter painter_;
+  QString fileName_;
+  QString checksum_;
+  int width_ = 0;
+  int bottom_ = 0;
+  int y_ = 0;
+  int pages_ = 1;
+};
+
+}  // namespace
+
+QPageSize SheetPageSize(const QLocale& locale) {
+  return QPageSize(locale.measurementSystem() == QLocale::ImperialUSSystem ? QPageSize::Letter : QPageSize::A4);
+}
+
+SheetPdf RenderSetupSheet(const SetupSheet& sheet, const QPageSize& pageSize) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  SheetPdf pdf;
+  {
+    QPdfWriter writer(&buffer);
+    writer.setResolution(kDotsPerInch);
+    writer.setPageSize(pageSize);
+    writer.setPageMargins(QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm), QPageLayout::Millimeter);
+    writer.setTitle(sheet.heading);
+    writer.setCreator(kApplicationTitle);
+    SheetLayout layout(writer, sheet);
+    pdf.pages = layout.Render();
+  }
+  buffer.close();
+  pdf.bytes = bytes;
+  return pdf;
+}
+
+int WriteSetupSheet(const QString& path, const SetupSheet& sheet, const QPageSize& pageSize) {
+  const SheetPdf pdf = RenderSetupSheet(sheet, pageSize);
+  WriteFileSafely(path, pdf.bytes);
+  return pdf.pages;
+}

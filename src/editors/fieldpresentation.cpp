@@ -87,16 +87,16 @@ PresentedSection PresentSensor(const QVA_CONFIG_DATA& config) {
                   {Field("sensor_cal_method")}});
   const QString gainLabel = QStringLiteral("Gain factor calibration");
   const QString resistorLabel = QStringLiteral("Equivalent resistor calibration");
-  const QString gainText = FormatValue32(PlainNumberType, StoredGain(config), true);
+  const QString gainText = FormatValue32(PlainNumberType, StoredGain(config), false);
   if (method == kCalEnterValue && config.user_cal_resistor != 0) {
-    rows.push_back({resistorLabel, FormatValue32(PlainNumberType, config.user_cal_resistor, true),
+    rows.push_back({resistorLabel, FormatValue32(PlainNumberType, config.user_cal_resistor, false),
                     {Field("user_cal_resistor")}});
     rows.push_back({gainLabel, gainText, {Field("user_gain_factor")}});
   } else if (method == kCalEnterValue) {
     rows.push_back({gainLabel, gainText, {Field("user_gain_factor")}});
   } else if (method == kCalFromO2) {
     rows.push_back({gainLabel, gainText, {Field("user_gain_factor")}});
-    rows.push_back({resistorLabel, ResistorTextForGain(StoredGain(config), config.sensor_type),
+    rows.push_back({resistorLabel, ResistorTextForGain(StoredGain(config), config.sensor_type).trimmed(),
                     {Field("user_gain_factor"), Field("sensor_type")}});
   } else if (method == kCalEnterTable) {
     const QVA_USER_CAL_TABLE& table = config.user_cal_table;

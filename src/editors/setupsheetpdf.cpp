@@ -44,6 +44,8 @@ QFont SheetFont(int points, bool bold = false) {
   QFont font;
   font.setPointSize(points);
   font.setBold(bold);
+  // No ligatures: "Off" must read back (and be found) as O, f, f.
+  font.setStyleStrategy(QFont::PreferNoShaping);
   return font;
 }
 

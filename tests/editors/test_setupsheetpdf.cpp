@@ -61,7 +61,7 @@ TEST(SetupSheetPdf, SampleSheetReadsBackAsTextOnTwoA4Pages) {
   for (const char* heading : {"Sensor Setup", "Display Setup", "Output Table Setup: Table 1",
                               "Output Table Setup: Table 2", "Digital Inputs Setup", "CAN Message Setup",
                               "Analog Output Setup"}) {
-    const int found = static_cast<int>(text.indexOf(QRegularExpression(QStringLiteral("^ *") +
+    const int found = static_cast<int>(text.indexOf(QRegularExpression(QStringLiteral("^[\\f ]*") +
                                                                          QRegularExpression::escape(heading) +
                                                                          QStringLiteral(" *$"),
                                                                      QRegularExpression::MultilineOption),
@@ -69,6 +69,8 @@ TEST(SetupSheetPdf, SampleSheetReadsBackAsTextOnTwoA4Pages) {
     EXPECT_GT(found, at) << "heading out of order: " << heading;
     at = std::max(at, found);
   }
+  // Real text without ligatures: the analog output's function reads "Off".
+  EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("Output Function\\s+Off\\n"))));
   // First and last points of both output tables, input beside output.
   for (const char* row : {"0\\.000\\s+-0\\.400", "1\\.500\\s+0\\.200", "-1\\.200\\s+735", "1\\.500\\s+2205"}) {
     EXPECT_TRUE(text.contains(QRegularExpression(QLatin1String(row)))) << "missing point " << row;

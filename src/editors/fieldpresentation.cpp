@@ -104,7 +104,8 @@ PresentedSection PresentSensor(const QVA_CONFIG_DATA& config) {
                               QStringLiteral("Ip ") + UnitCaption(IpType, true),
                               QStringLiteral("Ipn ") + UnitCaption(IpType, true), IpType, IpType,
                               StoredPoints(table.values, table.num_rows), table.num_rows,
-                              {Field("user_cal_table.num_rows"), Field("user_cal_table.values")}});
+                              {Field("user_cal_table.num_rows"), Field("user_cal_table.values")},
+                              {}});
   }
   // A heater voltage never set reads as the window proposes it.
   const int16_t heater = config.ntk_heater_voltage != 0 ? config.ntk_heater_voltage : kDefaultHeaterVoltage;
@@ -150,7 +151,7 @@ PresentedSection PresentOutputTable(const QVA_CONFIG_DATA& config, int index) {
   section.tables.push_back({tab + QStringLiteral(": ") + OutputTableListText(table, index),
                             OutputTableInputTitle(), kOutputTableOutputTitle, IpType,
                             OutputColumnType(table.decimal_places), StoredPoints(table.values, table.num_rows),
-                            table.num_rows, {prefix + Field("num_rows"), prefix + Field("values")}});
+                            table.num_rows, {prefix + Field("num_rows"), prefix + Field("values")}, {}});
   return section;
 }
 
@@ -275,12 +276,12 @@ PresentedSection PresentAnalogOutput(const QVA_CONFIG_DATA& config) {
   };
   AnalogOutputReading reading = ReadAnalogOutput(config);
   section.notes << reading.statement;
-  if (!reading.voltages.rows.empty()) section.grids.push_back(std::move(reading.voltages));
   const ValueType inputType = AnalogInputType(config, code);
   section.tables.push_back({QStringLiteral("Calibration Table"), AnalogInputTitle(inputType), AnalogOutputTitle(),
                             inputType, OutputVoltsType, StoredPoints(analog.values, analog.num_rows),
                             analog.num_rows,
-                            {Field("analog_out_table.num_rows"), Field("analog_out_table.values")}});
+                            {Field("analog_out_table.num_rows"), Field("analog_out_table.values")},
+                            std::move(reading.voltages)});
   return section;
 }
 

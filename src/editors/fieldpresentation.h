@@ -43,6 +43,9 @@ struct PresentedTable {
   std::vector<TablePoint> points;
   int storedCount = 0;
   QStringList fields;  // "output_table[0].values", "output_table[0].num_rows"
+  // Another view of the same points, shown beside them (the analog
+  // output's voltages against the value it follows); empty when none.
+  PresentedGrid beside;
 
   // The points as the frame shows them: input and output text per row.
   PresentedGrid Cells() const;

@@ -25,13 +25,14 @@ constexpr qreal kLabelColumnMm = 55;
 constexpr qreal kCellPaddingMm = 1.5;
 constexpr qreal kSectionGapMm = 4;
 constexpr qreal kBlockGapMm = 2.5;
-constexpr qreal kPointColumnMm = 28;
+constexpr qreal kPointColumnMm = 20;  // the narrowest a points column is drawn
 constexpr qreal kCurveHeightMm = 50;
-constexpr qreal kCurveMinWidthMm = 70;
 constexpr int kTitlePoints = 16;
 constexpr int kHeadingPoints = 12;
 constexpr int kBodyPoints = 9;
 constexpr int kSmallPoints = 8;
+// A block of rows up to this part of a page is kept with its heading.
+constexpr int kKeepTogetherDivisor = 3;
 const QColor kRuleColour(150, 150, 150);
 const QColor kHeaderFill(232, 236, 242);
 const QColor kCurveColour(0, 84, 166);
@@ -130,9 +131,21 @@ class SheetLayout {
     const QFont heading = SheetFont(kHeadingPoints, true);
     const int headingHeight = LineHeight(heading) + Px(kBlockGapMm);
     // A heading never stands alone at the foot of a page.
-    const int firstRow = section.rows.empty() ? 0 : LineHeight(SheetFont(kBodyPoints)) * 2;
+    // The heading, the rows, the sentences and the first grid or table
+    // stay on one page when they fit one; else a short block of rows at
+    // least stays with its heading.
+    int together = std::min(RowsHeight(section.rows), (bottom_ - headingHeight) / kKeepTogetherDivisor);
+    int whole = RowsHeight(section.rows);
+    for (const QString& note : section.notes)
+      whole += Px(kBlockGapMm) + TextHeight(SheetFont(kBodyPoints), width_, note);
+    if (!section.grids.empty()) {
+      whole += GridHeight(section.grids.front());
+    } else if (!section.tables.empty()) {
+      whole += TableHeight(section.tables.front());
+    }
+    if (headingHeight + whole <= bottom_) together = whole;
     y_ += Px(kSectionGapMm);
-    Reserve(headingHeight + firstRow);
+    Reserve(headingHeight + together);
     DrawText(heading, QRect(0, y_, width_, LineHeight(heading)), Qt::AlignLeft | Qt::AlignVCenter, section.title);
     painter_.setPen(QPen(kRuleColour, 1));
     painter_.drawLine(0, y_ + LineHeight(heading), width_, y_ + LineHeight(heading));
@@ -143,13 +156,25 @@ class SheetLayout {
     for (const PresentedTable& table : section.tables) Table(table);
   }
 
+  int RowHeight(const PresentedRow& row) {
+    const int labelWidth = Px(kLabelColumnMm);
+    return std::max(TextHeight(SheetFont(kBodyPoints, true), labelWidth, row.label),
+                    TextHeight(SheetFont(kBodyPoints), width_ - labelWidth, row.value));
+  }
+
+  int RowsHeight(const std::vector<PresentedRow>& rows) {
+    int height = 0;
+    for (const PresentedRow& row : rows) height += RowHeight(row);
+    return height;
+  }
+
   void Rows(const std::vector<PresentedRow>& rows) {
     const QFont label = SheetFont(kBodyPoints, true);
     const QFont value = SheetFont(kBodyPoints);
     const int labelWidth = Px(kLabelColumnMm);
     const int valueWidth = width_ - labelWidth;
     for (const PresentedRow& row : rows) {
-      const int height = std::max(TextHeight(label, labelWidth, row.label), TextHeight(value, valueWidth, row.value));
+      const int height = RowHeight(row);
       Reserve(height);
       DrawText(label, QRect(0, y_, labelWidth, height), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, row.label);
       DrawText(value, QRect(labelWidth, y_, valueWidth, height), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
@@ -187,17 +212,27 @@ class SheetLayout {
     return widths;
   }
 
-  // A ruled grid at `left`, header shaded; returns its height. Rows that
-  // do not fit continue on the next page under a repeated header.
-  int Grid(const PresentedGrid& grid, int left, int available, bool drawn = true) {
+  int GridRowHeight() { return LineHeight(SheetFont(kSmallPoints)) + Px(kCellPaddingMm); }
+  int GridHeight(const PresentedGrid& grid) {
+    return Px(kBlockGapMm) + GridRowHeight() * static_cast<int>(grid.rows.size() + 1);
+  }
+  int GridWidth(const PresentedGrid& grid) {
+    int total = 0;
+    for (int w : ColumnWidths(grid, width_)) total += w;
+    return total;
+  }
+
+  // A ruled grid at `left`, header shaded. Rows that do not fit continue
+  // on the next page under a repeated header.
+  void Grid(const PresentedGrid& grid, int left, int available) {
     const QFont bold = SheetFont(kSmallPoints, true);
     const QFont plain = SheetFont(kSmallPoints);
     const std::vector<int> widths = ColumnWidths(grid, available);
-    const int rowHeight = LineHeight(plain) + Px(kCellPaddingMm);
+    const int rowHeight = GridRowHeight();
     const int height = rowHeight * static_cast<int>(grid.rows.size() + 1);
-    if (!drawn) return height;
     y_ += Px(kBlockGapMm);
-    Reserve(std::min(height, 2 * rowHeight));
+    // A short grid stays on one page; a long one starts with two rows at least.
+    Reserve(height <= bottom_ / kKeepTogetherDivisor ? height : 2 * rowHeight);
     auto drawRow = [&](const QStringList& cells, const QFont& font, bool header) {
       int x = left;
       for (std::size_t c = 0; c < widths.size(); ++c) {
@@ -220,16 +255,26 @@ class SheetLayout {
       }
       drawRow(row, plain, false);
     }
-    return height;
   }
 
-  // The points on the left, the curve beside them, kept on one page.
+  // The height of a table's block: its title over the points, the other
+  // view and the curve side by side.
+  int TableHeight(const PresentedTable& table) {
+    const int grids = std::max(GridHeight(table.Cells()), table.beside.rows.empty() ? 0 : GridHeight(table.beside));
+    const int curve = table.points.empty() ? 0 : Px(kCurveHeightMm);
+    return Px(kBlockGapMm) + LineHeight(SheetFont(kBodyPoints, true)) + std::max(grids + Px(kBlockGapMm), curve);
+  }
+
+  // The points on the left, the other view of them beside, the curve
+  // right of both, kept on one page.
   void Table(const PresentedTable& table) {
     const QFont titleFont = SheetFont(kBodyPoints, true);
     const int titleHeight = LineHeight(titleFont);
     const PresentedGrid cells = table.Cells();
-    const int gridWidth = std::min(2 * Px(kPointColumnMm), width_ / 2);
-    const int gridHeight = Grid(cells, 0, gridWidth, false) + Px(kBlockGapMm);
+    const int gridWidth = std::min(std::max(GridWidth(cells), 2 * Px(kPointColumnMm)), width_ / 3);
+    const bool beside = !table.beside.rows.empty();
+    const int besideWidth = beside ? std::min(GridWidth(table.beside), width_ / 3) : 0;
+    const int gridHeight = std::max(GridHeight(cells), beside ? GridHeight(table.beside) : 0) + Px(kBlockGapMm);
     const bool curve = !table.points.empty();
     const int curveHeight = curve ? Px(kCurveHeightMm) : 0;
     QStringList notes;
@@ -248,12 +293,17 @@ class SheetLayout {
     y_ += titleHeight;
     const int top = y_;
     Grid(cells, 0, gridWidth);
-    const int gridBottom = y_;
+    int gridBottom = y_;
+    int curveLeft = gridWidth + Px(kSectionGapMm);
+    if (beside) {
+      y_ = top;
+      Grid(table.beside, curveLeft, besideWidth);
+      gridBottom = std::max(gridBottom, y_);
+      curveLeft += besideWidth + Px(kSectionGapMm);
+    }
     if (curve) {
-      const int curveLeft = gridWidth + Px(kSectionGapMm);
-      const int curveWidth = std::max(width_ - curveLeft, Px(kCurveMinWidthMm));
       painter_.setFont(SheetFont(kSmallPoints));
-      const QRect area(curveLeft, top + Px(kBlockGapMm), std::min(curveWidth, width_ - curveLeft), curveHeight);
+      const QRect area(curveLeft, top + Px(kBlockGapMm), width_ - curveLeft, curveHeight);
       painter_.setPen(QPen(kRuleColour, 1));
       painter_.drawRect(area);
       PaintTableCurve(painter_, tableCurve, area, PaperPalette());

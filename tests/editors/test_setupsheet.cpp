@@ -249,6 +249,7 @@ TEST(FieldPresentation, NeverReadsPastThe32PointsATableHolds) {
     for (const PresentedTable& table : section.tables) {
       EXPECT_LE(table.points.size(), 32U) << table.title.toStdString();
       EXPECT_EQ(table.Cells().rows.size(), table.points.size());
+      EXPECT_LE(table.beside.rows.size(), 32U);
     }
     for (const PresentedGrid& grid : section.grids) EXPECT_LE(grid.rows.size(), 32U);
   }

@@ -3,22 +3,18 @@
 #include <QApplication>
 #include <QIcon>
 
-#include "app/commshooks.h"
-#include "app/editorhooks.h"
 #include "app/mainform.h"
-#include "app/qvaconfigfilelocationform.h"
+#include "app/programcommands.h"
 #include "app/singleinstanceguard.h"
-#include "config/newconfigform.h"
 #include "platform/errorhandler.h"
 #include "platform/qtprompter.h"
 
 namespace {
 
-// Failures raised inside a slot or event handler of a dialog (a button of an
-// editor, a progress window's posted step) would otherwise unwind through
-// Qt's event loop, which does not carry exceptions: the program would end
-// and take the user's unsaved configuration with it. They are shown like
-// every other command's failure instead.
+// Every slot that can fail runs through Guarded, which shows the failure in
+// the error box before it could reach Qt's event dispatch. This is only the
+// net below that: a failure some future slot forgets to guard is still shown
+// rather than ending the program with the user's unsaved configuration.
 class TQvaApplication : public QApplication {
  public:
   using QApplication::QApplication;
@@ -57,20 +53,14 @@ int RunDesktopProgram(int argc, char** argv, const DesktopProgramHost& host) {
   // ends without ever showing a window.
   if (!onlyCopy) return 0;
 
-  TFormQVASetupMain form(prompter);
+  ProgramCommands commands(prompter);
+  TFormQVASetupMain form(prompter, commands);
   guard.SetRaiseHandler([&form, &host] {
     form.BringToFront();
     if (!host.raised) return;
     QWidget* front = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : &form;
     host.raised(front, form.isMinimized());
   });
-  // The template dialog behind New, the configuration folder dialog, the
-  // Online commands with the port choice, and the setup windows.
-  MainFormHooks& hooks = form.Hooks();
-  hooks.newConfigDialog = [&prompter](QWidget* owner) { return TFormNewConfig::Execute(prompter, owner); };
-  hooks.fileLocationsDialog = [&prompter](QWidget* owner) { TFormQVAConfigFileLocation::Execute(prompter, owner); };
-  InstallCommsHooks(hooks, prompter);
-  InstallEditorHooks(hooks, prompter);
   form.show();
   if (host.quitWhenShown) {
     // Queued after the window's own deferred start-up step.

@@ -61,8 +61,8 @@ QPixmap PaintQvaLogo(int size) {
   return pixmap;
 }
 
-TFormQVASetupMain::TFormQVASetupMain(Prompter& prompter, QWidget* parent)
-    : QMainWindow(parent), prompter_(prompter), document_(prompter, this) {
+TFormQVASetupMain::TFormQVASetupMain(Prompter& prompter, MainFormCommands& commands, QWidget* parent)
+    : QMainWindow(parent), prompter_(prompter), document_(prompter, this), commands_(commands) {
   setObjectName(QStringLiteral("FormQVASetupMain"));
   BuildMenus();
   LoadSendChecks();
@@ -254,7 +254,7 @@ bool TFormQVASetupMain::Run(const std::function<void()>& command) {
 
 void TFormQVASetupMain::DeferredStartUp() {
   repaint();
-  if (hooks_.portStartUp) Run([this] { hooks_.portStartUp(commPort_, this); });
+  Run([this] { commands_.PortStartUp(commPort_, this); });
 }
 
 // ---- Document state ---------------------------------------------------------
@@ -337,11 +337,7 @@ void TFormQVASetupMain::MenuItemFileNewClick() {
 }
 
 void TFormQVASetupMain::RunNewConfigDialog() {
-  if (!hooks_.newConfigDialog) {
-    document_.NewBlankConfig();
-    return;
-  }
-  const std::optional<QString> choice = hooks_.newConfigDialog(this);
+  const std::optional<QString> choice = commands_.NewConfigDialog(this);
   if (!choice) return;
   if (choice->isEmpty())
     document_.NewBlankConfig();
@@ -398,9 +394,8 @@ void TFormQVASetupMain::closeEvent(QCloseEvent* event) {
 // ---- Setup, view, online, options ---------------------------------------
 
 void TFormQVASetupMain::RunSetupEditor(SetupEditor editor) {
-  if (!hooks_.setupEditor) return;
   document_.RunConfigDialog(
-      [this, editor](QVA_CONFIG_DATA& config) { hooks_.setupEditor(editor, config, this, commPort_); });
+      [this, editor](QVA_CONFIG_DATA& config) { commands_.EditSetup(editor, config, this, commPort_); });
 }
 
 void TFormQVASetupMain::MenuItemSetupSensorClick() {
@@ -420,19 +415,16 @@ void TFormQVASetupMain::MenuItemSetupAnalogOutputClick() {
 }
 
 void TFormQVASetupMain::MenuItemViewConfigClick() {
-  if (!hooks_.viewConfig) return;
-  document_.RunConfigDialog([this](QVA_CONFIG_DATA& config) { hooks_.viewConfig(config, this); });
+  document_.RunConfigDialog([this](QVA_CONFIG_DATA& config) { commands_.ViewConfig(config, this); });
 }
 
 void TFormQVASetupMain::MenuItemGetConfigurationClick() {
   if (!document_.PrepareGetConfiguration()) return;
-  if (!hooks_.getConfiguration) return;
-  const auto [finished, received] = hooks_.getConfiguration(commPort_, this);
-  document_.FinishGetConfiguration(finished, received);
+  document_.FinishGetConfiguration(commands_.GetConfiguration(commPort_, this));
 }
 
 void TFormQVASetupMain::MenuItemLiveDataClick() {
-  if (hooks_.liveData) hooks_.liveData(commPort_, this);
+  commands_.LiveData(commPort_, this);
 }
 
 void TFormQVASetupMain::MenuItemSendConfigurationClick() {
@@ -445,25 +437,21 @@ void TFormQVASetupMain::MenuItemSendConfigurationClick() {
     case SendCheck::Proceed:
       break;
   }
-  if (!hooks_.sendConfiguration) return;
   document_.RunConfigDialog(
-      [this](QVA_CONFIG_DATA& config) { hooks_.sendConfiguration(config, commPort_, this); });
+      [this](QVA_CONFIG_DATA& config) { commands_.SendConfiguration(config, commPort_, this); });
   document_.FinishSendConfiguration();
 }
 
 void TFormQVASetupMain::MenuItemFileLocationsClick() {
-  struct RebuildAfter {
-    TFormQVASetupMain* form;
-    ~RebuildAfter() {
-      // The configuration folder may have changed, and with it the names shown.
-      form->Run([this] { form->RebuildHistoryMenu(); });
-    }
-  } rebuild{this};
-  if (hooks_.fileLocationsDialog) hooks_.fileLocationsDialog(this);
+  // The configuration folder may have changed, and with it the names shown,
+  // even when the dialog failed part way: the menu is rebuilt after it
+  // whatever its outcome, and its failure is shown first.
+  Run([this] { commands_.FileLocationsDialog(this); });
+  RebuildHistoryMenu();
 }
 
 void TFormQVASetupMain::MenuItemCommunicationsPortClick() {
-  if (hooks_.communicationsPortDialog) hooks_.communicationsPortDialog(commPort_, this);
+  commands_.CommunicationsPortDialog(commPort_, this);
 }
 
 // ---- Help ------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include <QLayout>
 
+#include "platform/errorhandler.h"
 #include "app/configfilelocation.h"
 #include "platform/prompter.h"
 #include "platform/registeredfilepath.h"
@@ -17,8 +18,8 @@ TFormQVAConfigFileLocation::TFormQVAConfigFileLocation(Prompter& prompter, QWidg
   // A dialog border: the size follows the contents, the user cannot drag it.
   layout()->setSizeConstraint(QLayout::SetFixedSize);
   ui_->EditLocation->setText(GetFolder(FileType::ConfigFiles));
-  connect(ui_->ButtonBrowse, &QPushButton::clicked, this, &TFormQVAConfigFileLocation::ButtonBrowseClick);
-  connect(ui_->ButtonOk, &QPushButton::clicked, this, &TFormQVAConfigFileLocation::ButtonOkClick);
+  connect(ui_->ButtonBrowse, &QPushButton::clicked, this, Guarded(prompter_, [this] { ButtonBrowseClick(); }));
+  connect(ui_->ButtonOk, &QPushButton::clicked, this, Guarded(prompter_, [this] { ButtonOkClick(); }));
   connect(ui_->ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
   connect(ui_->ButtonHelp, &QPushButton::clicked, this, &TFormQVAConfigFileLocation::ButtonHelpClick);
 }

@@ -186,11 +186,19 @@ bool SetupDocument::PrepareGetConfiguration() {
   return goOn;
 }
 
-void SetupDocument::FinishGetConfiguration(bool finished, const std::optional<QVA_CONFIG_DATA>& received) {
-  if (finished && received) {
-    AdoptDeviceConfig(*received);
-  } else if (finished) {
-    ShowInformation(prompter_, kConfigNotValidMessage, Caption());
+void SetupDocument::FinishGetConfiguration(const GetOutcome& outcome) {
+  switch (outcome.result) {
+    case GetOutcome::Result::Received:
+      if (outcome.config) {
+        AdoptDeviceConfig(*outcome.config);
+        break;
+      }
+      [[fallthrough]];  // a received result always carries its record
+    case GetOutcome::Result::NotValid:
+      ShowInformation(prompter_, kConfigNotValidMessage, Caption());
+      break;
+    case GetOutcome::Result::VersionMismatch:
+      break;
   }
   NotifyMenuState();
 }

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "platform/prompter.h"
+#include "comms/transferprocedures.h"
 #include "config/qvaconfig.h"
 
 // Told by the document whenever what the main window shows of it changes.
@@ -88,9 +89,9 @@ class SetupDocument {
   // The questions before Get Configuration; true when the transfer may go on.
   bool PrepareGetConfiguration();
   // After the Get transfer: a received record becomes the document; a
-  // finished transfer without one (the device's record was not valid) is
-  // reported; a cancelled one changes nothing.
-  void FinishGetConfiguration(bool finished, const std::optional<QVA_CONFIG_DATA>& received);
+  // record the meter holds but that failed its check is reported; a meter
+  // whose firmware this version cannot read (already told) changes nothing.
+  void FinishGetConfiguration(const GetOutcome& outcome);
   // The checks before Send Configuration. NoSensor: the notice was shown
   // and the caller opens the sensor setup instead of sending.
   SendCheck PrepareSendConfiguration();

@@ -4,6 +4,7 @@
 
 #include <QLayout>
 
+#include "platform/errorhandler.h"
 #include "platform/prompter.h"
 #include "platform/registeredfilepath.h"
 #include "ui_newconfigform.h"
@@ -27,10 +28,10 @@ TFormNewConfig::TFormNewConfig(Prompter& prompter, QWidget* parent)
   entries_ = ListTemplates(folder_);
   for (const TemplateEntry& entry : entries_) ui_->ListBoxFiles->addItem(entry.title);
   ui_->ListBoxFiles->setCurrentRow(0);
-  connect(ui_->ButtonOk, &QPushButton::clicked, this, &TFormNewConfig::ButtonOkClick);
+  connect(ui_->ButtonOk, &QPushButton::clicked, this, Guarded(prompter_, [this] { ButtonOkClick(); }));
   connect(ui_->ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
   connect(ui_->ButtonHelp, &QPushButton::clicked, this, &TFormNewConfig::ButtonHelpClick);
-  connect(ui_->ListBoxFiles, &QListWidget::itemDoubleClicked, this, &TFormNewConfig::ButtonOkClick);
+  connect(ui_->ListBoxFiles, &QListWidget::itemDoubleClicked, this, Guarded(prompter_, [this] { ButtonOkClick(); }));
 }
 
 TFormNewConfig::~TFormNewConfig() = default;

@@ -56,7 +56,8 @@ TFormAnalogOutputSetup::TFormAnalogOutputSetup(Prompter& prompter, QVA_CONFIG_DA
   connect(frame, &TFrameTable2DEdit::FrameExit, this, [this](QWidget* newFocus) {
     if (newFocus != ui_->ButtonCancel) ui_->FrameCalTable->CommitOnExit();
   });
-  connect(ui_->ButtonOutputTables, &QPushButton::clicked, this, &TFormAnalogOutputSetup::ButtonOutputTablesClick);
+  connect(ui_->ButtonOutputTables, &QPushButton::clicked, this,
+          Guarded(GetPrompter(), [this] { ButtonOutputTablesClick(); }));
   connect(ui_->ButtonLoad, &QPushButton::clicked, this, &TFormAnalogOutputSetup::ButtonLoadClick);
   connect(ui_->ButtonSaveAs, &QPushButton::clicked, this, &TFormAnalogOutputSetup::ButtonSaveAsClick);
   FinishSetup(kAnalogOutputCaption);

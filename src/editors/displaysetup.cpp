@@ -1,5 +1,6 @@
 #include "editors/displaysetup.h"
 
+#include "platform/errorhandler.h"
 #include "editors/display.h"
 #include "editors/outputtables.h"
 #include "editors/outputtablesetup.h"
@@ -27,7 +28,8 @@ TFormDisplaySetup::TFormDisplaySetup(Prompter& prompter, QVA_CONFIG_DATA& config
                 QVA_FIELD(display_config.backlight_intensity), QStringLiteral("backlight intensity"));
   fields.CodeCombo(ui_->ComboBoxOutputToDisplay, QVA_FIELD(display_config.output_to_display))
       .ItemsFrom(&OutputTableItems);
-  connect(ui_->ButtonOutputTables, &QPushButton::clicked, this, &TFormDisplaySetup::ButtonOutputTablesClick);
+  connect(ui_->ButtonOutputTables, &QPushButton::clicked, this,
+          Guarded(GetPrompter(), [this] { ButtonOutputTablesClick(); }));
   FinishSetup(kDisplaySetupCaption);
 }
 

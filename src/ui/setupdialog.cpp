@@ -3,6 +3,7 @@
 #include <QLayout>
 #include <QPushButton>
 
+#include "platform/errorhandler.h"
 #include "platform/prompter.h"
 
 TSetupDialog::TSetupDialog(Prompter& prompter, QVA_CONFIG_DATA& record, WriteBack writeBack, QWidget* owner)
@@ -20,7 +21,7 @@ void TSetupDialog::FinishSetup(const QString& caption) {
   if (layout() != nullptr) layout()->setSizeConstraint(QLayout::SetFixedSize);
   if (auto* ok = findChild<QPushButton*>(QStringLiteral("ButtonOk"))) {
     ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &TSetupDialog::ButtonOkClick);
+    connect(ok, &QPushButton::clicked, this, Guarded(prompter_, [this] { ButtonOkClick(); }));
   }
   if (auto* cancel = findChild<QPushButton*>(QStringLiteral("ButtonCancel"))) {
     cancel->setAutoDefault(false);

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include "platform/errorhandler.h"
 #include "tables/gridutils.h"
 #include "ui_formviewconfig.h"
 #include "viewer/cfgstringgrid.h"
@@ -31,9 +32,11 @@ TFormViewConfig::TFormViewConfig(Prompter& prompter, QVA_CONFIG_DATA& config, QW
   ui_->StringGrid1->setItemDelegate(delegate_);
   ui_->StringGrid1->setModel(&viewer_.Grid());
   ui_->StringGrid1->CellSelected = [this] { StringGrid1SelectCell(); };
+  // Both commit the cell being typed, and the hexadecimal mode is stored in
+  // the settings: either may fail.
   connect(ui_->TreeView1, &QTreeWidget::currentItemChanged, this,
-          [this](QTreeWidgetItem* current) { TreeView1Change(current); });
-  connect(ui_->CheckBoxHexMode, &QCheckBox::clicked, this, [this] { CheckBoxHexModeClick(); });
+          Guarded(prompter, [this] { TreeView1Change(ui_->TreeView1->currentItem()); }));
+  connect(ui_->CheckBoxHexMode, &QCheckBox::clicked, this, Guarded(prompter, [this] { CheckBoxHexModeClick(); }));
   connect(ui_->ButtonClose, &QPushButton::clicked, this, &QDialog::accept);
   FormCreate();
 }

@@ -31,6 +31,7 @@
 #include "support/autoanswerprompter.h"
 #include "support/devicesimulator.h"
 #include "viewer/formviewconfig.h"
+#include "fakemainformcommands.h"
 
 namespace {
 
@@ -85,7 +86,9 @@ int main(int argc, char** argv) {
     ok = Shoot(window, folder + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png")) && ok;
   };
 
-  TFormQVASetupMain main(prompter);
+  // The main window on its own: New makes a blank configuration.
+  FakeMainFormCommands commands;
+  TFormQVASetupMain main(prompter, commands);
   main.SetCommPort(QStringLiteral("COM1"));
   main.RunNewConfigDialog();
   shot("main-window", main);

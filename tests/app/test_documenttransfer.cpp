@@ -162,7 +162,7 @@ TEST_F(TransferChecks, GetModifiedUpgradedUntitledGetsOnlyNeverSaved) {
 TEST_F(TransferChecks, FinishedGetWithRecordBecomesUntitledModifiedDocument) {
   const QString path = OpenFile(QStringLiteral("Engine.Q11"));
   QVA_CONFIG_DATA received = SampleConfig({.version = 100, .sensorType = 1});
-  document.FinishGetConfiguration(true, received);
+  document.FinishGetConfiguration({GetOutcome::Result::Received, received});
   EXPECT_EQ(document.Config()->sensor_type, 1);
   EXPECT_EQ(document.Config()->version, kCurrentConfigVersion);
   EXPECT_TRUE(document.Modified());
@@ -176,15 +176,15 @@ TEST_F(TransferChecks, FinishedGetWithoutRecordSaysNotValidAndKeepsTheDocument) 
   const QString path = OpenFile(QStringLiteral("Engine.Q11"));
   prompter.ExpectMessage(QStringLiteral(
       "The configuration stored in the QVA is not valid.\nYou should send a configuration file to the QVA."));
-  document.FinishGetConfiguration(true, std::nullopt);
+  document.FinishGetConfiguration({GetOutcome::Result::NotValid, std::nullopt});
   EXPECT_EQ(prompter.Messages().at(0).icon, MessageIcon::Information);
   EXPECT_EQ(prompter.Messages().at(0).caption, QStringLiteral("Ulmora Quvarant Setup - Engine"));
   EXPECT_EQ(document.FileName(), path);
   EXPECT_FALSE(document.Modified());
 }
 
-TEST_F(TransferChecks, CancelledGetChangesNothingEvenWithARecord) {
-  document.FinishGetConfiguration(false, SampleConfig());
+TEST_F(TransferChecks, GetOfANewerFirmwareChangesNothingEvenWithARecord) {
+  document.FinishGetConfiguration({GetOutcome::Result::VersionMismatch, SampleConfig()});
   EXPECT_FALSE(document.HasConfig());
 }
 

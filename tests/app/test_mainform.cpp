@@ -20,6 +20,7 @@
 #include "platform/qvaerrors.h"
 #include "comms/sendchecks.h"
 #include "documenttestsupport.h"
+#include "fakemainformcommands.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ void StoreHistory(const QStringList& entries) {
 
 class MainFormTest : public ::testing::Test {
  protected:
-  void SetUp() override { form = std::make_unique<TFormQVASetupMain>(prompter); }
+  void SetUp() override { form = std::make_unique<TFormQVASetupMain>(prompter, commands); }
   void TearDown() override {
     // Leaving without questions: the document is dropped before the window.
     form->Document().SetModified(false);
@@ -67,6 +68,7 @@ class MainFormTest : public ::testing::Test {
   }
 
   ScriptedPrompter prompter;
+  FakeMainFormCommands commands;
   std::unique_ptr<TFormQVASetupMain> form;
 };
 
@@ -153,10 +155,10 @@ TEST_F(MainFormTest, NewOnFreshStartGivesUntitledAndEnablesEverything) {
   EXPECT_EQ(Bytes(*form->Document().Config()), Bytes(MakeBlankConfig()));
 }
 
-TEST_F(MainFormTest, NewRunsTheTemplateDialogHook) {
+TEST_F(MainFormTest, NewRunsTheTemplateDialog) {
   const QString path = WriteSetup(QStringLiteral("templates/Diesel.Q11"), SampleConfig());
   std::optional<QString> answer = path;
-  form->Hooks().newConfigDialog = [&](QWidget* owner) {
+  commands.newConfigDialog = [&](QWidget* owner) {
     EXPECT_EQ(owner, form.get());
     return answer;
   };
@@ -236,7 +238,7 @@ TEST_F(MainFormTest, TenStoredEntriesGetPaddedCaptionsAndTheConfigurationFolderI
   QStringList entries;
   for (int i = 0; i < 10; ++i) entries << Config(QStringLiteral("F%1.Q11").arg(i));
   StoreHistory(entries);
-  form = std::make_unique<TFormQVASetupMain>(prompter);
+  form = std::make_unique<TFormQVASetupMain>(prompter, commands);
   const QStringList captions = HistoryCaptions();
   ASSERT_EQ(captions.size(), 10);
   for (int i = 0; i < 9; ++i) EXPECT_EQ(captions[i], QStringLiteral("  &%1 F%2").arg(i + 1).arg(i));
@@ -247,7 +249,7 @@ TEST_F(MainFormTest, LongNamesElsewhereLoseWholeInnerFolders) {
   const QString path = QStringLiteral("/very/long/folder/name/that/does/not/fit/into/the/menu/Engine.Q11");
   const QString ampersand = QStringLiteral("/x/Fish & Chips.Q11");
   StoreHistory({path, ampersand});
-  form = std::make_unique<TFormQVASetupMain>(prompter);
+  form = std::make_unique<TFormQVASetupMain>(prompter, commands);
   const QString caption = HistoryCaptions().at(0);
   ASSERT_TRUE(caption.startsWith(QStringLiteral("&1 ")));
   const QString shown = caption.mid(3);
@@ -262,7 +264,7 @@ TEST_F(MainFormTest, LongNamesElsewhereLoseWholeInnerFolders) {
 TEST_F(MainFormTest, MissingRecentFileShowsTheSystemErrorAndStaysListed) {
   const QString gone = TestEnvironment::PathIn(QStringLiteral("gone/Lost.Q11"));
   StoreHistory({gone});
-  form = std::make_unique<TFormQVASetupMain>(prompter);
+  form = std::make_unique<TFormQVASetupMain>(prompter, commands);
   QString message;
   try {
     ReadSetupFile(gone);
@@ -282,7 +284,7 @@ TEST_F(MainFormTest, AFailingSettingsStoreIsReportedButTheDocumentStillShows) {
   QDir().mkpath(TRegistry::StoreFolder() + QStringLiteral("/user.ini/blocked"));
   const QString failure = QStringLiteral("Cannot access vendor registry key");
   prompter.ExpectError(failure);
-  form = std::make_unique<TFormQVASetupMain>(prompter);
+  form = std::make_unique<TFormQVASetupMain>(prompter, commands);
   EXPECT_EQ(form->windowTitle(), kTitle);
   const QString engine = WriteSetup(QStringLiteral("Engine.Q11"), SampleConfig());
   prompter.ExpectOpenFile(engine).ExpectError(failure);
@@ -367,11 +369,11 @@ TEST_F(MainFormTest, HelpTopicsIsNotImplemented) {
   EXPECT_EQ(prompter.Messages().at(0).buttons, MessageButtons::Ok);
 }
 
-TEST_F(MainFormTest, SetupItemsRunTheEditorHookAndMarkChanges) {
+TEST_F(MainFormTest, SetupItemsRunTheEditorAndMarkChanges) {
   form->SetCommPort(QStringLiteral("COM3"));
   Action(QStringLiteral("MenuItemFileNew"))->trigger();
   std::vector<SetupEditor> ran;
-  form->Hooks().setupEditor = [&](SetupEditor editor, QVA_CONFIG_DATA& config, QWidget*,
+  commands.setupEditor = [&](SetupEditor editor, QVA_CONFIG_DATA& config, QWidget*,
                                   const QString& port) {
     ran.push_back(editor);
     EXPECT_EQ(port, QStringLiteral("COM3"));
@@ -390,13 +392,13 @@ TEST_F(MainFormTest, SetupItemsRunTheEditorHookAndMarkChanges) {
 
 TEST_F(MainFormTest, AFailingEditorIsReportedAndTheDocumentKept) {
   Action(QStringLiteral("MenuItemFileNew"))->trigger();
-  form->Hooks().viewConfig = [](QVA_CONFIG_DATA&, QWidget*) {
+  commands.viewConfig = [](QVA_CONFIG_DATA&, QWidget*) {
     throw Exception(QStringLiteral("Viewer failed"));
   };
   prompter.ExpectError(QStringLiteral("Viewer failed"));
   Action(QStringLiteral("MenuItemViewConfig"))->trigger();
   EXPECT_FALSE(form->Document().Modified());
-  form->Hooks().viewConfig = [](QVA_CONFIG_DATA&, QWidget*) { throw EAbort(); };
+  commands.viewConfig = [](QVA_CONFIG_DATA&, QWidget*) { throw EAbort(); };
   Action(QStringLiteral("MenuItemViewConfig"))->trigger();
 }
 
@@ -404,10 +406,10 @@ TEST_F(MainFormTest, SendWithoutSensorOpensTheSensorSetupInstead) {
   Action(QStringLiteral("MenuItemFileNew"))->trigger();
   int sensorRuns = 0;
   bool sent = false;
-  form->Hooks().setupEditor = [&](SetupEditor editor, QVA_CONFIG_DATA&, QWidget*, const QString&) {
+  commands.setupEditor = [&](SetupEditor editor, QVA_CONFIG_DATA&, QWidget*, const QString&) {
     sensorRuns += editor == SetupEditor::SensorSetup;
   };
-  form->Hooks().sendConfiguration = [&](QVA_CONFIG_DATA&, const QString&, QWidget*) { sent = true; };
+  commands.sendConfiguration = [&](QVA_CONFIG_DATA&, const QString&, QWidget*) { sent = true; };
   prompter.ExpectMessage(
       QStringLiteral("No sensor type has been selected for the current configuration.\nYou must "
                      "select a sensor type before attempting to send the configuration"));
@@ -419,7 +421,7 @@ TEST_F(MainFormTest, SendWithoutSensorOpensTheSensorSetupInstead) {
 TEST_F(MainFormTest, SendOfASavedFileRunsTheTransferAndSavesWhatItChanged) {
   const QString engine = WriteSetup(QStringLiteral("Engine.Q11"), SampleConfig());
   OpenThroughMenu(engine);
-  form->Hooks().sendConfiguration = [](QVA_CONFIG_DATA& config, const QString&, QWidget*) {
+  commands.sendConfiguration = [](QVA_CONFIG_DATA& config, const QString&, QWidget*) {
     config.heater_pid_rate = 12;
   };
   Action(QStringLiteral("MenuItemSendConfiguration"))->trigger();
@@ -428,8 +430,8 @@ TEST_F(MainFormTest, SendOfASavedFileRunsTheTransferAndSavesWhatItChanged) {
 }
 
 TEST_F(MainFormTest, GetAdoptsTheReceivedRecord) {
-  form->Hooks().getConfiguration = [](const QString&, QWidget*) {
-    return std::make_pair(true, std::optional<QVA_CONFIG_DATA>(SampleConfig()));
+  commands.getConfiguration = [](const QString&, QWidget*) {
+    return GetOutcome{GetOutcome::Result::Received, SampleConfig()};
   };
   Action(QStringLiteral("MenuItemGetConfiguration"))->trigger();
   EXPECT_EQ(form->windowTitle(), QStringLiteral("Ulmora Quvarant Setup - untitled"));
@@ -440,9 +442,9 @@ TEST_F(MainFormTest, GetAdoptsTheReceivedRecord) {
 TEST_F(MainFormTest, GetStopsWhenTheQuestionIsCancelled) {
   Action(QStringLiteral("MenuItemFileNew"))->trigger();
   bool transferred = false;
-  form->Hooks().getConfiguration = [&](const QString&, QWidget*) {
+  commands.getConfiguration = [&](const QString&, QWidget*) {
     transferred = true;
-    return std::make_pair(false, std::optional<QVA_CONFIG_DATA>());
+    return GetOutcome{GetOutcome::Result::VersionMismatch, std::nullopt};
   };
   prompter.ExpectMessage(
       QStringLiteral("The currently loaded configuration has not been saved to a file.\nBefore you can get "
@@ -453,10 +455,10 @@ TEST_F(MainFormTest, GetStopsWhenTheQuestionIsCancelled) {
   EXPECT_FALSE(transferred);
 }
 
-TEST_F(MainFormTest, LiveDataRunsItsHookOnTheWindowsPortWithoutAConfiguration) {
+TEST_F(MainFormTest, LiveDataRunsOnTheWindowsPortWithoutAConfiguration) {
   form->SetCommPort(QStringLiteral("COM3"));
   QStringList ports;
-  form->Hooks().liveData = [&](const QString& port, QWidget* owner) {
+  commands.liveData = [&](const QString& port, QWidget* owner) {
     EXPECT_EQ(owner, form.get());
     ports << port;
     throw ESerialCommunications(QStringLiteral("Unable to open COM3"), kCommsPlatformError, 2);
@@ -471,9 +473,9 @@ TEST_F(MainFormTest, LiveDataRunsItsHookOnTheWindowsPortWithoutAConfiguration) {
 TEST_F(MainFormTest, FileLocationsRebuildsTheHistoryEvenWhenTheDialogFails) {
   const QString elsewhere = TestEnvironment::PathIn(QStringLiteral("other"));
   StoreHistory({QDir(elsewhere).filePath(QStringLiteral("Engine.Q11"))});
-  form = std::make_unique<TFormQVASetupMain>(prompter);
+  form = std::make_unique<TFormQVASetupMain>(prompter, commands);
   ASSERT_NE(HistoryCaptions().at(0), QStringLiteral("&1 Engine"));
-  form->Hooks().fileLocationsDialog = [&](QWidget*) {
+  commands.fileLocationsDialog = [&](QWidget*) {
     SetFolder(FileType::ConfigFiles, elsewhere);
     throw Exception(QStringLiteral("Error creating directory x"));
   };
@@ -483,9 +485,9 @@ TEST_F(MainFormTest, FileLocationsRebuildsTheHistoryEvenWhenTheDialogFails) {
   EXPECT_EQ(HistoryCaptions().at(0), QStringLiteral("&1 Engine"));
 }
 
-TEST_F(MainFormTest, PortItemAndDeferredStartUpHandTheirHooksThePort) {
-  form->Hooks().portStartUp = [](QString& port, QWidget*) { port = QStringLiteral("COM2"); };
-  form->Hooks().communicationsPortDialog = [](QString& port, QWidget*) { port += QStringLiteral("!"); };
+TEST_F(MainFormTest, PortItemAndDeferredStartUpHandTheirCommandsThePort) {
+  commands.portStartUp = [](QString& port, QWidget*) { port = QStringLiteral("COM2"); };
+  commands.communicationsPortDialog = [](QString& port, QWidget*) { port += QStringLiteral("!"); };
   // The start-up step runs from the event loop, after construction.
   EXPECT_TRUE(form->CommPort().isEmpty());
   QApplication::processEvents();
@@ -495,7 +497,7 @@ TEST_F(MainFormTest, PortItemAndDeferredStartUpHandTheirHooksThePort) {
 }
 
 TEST_F(MainFormTest, CancelledPortStartUpIsSilent) {
-  form->Hooks().portStartUp = [](QString&, QWidget*) { throw EAbort(); };
+  commands.portStartUp = [](QString&, QWidget*) { throw EAbort(); };
   QApplication::processEvents();
   EXPECT_TRUE(prompter.Errors().empty());
 }
@@ -539,7 +541,7 @@ TEST_F(MainFormTest, SendChecksAreOffUntilChosenAndAreRemembered) {
   EXPECT_TRUE(ReadSendChecks().review);
   EXPECT_FALSE(ReadSendChecks().verify);
   // A new window (the next start) shows what was chosen.
-  TFormQVASetupMain next(prompter);
+  TFormQVASetupMain next(prompter, commands);
   EXPECT_TRUE(next.findChild<QAction*>(QStringLiteral("MenuItemReviewBeforeSend"))->isChecked());
   EXPECT_FALSE(next.findChild<QAction*>(QStringLiteral("MenuItemVerifyAfterSend"))->isChecked());
 }

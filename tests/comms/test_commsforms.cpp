@@ -9,8 +9,6 @@
 #include <QTreeWidget>
 #include <QWindow>
 
-#include "app/mainform.h"
-#include "app/commshooks.h"
 #include "comms/formsendreview.h"
 #include "comms/formserialport.h"
 #include "comms/formtransfer.h"
@@ -349,32 +347,6 @@ TEST(RetrieveWindow, EscapeAndCloseDoNotStopTheProcedure) {
   EXPECT_EQ(form.exec(), 2);
   EXPECT_TRUE(prompter.stillOpen);
   EXPECT_FALSE(form.isVisible());
-}
-
-TEST(CommsHooks, FillTheMainWindowsTransferAndPortHooks) {
-  MainFormHooks hooks;
-  ScriptedPrompter prompter;
-  InstallCommsHooks(hooks, prompter);
-  ASSERT_TRUE(hooks.getConfiguration && hooks.sendConfiguration && hooks.communicationsPortDialog &&
-              hooks.portStartUp);
-  // A port that cannot be opened ends the command with the link's message
-  // before any window shows.
-  const QString missing = QStringLiteral("/nonexistent-dir/tty");
-  try {
-    hooks.getConfiguration(missing, nullptr);
-    FAIL() << "opened";
-  } catch (const ESerialCommunications& e) {
-    EXPECT_TRUE(e.Message().startsWith(QStringLiteral("An error occurred while opening communication port ") +
-                                       missing + QStringLiteral(".\n")));
-  }
-  OnNextDialog([](QDialog* dialog) {
-    Find<QComboBox>(dialog, "StdComboBox1")->setCurrentIndex(5);
-    Find<QPushButton>(dialog, "ButtonOk")->click();
-  });
-  QString port;
-  hooks.portStartUp(port, nullptr);
-  EXPECT_EQ(port, QStringLiteral("COM6"));
-  EXPECT_EQ(ReadStoredCommPort(), std::optional<QString>(QStringLiteral("COM6")));
 }
 
 TEST(SendWindow, TheReviewListsTheMetersDifferencesAndCancelWritesNothing) {

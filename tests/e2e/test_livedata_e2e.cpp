@@ -16,7 +16,8 @@
 
 #include <csignal>
 
-#include "app/commshooks.h"
+#include "../app/fakemainformcommands.h"
+#include "app/programcommands.h"
 #include "app/mainform.h"
 #include "comms/formlivedata.h"
 #include "comms/qvaserialcomms.h"
@@ -187,9 +188,11 @@ TEST(LiveDataE2E, OnlineMenuOpensTheWindowOnTheChosenPort) {
   DeviceSimulator sim({QStringLiteral("--no-pacing"), QStringLiteral("--ip"), QStringLiteral("-250")});
   ASSERT_TRUE(sim.Start()) << sim.Error().toStdString();
   ScriptedPrompter prompter;
-  TFormQVASetupMain main(prompter);
-  InstallCommsHooks(main.Hooks(), prompter);
-  main.Hooks().portStartUp = nullptr;  // no port question at start
+  // The program's Live Data command; no port question at start.
+  ProgramCommands program(prompter);
+  FakeMainFormCommands commands;
+  commands.liveData = [&](const QString& port, QWidget* owner) { program.LiveData(port, owner); };
+  TFormQVASetupMain main(prompter, commands);
   main.SetCommPort(sim.PortPath());
   QString shownIp;
   QTimer::singleShot(0, [&] {

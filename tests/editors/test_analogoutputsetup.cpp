@@ -6,8 +6,6 @@
 #include <QPushButton>
 #include <QTabBar>
 
-#include "app/editorhooks.h"
-#include "app/mainform.h"
 #include "config/qvaconfig.h"
 #include "editors/analogoutputsetup.h"
 #include "support/testenvironment.h"
@@ -229,23 +227,6 @@ TEST_F(AnalogOutputSetupTest, CancelAfterEditingEverythingChangesNothing) {
   Button("ButtonCancel")->click();
   EXPECT_EQ(dialog->result(), QDialog::Rejected);
   EXPECT_EQ(std::memcmp(&config, &stored, sizeof config), 0);
-}
-
-TEST(AnalogOutputMenu, TheSetupMenuOpensItOnTheLoadedConfiguration) {
-  HelpRecordingPrompter prompter;
-  TFormQVASetupMain form(prompter);
-  InstallEditorHooks(form.Hooks(), prompter);
-  form.findChild<QAction*>("MenuItemFileNew")->trigger();
-  OnNextDialog([](QDialog* dialog) {
-    EXPECT_NE(qobject_cast<TFormAnalogOutputSetup*>(dialog), nullptr);
-    Choose(Find<QComboBox>(dialog, "ComboBoxOutputFunction"), "(Output Table 2)");
-    Find<QPushButton>(dialog, "ButtonOk")->click();
-  });
-  form.findChild<QAction*>("MenuItemSetupAnalogOutput")->trigger();
-  EXPECT_EQ(form.Document().Config()->analog_out_table.out_function, 3);
-  EXPECT_EQ(form.Document().Config()->analog_out_table.out_table_index, 1);
-  EXPECT_TRUE(form.Document().Modified());
-  form.Document().SetModified(false);
 }
 
 }  // namespace

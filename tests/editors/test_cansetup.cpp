@@ -8,7 +8,7 @@
 
 #include "config/qvaconfig.h"
 #include "editors/cansetup.h"
-#include "editortestsupport.h"
+#include "support/widgettestsupport.h"
 
 namespace {
 

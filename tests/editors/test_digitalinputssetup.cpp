@@ -6,7 +6,7 @@
 
 #include "config/qvaconfig.h"
 #include "editors/digitalinputssetup.h"
-#include "editortestsupport.h"
+#include "support/widgettestsupport.h"
 
 namespace {
 

@@ -6,8 +6,6 @@
 #include <QPushButton>
 #include <QTabBar>
 
-#include "app/editorhooks.h"
-#include "app/mainform.h"
 #include "config/qvaconfig.h"
 #include "editors/displaysetup.h"
 #include "editors/outputtablesetup.h"
@@ -194,22 +192,6 @@ TEST_F(DisplaySetupTest, CancelInTheEditorKeepsTheListAndSelection) {
   });
   EXPECT_EQ(ItemTexts(List()), (QStringList{"AFR", "Lambda"}));
   EXPECT_EQ(List()->currentText(), "Lambda");
-}
-
-TEST(DisplaySetupMenu, TheSetupMenuOpensItOnTheLoadedConfiguration) {
-  HelpRecordingPrompter prompter;
-  TFormQVASetupMain form(prompter);
-  InstallEditorHooks(form.Hooks(), prompter);
-  form.findChild<QAction*>("MenuItemFileNew")->trigger();
-  OnNextDialog([](QDialog* dialog) {
-    EXPECT_NE(qobject_cast<TFormDisplaySetup*>(dialog), nullptr);
-    TypeInto(Find<QLineEdit>(dialog, "EditBacklightIntensity"), "55");
-    Find<QPushButton>(dialog, "ButtonOk")->click();
-  });
-  form.findChild<QAction*>("MenuItemSetupDisplay")->trigger();
-  EXPECT_EQ(form.Document().Config()->display_config.backlight_intensity, 55);
-  EXPECT_TRUE(form.Document().Modified());
-  form.Document().SetModified(false);
 }
 
 }  // namespace

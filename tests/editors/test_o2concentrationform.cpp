@@ -6,7 +6,7 @@
 #include <QPushButton>
 
 #include "editors/o2concentrationform.h"
-#include "editortestsupport.h"
+#include "support/widgettestsupport.h"
 #include "o2testmeter.h"
 #include "ui/traceview.h"
 

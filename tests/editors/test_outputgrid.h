@@ -10,7 +10,7 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "editortestsupport.h"
+#include "support/widgettestsupport.h"
 #include "tables/table2deditframe.h"
 
 // A cell of the frame's grid, as the user types it (row 0: the first point).

@@ -13,7 +13,7 @@
 #include "comms/qvaserialcomms.h"
 #include "editors/o2concentrationform.h"
 #include "editors/sensorsetup.h"
-#include "editortestsupport.h"
+#include "support/widgettestsupport.h"
 #include "o2testmeter.h"
 #include "support/testenvironment.h"
 #include "tables/table2deditframe.h"

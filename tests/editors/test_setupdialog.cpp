@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 #include "config/qvaconfig.h"
-#include "editortestsupport.h"
+#include "support/widgettestsupport.h"
 #include "ui/setupdialog.h"
 
 namespace {

@@ -1,5 +1,7 @@
 #include <stdexcept>
 
+#include <QObject>
+
 #include <gtest/gtest.h>
 
 #include "platform/errorhandler.h"
@@ -39,6 +41,28 @@ TEST(RunCommand, ACommandThatEndsNormallyReportsSuccess) {
   bool ran = false;
   EXPECT_TRUE(RunCommand(prompter, [&] { ran = true; }));
   EXPECT_TRUE(ran);
+}
+
+}  // namespace
+
+namespace {
+
+// A failing slot reached through a real signal: the emitter carries on, the
+// failure is in the error box, and later emissions still reach the slot.
+TEST(Guarded, AFailingSlotIsShownAndTheSignalReturnsNormally) {
+  ScriptedPrompter prompter;
+  QObject sender;
+  int runs = 0;
+  QObject::connect(&sender, &QObject::objectNameChanged, &sender, Guarded(prompter, [&runs] {
+                     ++runs;
+                     if (runs == 1) throw Exception(QStringLiteral("Error creating directory /x"));
+                     throw EAbort();
+                   }));
+  prompter.ExpectError(QStringLiteral("Error creating directory /x"));
+  sender.setObjectName(QStringLiteral("first"));
+  sender.setObjectName(QStringLiteral("second"));  // silent abort: no second box
+  EXPECT_EQ(runs, 2);
+  EXPECT_EQ(prompter.Errors().size(), 1u);
 }
 
 }  // namespace

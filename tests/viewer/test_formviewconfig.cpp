@@ -10,13 +10,11 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "app/editorhooks.h"
-#include "app/mainform.h"
 #include "support/qtprinters.h"
 #include "tables/gridutils.h"
 #include "viewer/formviewconfig.h"
 #include "viewertestsupport.h"
-#include "../editors/editortestsupport.h"
+#include "support/widgettestsupport.h"
 
 namespace {
 
@@ -249,71 +247,6 @@ TEST_F(FormViewConfigTest, NamesAndHeadersAreNotEditable) {
   QTest::keyClick(grid, Qt::Key_Left);
   EXPECT_EQ(grid->currentIndex().column(), 1);
   EXPECT_FALSE(grid->model()->flags(grid->model()->index(2, 0)) & Qt::ItemIsEditable);
-}
-
-// The viewer run from the main window, as the workshop reaches it.
-class ViewConfigCommandTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    SetViewerHexMode(false);
-    main = std::make_unique<TFormQVASetupMain>(prompter);
-    InstallEditorHooks(main->Hooks(), prompter);
-    main->findChild<QAction*>(QStringLiteral("MenuItemFileNew"))->trigger();
-    ASSERT_TRUE(main->Document().HasConfig());
-  }
-  void TearDown() override {
-    main->Document().SetModified(false);
-    main.reset();
-  }
-
-  BeepCountingPrompter prompter;
-  std::unique_ptr<TFormQVASetupMain> main;
-};
-
-TEST_F(ViewConfigCommandTest, CloseStoresTheValueStillBeingTypedAndMarksTheDocument) {
-  OnNextDialog([](QDialog* dialog) {
-    ASSERT_NE(qobject_cast<TFormViewConfig*>(dialog), nullptr);
-    auto* tree = Find<QTreeWidget>(dialog, "TreeView1");
-    tree->setCurrentItem(tree->topLevelItem(0));
-    auto* grid = Find<QTableView>(dialog, "StringGrid1");
-    grid->setCurrentIndex(grid->model()->index(2, 1));  // sensor_type
-    QTest::keyClick(grid, Qt::Key_Return);
-    QLineEdit* editor = GetCellEditor(grid);
-    ASSERT_NE(editor, nullptr);
-    editor->selectAll();
-    QTest::keyClicks(editor, QStringLiteral("2"));
-    Find<QPushButton>(dialog, "ButtonClose")->click();
-  });
-  main->findChild<QAction*>(QStringLiteral("MenuItemViewConfig"))->trigger();
-  EXPECT_EQ(main->Document().Config()->sensor_type, 2);
-  EXPECT_TRUE(main->Document().Modified());
-}
-
-TEST_F(ViewConfigCommandTest, ClosingWithoutChangesLeavesTheDocumentUnmodified) {
-  OnNextDialog([](QDialog* dialog) {
-    auto* tree = Find<QTreeWidget>(dialog, "TreeView1");
-    tree->setCurrentItem(tree->topLevelItem(0));
-    Find<QCheckBox>(dialog, "CheckBoxHexMode")->click();
-    dialog->reject();  // Escape or the close box
-  });
-  main->findChild<QAction*>(QStringLiteral("MenuItemViewConfig"))->trigger();
-  EXPECT_FALSE(main->Document().Modified());
-}
-
-TEST_F(ViewConfigCommandTest, HiddenDebugMenuIsReachedByCtrlShiftV) {
-  auto* debug = main->findChild<QMenu*>(QStringLiteral("Debug1"));
-  ASSERT_NE(debug, nullptr);
-  EXPECT_FALSE(debug->menuAction()->isVisible());
-  main->show();
-  main->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
-  bool opened = false;
-  OnNextDialog([&opened](QDialog* dialog) {
-    opened = qobject_cast<TFormViewConfig*>(dialog) != nullptr;
-    dialog->accept();
-  });
-  QTest::keyClick(main.get(), Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
-  EXPECT_TRUE(opened);
 }
 
 }  // namespace

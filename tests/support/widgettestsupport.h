@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include <QApplication>
@@ -12,6 +13,8 @@
 
 #include "support/qtprinters.h"
 #include "support/scriptedprompter.h"
+
+// Finding, filling and answering the windows under test, as a user would.
 
 // The scripted prompter that also notes every help request.
 class HelpRecordingPrompter : public ScriptedPrompter {

@@ -132,6 +132,9 @@ void TFormQVASetupMain::BuildMenus() {
                           &TFormQVASetupMain::MenuItemFileSaveClick);
   configItems_ << AddItem(menuFile_, "MenuItemFileSaveAs", QStringLiteral("Save &As..."),
                           QStringLiteral("Saves to a new file"), &TFormQVASetupMain::MenuItemFileSaveAsClick);
+  configItems_ << AddItem(menuFile_, "MenuItemFileExportSheet", QStringLiteral("&Export Setup Sheet..."),
+                          QStringLiteral("Writes a printable setup sheet (PDF) of the configuration"),
+                          &TFormQVASetupMain::MenuItemFileExportSheetClick);
   historyStart_ = menuFile_->addSeparator();
   historyStart_->setObjectName(QStringLiteral("MenuItemStartHistoryBar"));
   historyStart_->setVisible(false);
@@ -412,6 +415,12 @@ void TFormQVASetupMain::MenuItemSetupCANCommunicationsClick() {
 }
 void TFormQVASetupMain::MenuItemSetupAnalogOutputClick() {
   RunSetupEditor(SetupEditor::AnalogOutputSetup);
+}
+
+void TFormQVASetupMain::MenuItemFileExportSheetClick() {
+  // The sheet reads the record; the document stays as it is.
+  if (const QVA_CONFIG_DATA* config = document_.Config())
+    commands_.ExportSetupSheet(*config, document_.FileName(), this);
 }
 
 void TFormQVASetupMain::MenuItemViewConfigClick() {

@@ -49,6 +49,7 @@ class TFormQVASetupMain : public QMainWindow, private DocumentObserver {
   void MenuItemFileOpenClick();
   void MenuItemFileSaveClick();
   void MenuItemFileSaveAsClick();
+  void MenuItemFileExportSheetClick();
   void MenuItemFileExitClick();
   void MenuItemHistoryClick(int index);
   void MenuItemSetupSensorClick();

@@ -32,6 +32,10 @@ class MainFormCommands {
                            const QString& commPort) = 0;
   // The configuration viewer on the loaded record.
   virtual void ViewConfig(QVA_CONFIG_DATA& config, QWidget* owner) = 0;
+  // File > Export Setup Sheet: the printable sheet of the loaded record as
+  // a PDF. setupFile is the document's file (empty when untitled); the
+  // record is not changed.
+  virtual void ExportSetupSheet(const QVA_CONFIG_DATA& config, const QString& setupFile, QWidget* owner) = 0;
   // The Get transfer with its progress window, after the main window's
   // questions. A cancelled transfer raises EAbort.
   virtual GetOutcome GetConfiguration(const QString& commPort, QWidget* owner) = 0;

@@ -11,6 +11,7 @@
 #include "editors/cansetup.h"
 #include "editors/digitalinputssetup.h"
 #include "editors/displaysetup.h"
+#include "editors/exportsheetform.h"
 #include "editors/sensorsetup.h"
 #include "viewer/formviewconfig.h"
 
@@ -41,6 +42,10 @@ void ProgramCommands::EditSetup(SetupEditor editor, QVA_CONFIG_DATA& config, QWi
 
 void ProgramCommands::ViewConfig(QVA_CONFIG_DATA& config, QWidget* owner) {
   TFormViewConfig::Execute(prompter_, config, owner);
+}
+
+void ProgramCommands::ExportSetupSheet(const QVA_CONFIG_DATA& config, const QString& setupFile, QWidget* owner) {
+  ::ExportSetupSheet(prompter_, owner, config, setupFile);
 }
 
 GetOutcome ProgramCommands::GetConfiguration(const QString& commPort, QWidget* owner) {

@@ -17,6 +17,8 @@ struct FakeMainFormCommands final : MainFormCommands {
   std::function<void(SetupEditor, QVA_CONFIG_DATA&, QWidget*, const QString&)> setupEditor =
       [](SetupEditor, QVA_CONFIG_DATA&, QWidget*, const QString&) {};
   std::function<void(QVA_CONFIG_DATA&, QWidget*)> viewConfig = [](QVA_CONFIG_DATA&, QWidget*) {};
+  std::function<void(const QVA_CONFIG_DATA&, const QString&, QWidget*)> exportSetupSheet =
+      [](const QVA_CONFIG_DATA&, const QString&, QWidget*) {};
   std::function<GetOutcome(const QString&, QWidget*)> getConfiguration = [](const QString&, QWidget*) {
     return GetOutcome{};
   };
@@ -32,6 +34,9 @@ struct FakeMainFormCommands final : MainFormCommands {
     setupEditor(editor, config, owner, commPort);
   }
   void ViewConfig(QVA_CONFIG_DATA& config, QWidget* owner) override { viewConfig(config, owner); }
+  void ExportSetupSheet(const QVA_CONFIG_DATA& config, const QString& setupFile, QWidget* owner) override {
+    exportSetupSheet(config, setupFile, owner);
+  }
   GetOutcome GetConfiguration(const QString& commPort, QWidget* owner) override {
     return getConfiguration(commPort, owner);
   }

@@ -28,7 +28,8 @@ const QString kTitle = QStringLiteral("Ulmora Quvarant Setup");
 const QStringList kConfigItems = {
     "MenuItemFileSave",          "MenuItemFileSaveAs",         "MenuItemSetupSensor",
     "MenuItemSetupDisplay",      "MenuItemSetupDigitalInputs", "MenuItemSetupCANCommunications",
-    "MenuItemSetupAnalogOutput", "MenuItemSendConfiguration",  "MenuItemViewConfig"};
+    "MenuItemSetupAnalogOutput", "MenuItemSendConfiguration",  "MenuItemViewConfig",
+    "MenuItemFileExportSheet"};
 const QStringList kAlwaysItems = {
     "MenuItemFileNew",       "MenuItemFileOpen",           "MenuItemFileExit",   "MenuItemGetConfiguration",
     "MenuItemFileLocations", "MenuItemCommunicationsPort", "MenuItemHelpTopics", "MenuItemHelpAbout",
@@ -93,7 +94,9 @@ TEST_F(MainFormTest, MenusCarryTheirCaptionsInOrder) {
     QStringList items;
   };
   const MenuCase menus[] = {
-      {"MenuItemFile", "&File", {"&New...", "&Open...", "&Save", "Save &As...", "", "", "E&xit"}},
+      {"MenuItemFile",
+       "&File",
+       {"&New...", "&Open...", "&Save", "Save &As...", "&Export Setup Sheet...", "", "", "E&xit"}},
       {"Setup1",
        "&Setup",
        {"&Sensor...", "&Display...", "Digital &Inputs...", "&CAN Messages...", "&Analog Output..."}},
@@ -388,6 +391,28 @@ TEST_F(MainFormTest, SetupItemsRunTheEditorAndMarkChanges) {
   EXPECT_EQ(ran, (std::vector<SetupEditor>{SetupEditor::SensorSetup, SetupEditor::DisplaySetup,
                                            SetupEditor::DigitalInputsSetup, SetupEditor::CANMessagesSetup,
                                            SetupEditor::AnalogOutputSetup}));
+}
+
+TEST_F(MainFormTest, ExportSetupSheetHandsOverTheRecordAndItsFileAndChangesNothing) {
+  const QString path = WriteSetup(QStringLiteral("Engine.Q11"), SampleConfig());
+  OpenThroughMenu(path);
+  QString exportedFile;
+  QByteArray exported;
+  commands.exportSetupSheet = [&](const QVA_CONFIG_DATA& config, const QString& setupFile, QWidget* owner) {
+    EXPECT_EQ(owner, form.get());
+    exportedFile = setupFile;
+    exported = Bytes(config);
+  };
+  Action(QStringLiteral("MenuItemFileExportSheet"))->trigger();
+  EXPECT_EQ(exportedFile, path);
+  EXPECT_EQ(exported, Bytes(SampleConfig()));
+  EXPECT_FALSE(form->Document().Modified());
+  // A failed write is reported; the document stays as it was.
+  commands.exportSetupSheet = [](const QVA_CONFIG_DATA&, const QString&, QWidget*) { throw EFileWrite(); };
+  prompter.ExpectError(QStringLiteral("File write error"));
+  Action(QStringLiteral("MenuItemFileExportSheet"))->trigger();
+  EXPECT_FALSE(form->Document().Modified());
+  EXPECT_EQ(form->Document().FileName(), path);
 }
 
 TEST_F(MainFormTest, AFailingEditorIsReportedAndTheDocumentKept) {

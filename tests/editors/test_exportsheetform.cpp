@@ -10,7 +10,7 @@
 
 #include "config/qvasetupfiler.h"
 #include "editors/exportsheetform.h"
-#include "editortestsupport.h"
+#include "support/widgettestsupport.h"
 #include "support/samplerecords.h"
 #include "support/testenvironment.h"
 

@@ -30,7 +30,8 @@ QVA_CONFIG_DATA FullTables() {
   config.analog_out_table.out_function = 1;
   for (int i = 0; i < kMaxTablePoints; ++i) {
     const auto x = static_cast<int16_t>(i * 100 - 1600);
-    for (QVA_OUTPUT_CAL_TABLE& table : config.output_table) table.values[i] = {x, static_cast<int16_t>(i * 30)};
+    for (QVA_OUTPUT_CAL_TABLE& table : config.output_table)
+      table.values[i] = {x, static_cast<int16_t>(i * 30)};
     config.user_cal_table.values[i] = {x, static_cast<int16_t>(x + i)};
     config.analog_out_table.values[i] = {x, static_cast<int16_t>(i * 150)};
   }
@@ -43,7 +44,8 @@ void Measure(const char* name, const QVA_CONFIG_DATA& config) {
   SetupSheet sheet;
   const double building = Milliseconds([&] { sheet = BuildSetupSheet(config, source); }, kRepeats);
   SheetPdf pdf;
-  const double painting = Milliseconds([&] { pdf = RenderSetupSheet(sheet, QPageSize(QPageSize::A4)); }, kRepeats);
+  const double painting =
+      Milliseconds([&] { pdf = RenderSetupSheet(sheet, QPageSize(QPageSize::A4)); }, kRepeats);
   std::printf("%-12s build %7.3f ms   paint PDF %7.2f ms   %d pages, %lld bytes\n", name, building, painting,
               pdf.pages, static_cast<long long>(pdf.bytes.size()));
 }
@@ -56,7 +58,8 @@ int main(int argc, char** argv) {
   Measure("sample", SampleConfig());
   Measure("full tables", FullTables());
   if (argc > 1) {
-    const SetupSheet sheet = BuildSetupSheet(FullTables(), {QStringLiteral("Workshop.Q11"), QDate(2026, 3, 14), {}});
+    const SetupSheet sheet =
+        BuildSetupSheet(FullTables(), {QStringLiteral("Workshop.Q11"), QDate(2026, 3, 14), {}});
     WriteSetupSheet(QString::fromLocal8Bit(argv[1]), sheet, QPageSize(QPageSize::A4));
   }
   return 0;

@@ -29,7 +29,8 @@ int SheetCommand(const CommandLine& line, CliOutput& output) {
   // The sheet shows the configuration as the desktop program opens it.
   const unsigned fileVersion = config.version;
   if (UpgradeConfig(config)) {
-    output.Error(QStringLiteral("The configuration was upgraded from version %1 for the sheet.").arg(fileVersion));
+    output.Error(
+        QStringLiteral("The configuration was upgraded from version %1 for the sheet.").arg(fileVersion));
   }
   const SetupSheet sheet = BuildSetupSheet(config, {setupFile, QDate::currentDate(), line.note});
   int pages = 0;
@@ -39,8 +40,9 @@ int SheetCommand(const CommandLine& line, CliOutput& output) {
     output.Error(line.output + QStringLiteral(":\n") + error.Message());
     return kExitUsageOrFile;
   }
-  output.Error(pages == 1 ? QStringLiteral("Setup sheet written to %1 (1 page).").arg(line.output)
-                          : QStringLiteral("Setup sheet written to %1 (%2 pages).").arg(line.output).arg(pages));
+  output.Error(pages == 1
+                   ? QStringLiteral("Setup sheet written to %1 (1 page).").arg(line.output)
+                   : QStringLiteral("Setup sheet written to %1 (%2 pages).").arg(line.output).arg(pages));
   return kExitSuccess;
 }
 

@@ -37,7 +37,8 @@ FileDialogRequest SheetFileRequest(const QString& setupFile) {
 
 }  // namespace
 
-TFormExportSheet::TFormExportSheet(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::TFormExportSheet>()) {
+TFormExportSheet::TFormExportSheet(QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::TFormExportSheet>()) {
   ui_->setupUi(this);
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   ui_->EditNote->setMaxLength(kMaxSheetNoteLength);

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include "config/qvaconfig.h"
+#include "tables/curvedata.h"
 #include "ui/fieldbindingcodes.h"
 #include "ui/qvavalues.h"
 
@@ -49,6 +50,11 @@ struct PresentedTable {
 
   // The points as the frame shows them: input and output text per row.
   PresentedGrid Cells() const;
+  // The curve the table's curve view shows for these points.
+  TableCurve Curve() const;
+  // What a reader must know about the points: none, more than a table
+  // holds, or points the table rules would refuse.
+  QStringList Notes() const;
 };
 
 // A window's caption and what it shows, in this order: the labelled rows,

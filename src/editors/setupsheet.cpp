@@ -3,7 +3,6 @@
 #include <QFileInfo>
 
 #include "platform/appinfo.h"
-#include "tables/table2dmodel.h"
 #include "qvaversion.h"
 
 namespace {
@@ -47,12 +46,14 @@ SetupSheet BuildSetupSheet(const QVA_CONFIG_DATA& config, const SheetSource& sou
   SetupSheet sheet;
   sheet.heading = QStringLiteral("QVA Setup Sheet");
   auto& rows = sheet.titleRows;
-  rows.push_back({QStringLiteral("File"),
-                  source.fileName.isEmpty() ? QStringLiteral("untitled") : QFileInfo(source.fileName).fileName(),
-                  {}});
+  rows.push_back(
+      {QStringLiteral("File"),
+       source.fileName.isEmpty() ? QStringLiteral("untitled") : QFileInfo(source.fileName).fileName(),
+       {}});
   rows.push_back({QStringLiteral("Date"), source.date.toString(Qt::ISODate), {}});
   rows.push_back({QStringLiteral("Program"),
-                  kApplicationTitle + QStringLiteral(" ") + QStringLiteral(QVA_VERSION_TEXT), {}});
+                  kApplicationTitle + QStringLiteral(" ") + QStringLiteral(QVA_VERSION_TEXT),
+                  {}});
   const QString note = SheetNoteText(source.note);
   if (!note.isEmpty()) rows.push_back({QStringLiteral("Note"), note, {}});
   const uint16_t checksum = SheetChecksum(config);
@@ -66,6 +67,8 @@ SetupSheet BuildSetupSheet(const QVA_CONFIG_DATA& config, const SheetSource& sou
                                        "above when this configuration is sent"),
                     {QStringLiteral("cfg_crc16")}});
   }
+  sheet.footer =
+      QStringLiteral("%1 - %2 - cfg_crc16 %3").arg(sheet.heading, rows.front().value, ChecksumText(checksum));
   sheet.sections = PresentSetupWindows(config);
   return sheet;
 }
@@ -77,13 +80,7 @@ QString SheetTargetRefusal(const QString& target, const QString& setupFile) {
   const bool same = to.exists() && from.exists() ? to.canonicalFilePath() == from.canonicalFilePath()
                                                  : to.absoluteFilePath() == from.absoluteFilePath();
   if (!same) return QString();
-  return QStringLiteral("The setup sheet cannot replace the setup file it is made from.\n"
-                        "You should choose another name for the sheet.");
-}
-
-TableCurve SheetTableCurve(const PresentedTable& table) {
-  Table2DModel model(kMaxTablePoints);
-  model.Setup(kMaxTablePoints, table.inputType, table.outputType);
-  model.ShowPoints(table.points.data(), static_cast<int>(table.points.size()));
-  return TableCurve::FromTable(model, table.inputTitle, table.outputTitle);
+  return QStringLiteral(
+      "The setup sheet cannot replace the setup file it is made from.\n"
+      "You should choose another name for the sheet.");
 }

@@ -8,7 +8,6 @@
 
 #include "config/qvaconfig.h"
 #include "editors/fieldpresentation.h"
-#include "tables/curvedata.h"
 
 // The printable setup sheet of a configuration: the record a workshop keeps
 // with the car. A title block (file, date, program version, the user's
@@ -22,12 +21,13 @@ constexpr int kMaxSheetNoteLength = 300;
 struct SheetSource {
   QString fileName;  // the setup file's path; empty for an untitled configuration
   QDate date;
-  QString note;      // as typed; SheetNoteText cleans it
+  QString note;  // as typed; SheetNoteText cleans it
 };
 
 struct SetupSheet {
-  QString heading;                       // "QVA Setup Sheet"
-  std::vector<PresentedRow> titleRows;   // File, Date, Program, Note, Checksum
+  QString heading;                      // "QVA Setup Sheet"
+  std::vector<PresentedRow> titleRows;  // File, Date, Program, Note, Checksum
+  QString footer;                       // on every page, so a loose page still names its file and checksum
   std::vector<PresentedSection> sections;
 };
 
@@ -48,6 +48,3 @@ QString ChecksumText(uint16_t checksum);
 // sheet is made from (a PDF would replace the configuration). Empty when
 // it may.
 QString SheetTargetRefusal(const QString& target, const QString& setupFile);
-
-// The curve of a table: what its curve view shows for the same points.
-TableCurve SheetTableCurve(const PresentedTable& table);

@@ -61,16 +61,11 @@ QPalette PaperPalette() {
 }
 
 // Lays the sheet out top to bottom, starting a new page where a block
-// would not fit; every page ends with a footer that names the file and the
-// checksum, so a loose page can still be matched.
+// would not fit; every page ends with the sheet's footer and its number.
 class SheetLayout {
  public:
   SheetLayout(QPdfWriter& writer, const SetupSheet& sheet) : writer_(writer), sheet_(sheet) {
     if (!painter_.begin(&writer_)) throw Exception(QStringLiteral("The setup sheet could not be drawn."));
-    for (const PresentedRow& row : sheet.titleRows) {
-      if (row.label == QLatin1String("File")) fileName_ = row.value;
-      if (row.fields.contains(QStringLiteral("cfg_crc16")) && checksum_.isEmpty()) checksum_ = row.value;
-    }
     width_ = writer_.width();
     bottom_ = writer_.height() - FooterHeight();
   }
@@ -113,8 +108,7 @@ class SheetLayout {
     const int top = writer_.height() - line;
     painter_.setPen(QPen(kRuleColour, 1));
     painter_.drawLine(0, top - line / 2, width_, top - line / 2);
-    DrawText(font, QRect(0, top, width_, line), Qt::AlignLeft | Qt::AlignVCenter,
-             QStringLiteral("%1 - %2 - cfg_crc16 %3").arg(sheet_.heading, fileName_, checksum_));
+    DrawText(font, QRect(0, top, width_, line), Qt::AlignLeft | Qt::AlignVCenter, sheet_.footer);
     DrawText(font, QRect(0, top, width_, line), Qt::AlignRight | Qt::AlignVCenter,
              QStringLiteral("Page %1").arg(pages_));
   }
@@ -146,7 +140,8 @@ class SheetLayout {
     if (headingHeight + whole <= bottom_) together = whole;
     y_ += Px(kSectionGapMm);
     Reserve(headingHeight + together);
-    DrawText(heading, QRect(0, y_, width_, LineHeight(heading)), Qt::AlignLeft | Qt::AlignVCenter, section.title);
+    DrawText(heading, QRect(0, y_, width_, LineHeight(heading)), Qt::AlignLeft | Qt::AlignVCenter,
+             section.title);
     painter_.setPen(QPen(kRuleColour, 1));
     painter_.drawLine(0, y_ + LineHeight(heading), width_, y_ + LineHeight(heading));
     y_ += headingHeight;
@@ -176,9 +171,10 @@ class SheetLayout {
     for (const PresentedRow& row : rows) {
       const int height = RowHeight(row);
       Reserve(height);
-      DrawText(label, QRect(0, y_, labelWidth, height), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, row.label);
-      DrawText(value, QRect(labelWidth, y_, valueWidth, height), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
-               row.value);
+      DrawText(label, QRect(0, y_, labelWidth, height), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+               row.label);
+      DrawText(value, QRect(labelWidth, y_, valueWidth, height),
+               Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, row.value);
       y_ += height;
     }
   }
@@ -240,7 +236,8 @@ class SheetLayout {
         if (header) painter_.fillRect(cell, kHeaderFill);
         painter_.setPen(QPen(kRuleColour, 1));
         painter_.drawRect(cell);
-        const QString text = static_cast<qsizetype>(c) < cells.size() ? cells.at(static_cast<qsizetype>(c)) : QString();
+        const QString text =
+            static_cast<qsizetype>(c) < cells.size() ? cells.at(static_cast<qsizetype>(c)) : QString();
         DrawText(font, cell.adjusted(Px(kCellPaddingMm), 0, -Px(kCellPaddingMm), 0),
                  Qt::AlignVCenter | (c == 0 ? Qt::AlignLeft : Qt::AlignRight), text);
         x += widths[c];
@@ -260,9 +257,11 @@ class SheetLayout {
   // The height of a table's block: its title over the points, the other
   // view and the curve side by side.
   int TableHeight(const PresentedTable& table) {
-    const int grids = std::max(GridHeight(table.Cells()), table.beside.rows.empty() ? 0 : GridHeight(table.beside));
+    const int grids =
+        std::max(GridHeight(table.Cells()), table.beside.rows.empty() ? 0 : GridHeight(table.beside));
     const int curve = table.points.empty() ? 0 : Px(kCurveHeightMm);
-    return Px(kBlockGapMm) + LineHeight(SheetFont(kBodyPoints, true)) + std::max(grids + Px(kBlockGapMm), curve);
+    return Px(kBlockGapMm) + LineHeight(SheetFont(kBodyPoints, true)) +
+           std::max(grids + Px(kBlockGapMm), curve);
   }
 
   // The points on the left, the other view of them beside, the curve
@@ -274,19 +273,12 @@ class SheetLayout {
     const int gridWidth = std::min(std::max(GridWidth(cells), 2 * Px(kPointColumnMm)), width_ / 3);
     const bool beside = !table.beside.rows.empty();
     const int besideWidth = beside ? std::min(GridWidth(table.beside), width_ / 3) : 0;
-    const int gridHeight = std::max(GridHeight(cells), beside ? GridHeight(table.beside) : 0) + Px(kBlockGapMm);
+    const int gridHeight =
+        std::max(GridHeight(cells), beside ? GridHeight(table.beside) : 0) + Px(kBlockGapMm);
     const bool curve = !table.points.empty();
     const int curveHeight = curve ? Px(kCurveHeightMm) : 0;
-    QStringList notes;
-    if (table.points.empty()) notes << QStringLiteral("No points.");
-    if (table.storedCount > kMaxTablePoints)
-      notes << QStringLiteral("The record gives %1 points; a table holds at most %2, which are shown.")
-                   .arg(table.storedCount)
-                   .arg(kMaxTablePoints);
-    const TableCurve tableCurve = SheetTableCurve(table);
-    if (curve && !tableCurve.Storable())
-      notes << QStringLiteral("These points break the table rules (an input occurs twice, or the outputs rise "
-                              "and fall): the window would not store them as they are.");
+    const QStringList notes = table.Notes();
+    const TableCurve tableCurve = table.Curve();
     y_ += Px(kBlockGapMm);
     Reserve(titleHeight + std::max(gridHeight, curveHeight));
     DrawText(titleFont, QRect(0, y_, width_, titleHeight), Qt::AlignLeft | Qt::AlignVCenter, table.title);
@@ -315,8 +307,6 @@ class SheetLayout {
   QPdfWriter& writer_;
   const SetupSheet& sheet_;
   QPainter painter_;
-  QString fileName_;
-  QString checksum_;
   int width_ = 0;
   int bottom_ = 0;
   int y_ = 0;
@@ -326,7 +316,8 @@ class SheetLayout {
 }  // namespace
 
 QPageSize SheetPageSize(const QLocale& locale) {
-  return QPageSize(locale.measurementSystem() == QLocale::ImperialUSSystem ? QPageSize::Letter : QPageSize::A4);
+  return QPageSize(locale.measurementSystem() == QLocale::ImperialUSSystem ? QPageSize::Letter
+                                                                           : QPageSize::A4);
 }
 
 SheetPdf RenderSetupSheet(const SetupSheet& sheet, const QPageSize& pageSize) {

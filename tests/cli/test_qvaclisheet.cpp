@@ -33,17 +33,17 @@ TEST(CliSheet, WritesTheSheetWithoutADisplayOrAPlatformGiven) {
   const QString setup = WriteSetup(QStringLiteral("cars/Golf.Q11"), SampleConfig());
   const QString pdf = QFileInfo(setup).absolutePath() + QStringLiteral("/Golf.pdf");
   const QByteArray before = ReadAll(setup);
-  const CliResult result =
-      RunQvaCli({QStringLiteral("sheet"), setup, QStringLiteral("-o"), pdf, QStringLiteral("--note"),
-                 QStringLiteral("Golf GTI -platform xcb")},
-                [] {
-                  unsetenv("QT_QPA_PLATFORM");
-                  unsetenv("DISPLAY");
-                  unsetenv("WAYLAND_DISPLAY");
-                });
+  const CliResult result = RunQvaCli({QStringLiteral("sheet"), setup, QStringLiteral("-o"), pdf,
+                                      QStringLiteral("--note"), QStringLiteral("Golf GTI -platform xcb")},
+                                     [] {
+                                       unsetenv("QT_QPA_PLATFORM");
+                                       unsetenv("DISPLAY");
+                                       unsetenv("WAYLAND_DISPLAY");
+                                     });
   ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
   EXPECT_TRUE(result.out.isEmpty());
-  EXPECT_EQ(QString::fromLocal8Bit(result.err), QStringLiteral("Setup sheet written to %1 (2 pages).\n").arg(pdf));
+  EXPECT_EQ(QString::fromLocal8Bit(result.err),
+            QStringLiteral("Setup sheet written to %1 (2 pages).\n").arg(pdf));
   const QString text = PdfText(pdf);
   EXPECT_TRUE(text.contains(QStringLiteral("Golf GTI -platform xcb"))) << text.toStdString();
   EXPECT_TRUE(text.contains(QStringLiteral("Bosch LSU4")));
@@ -103,8 +103,8 @@ TEST(CliSheet, RefusesALongNoteAndAMissingOutput) {
   EXPECT_EQ(noOutput.exitCode, 2);
   EXPECT_EQ(noOutput.err, QByteArray("sheet needs -o FILE.\nTry \"qva-cli help sheet\".\n"));
   const CliResult longNote = RunQvaCli({QStringLiteral("sheet"), setup, QStringLiteral("-o"),
-                                        TestEnvironment::PathIn(QStringLiteral("x.pdf")), QStringLiteral("--note"),
-                                        QString(301, QLatin1Char('n'))});
+                                        TestEnvironment::PathIn(QStringLiteral("x.pdf")),
+                                        QStringLiteral("--note"), QString(301, QLatin1Char('n'))});
   EXPECT_EQ(longNote.exitCode, 2);
   EXPECT_TRUE(longNote.err.startsWith("--note takes at most 300 characters.")) << longNote.err.toStdString();
   EXPECT_FALSE(QFileInfo::exists(TestEnvironment::PathIn(QStringLiteral("x.pdf"))));

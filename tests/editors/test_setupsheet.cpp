@@ -212,16 +212,23 @@ TEST(FieldPresentation, StatesTheAnalogOutputAsVoltagesAgainstTheFollowedValue) 
     std::vector<QStringList> rows;  // header first
   };
   const Case cases[] = {
-      {3, 0,
+      {3,
+       0,
        "Set the engine control unit to read the analog output as Lambda (output table 1, 3 decimal places): "
        "each voltage stands for the value beside it.",
        {{"Analog output ( V )", "Lambda"}, {"0.000", "1.300"}, {"2.500", "1.000"}, {"5.000", "0.700"}}},
-      {3, 1,
+      {3,
+       1,
        "Set the engine control unit to read the analog output as (Output Table 2) (output table 2, 1 decimal "
        "place): each voltage stands for the value beside it.",
-       {{"Analog output ( V )", "(Output Table 2)"}, {"0.000", "130.0"}, {"2.500", "100.0"}, {"5.000", "70.0"}}},
-      {1, 1,
-       "Set the engine control unit to read the analog output as Ip (pump current in mA): each voltage stands "
+       {{"Analog output ( V )", "(Output Table 2)"},
+        {"0.000", "130.0"},
+        {"2.500", "100.0"},
+        {"5.000", "70.0"}}},
+      {1,
+       1,
+       "Set the engine control unit to read the analog output as Ip (pump current in mA): each voltage "
+       "stands "
        "for the value beside it.",
        {{"Analog output ( V )", "Ip ( mA )"}, {"0.000", "1.300"}, {"2.500", "1.000"}, {"5.000", "0.700"}}},
       {0, 0, "The analog output follows no value (Output Function Off).", {}},
@@ -265,7 +272,8 @@ TEST(FieldPresentation, ShowsTablePointsInTheirColumnsUnits) {
   EXPECT_EQ(cells.header, (QStringList{"Ipn ( mA )", "Output"}));
   const std::vector<QStringList> expected = {{"-1.200", "0.700"}, {"0.000", "1.000"}, {"1.500", "1.300"}};
   EXPECT_EQ(cells.rows, expected);
-  const TableCurve curve = SheetTableCurve(table);
+  EXPECT_TRUE(table.Notes().isEmpty());
+  const TableCurve curve = table.Curve();
   EXPECT_TRUE(curve.Storable());
   ASSERT_EQ(curve.Points().size(), 3U);
   EXPECT_EQ(curve.Points().back().y, 1300);
@@ -273,10 +281,8 @@ TEST(FieldPresentation, ShowsTablePointsInTheirColumnsUnits) {
 
 TEST(FieldPresentation, PlainLabelDropsAcceleratorsAndColons) {
   const std::pair<const char*, const char*> cases[] = {
-      {"&Sensor Type :", "Sensor Type"},
-      {"Heater &Voltage (NTK Only) :", "Heater Voltage (NTK Only)"},
-      {"Fuel && Air :", "Fuel & Air"},
-      {"Address:", "Address"},
+      {"&Sensor Type :", "Sensor Type"}, {"Heater &Voltage (NTK Only) :", "Heater Voltage (NTK Only)"},
+      {"Fuel && Air :", "Fuel & Air"},   {"Address:", "Address"},
       {"Compound ID", "Compound ID"},
   };
   for (const auto& [label, plain] : cases) EXPECT_EQ(PlainLabel(QLatin1String(label)), QLatin1String(plain));
@@ -286,8 +292,8 @@ TEST(SetupSheet, TitleBlockNamesTheFileDateProgramNoteAndChecksum) {
   QVA_CONFIG_DATA config = WorkshopConfig();
   const uint16_t checksum = SheetChecksum(config);
   config.cfg_crc16 = checksum;
-  const SetupSheet sheet = BuildSetupSheet(
-      config, {QStringLiteral("/work/cars/Golf.Q11"), QDate(2026, 3, 14), QStringLiteral("Golf GTI, J. Smith")});
+  const SetupSheet sheet = BuildSetupSheet(config, {QStringLiteral("/work/cars/Golf.Q11"), QDate(2026, 3, 14),
+                                                    QStringLiteral("Golf GTI, J. Smith")});
   ASSERT_EQ(sheet.titleRows.size(), 5U);
   EXPECT_EQ(sheet.titleRows[0], (PresentedRow{"File", "Golf.Q11", {}}));
   EXPECT_EQ(sheet.titleRows[1], (PresentedRow{"Date", "2026-03-14", {}}));
@@ -297,7 +303,10 @@ TEST(SetupSheet, TitleBlockNamesTheFileDateProgramNoteAndChecksum) {
   // The checksum a send seals into the meter's copy, high byte first.
   const ConfigBytes sealed = ConfigToBytes(SealForDevice(config));
   const QString hex = QString::number((sealed[2] << 8) | sealed[3], 16).toUpper().rightJustified(4, '0');
-  EXPECT_TRUE(sheet.titleRows[4].value.startsWith("0x" + hex + " (")) << sheet.titleRows[4].value.toStdString();
+  EXPECT_TRUE(sheet.titleRows[4].value.startsWith("0x" + hex + " ("))
+      << sheet.titleRows[4].value.toStdString();
+  EXPECT_EQ(sheet.footer, "QVA Setup Sheet - Golf.Q11 - cfg_crc16 0x" + hex + " (" +
+                              QString::number((sealed[2] << 8) | sealed[3]) + ")");
   EXPECT_EQ(sheet.sections.size(), 7U);
 
   const SetupSheet untitled = BuildSetupSheet(MakeBlankConfig(), {QString(), QDate(2026, 3, 14), QString()});
@@ -307,10 +316,12 @@ TEST(SetupSheet, TitleBlockNamesTheFileDateProgramNoteAndChecksum) {
 
 TEST(SetupSheet, ShowsAChecksumTheRecordHoldsFromBeforeItsLastChange) {
   const QVA_CONFIG_DATA config = SampleConfig();  // holds 0xBEEF, not its checksum
-  const SetupSheet sheet = BuildSetupSheet(config, {QStringLiteral("Sample.Q11"), QDate(2026, 1, 2), QString()});
+  const SetupSheet sheet =
+      BuildSetupSheet(config, {QStringLiteral("Sample.Q11"), QDate(2026, 1, 2), QString()});
   const PresentedRow& last = sheet.titleRows.back();
   EXPECT_EQ(last.label, "cfg_crc16 held in the record");
-  EXPECT_TRUE(last.value.startsWith("0xBEEF (48879): from before the last change")) << last.value.toStdString();
+  EXPECT_TRUE(last.value.startsWith("0xBEEF (48879): from before the last change"))
+      << last.value.toStdString();
   EXPECT_EQ(ChecksumText(0x00AB), "0x00AB (171)");
 }
 
@@ -332,4 +343,32 @@ TEST(SetupSheet, RefusesToReplaceTheSetupFileItIsMadeFrom) {
   EXPECT_FALSE(SheetTargetRefusal(viaDots, setup).isEmpty());
   EXPECT_TRUE(SheetTargetRefusal(QFileInfo(setup).absolutePath() + "/Golf.pdf", setup).isEmpty());
   EXPECT_TRUE(SheetTargetRefusal(setup, QString()).isEmpty());
+}
+
+TEST(FieldPresentation, TableNotesSayWhatTheReaderMustKnowAboutThePoints) {
+  struct Case {
+    std::vector<TablePoint> points;
+    int storedCount;
+    QStringList notes;
+  };
+  const Case cases[] = {
+      {{{0, 100}, {500, 200}}, 2, {}},
+      {{}, 0, {"No points."}},
+      {std::vector<TablePoint>(32, TablePoint{0, 0}),
+       200,
+       {"The record gives 200 points; a table holds at most 32, which are shown.",
+        "These points break the table rules (an input occurs twice, or the outputs rise and fall): the window "
+        "would not store them as they are."}},
+      {{{0, 100}, {500, 50}, {900, 300}},
+       3,
+       {"These points break the table rules (an input occurs twice, or the outputs rise and fall): the window "
+        "would not store them as they are."}},
+  };
+  for (const Case& c : cases) {
+    PresentedTable table;
+    table.inputType = IpType;
+    table.points = c.points;
+    table.storedCount = c.storedCount;
+    EXPECT_EQ(table.Notes(), c.notes) << c.storedCount;
+  }
 }

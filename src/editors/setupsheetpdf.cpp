@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QPalette>
 #include <QPdfWriter>
+#include <QTextOption>
+#include <QtMath>
 
 #include "platform/appinfo.h"
 #include "platform/qvaerrors.h"
@@ -31,6 +33,7 @@ constexpr int kTitlePoints = 16;
 constexpr int kHeadingPoints = 12;
 constexpr int kBodyPoints = 9;
 constexpr int kSmallPoints = 8;
+constexpr qreal kUnboundedHeight = 1 << 20;
 // A block of rows up to this part of a page is kept with its heading.
 constexpr int kKeepTogetherDivisor = 3;
 const QColor kRuleColour(150, 150, 150);
@@ -82,9 +85,23 @@ class SheetLayout {
   int LineHeight(const QFont& font) { return QFontMetrics(font, &writer_).height(); }
   int FooterHeight() { return 2 * LineHeight(SheetFont(kSmallPoints)); }
 
+  // Wrapped at word boundaries, and inside a word too long for a line
+  // (a note or a file name without blanks), so nothing runs off the page.
+  static QTextOption Wrapped() {
+    QTextOption option(Qt::AlignLeft | Qt::AlignTop);
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    return option;
+  }
+
   int TextHeight(const QFont& font, int width, const QString& text) {
-    const QFontMetrics metrics(font, &writer_);
-    return metrics.boundingRect(QRect(0, 0, width, 1 << 20), Qt::TextWordWrap, text).height();
+    painter_.setFont(font);
+    return qCeil(painter_.boundingRect(QRectF(0, 0, width, kUnboundedHeight), text, Wrapped()).height());
+  }
+
+  void DrawWrapped(const QFont& font, const QRect& box, const QString& text) {
+    painter_.setFont(font);
+    painter_.setPen(Qt::black);
+    painter_.drawText(QRectF(box), text, Wrapped());
   }
 
   void DrawText(const QFont& font, const QRect& box, int flags, const QString& text) {
@@ -108,9 +125,13 @@ class SheetLayout {
     const int top = writer_.height() - line;
     painter_.setPen(QPen(kRuleColour, 1));
     painter_.drawLine(0, top - line / 2, width_, top - line / 2);
-    DrawText(font, QRect(0, top, width_, line), Qt::AlignLeft | Qt::AlignVCenter, sheet_.footer);
-    DrawText(font, QRect(0, top, width_, line), Qt::AlignRight | Qt::AlignVCenter,
-             QStringLiteral("Page %1").arg(pages_));
+    const QString page = QStringLiteral("Page %1").arg(pages_);
+    const QFontMetrics metrics(font, &writer_);
+    // A long file name gives way to the page number.
+    const int room = width_ - metrics.horizontalAdvance(page) - 2 * metrics.averageCharWidth();
+    DrawText(font, QRect(0, top, width_, line), Qt::AlignLeft | Qt::AlignVCenter,
+             metrics.elidedText(sheet_.footer, Qt::ElideMiddle, room));
+    DrawText(font, QRect(0, top, width_, line), Qt::AlignRight | Qt::AlignVCenter, page);
   }
 
   void Title() {
@@ -124,7 +145,6 @@ class SheetLayout {
   void Section(const PresentedSection& section) {
     const QFont heading = SheetFont(kHeadingPoints, true);
     const int headingHeight = LineHeight(heading) + Px(kBlockGapMm);
-    // A heading never stands alone at the foot of a page.
     // The heading, the rows, the sentences and the first grid or table
     // stay on one page when they fit one; else a short block of rows at
     // least stays with its heading.
@@ -171,10 +191,8 @@ class SheetLayout {
     for (const PresentedRow& row : rows) {
       const int height = RowHeight(row);
       Reserve(height);
-      DrawText(label, QRect(0, y_, labelWidth, height), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
-               row.label);
-      DrawText(value, QRect(labelWidth, y_, valueWidth, height),
-               Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, row.value);
+      DrawWrapped(label, QRect(0, y_, labelWidth, height), row.label);
+      DrawWrapped(value, QRect(labelWidth, y_, valueWidth, height), row.value);
       y_ += height;
     }
   }
@@ -184,7 +202,7 @@ class SheetLayout {
     const int height = TextHeight(font, width_, text);
     y_ += Px(kBlockGapMm);
     Reserve(height);
-    DrawText(font, QRect(0, y_, width_, height), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
+    DrawWrapped(font, QRect(0, y_, width_, height), text);
     y_ += height;
   }
 

@@ -419,8 +419,7 @@ void TFormQVASetupMain::MenuItemSetupAnalogOutputClick() {
 
 void TFormQVASetupMain::MenuItemFileExportSheetClick() {
   // The sheet reads the record; the document stays as it is.
-  if (const QVA_CONFIG_DATA* config = document_.Config())
-    commands_.ExportSetupSheet(*config, document_.FileName(), this);
+  if (document_.HasConfig()) commands_.ExportSetupSheet(document_, this);
 }
 
 void TFormQVASetupMain::MenuItemViewConfigClick() {

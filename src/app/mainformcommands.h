@@ -8,6 +8,7 @@
 #include "config/qvaconfig.h"
 
 class QWidget;
+class SetupDocument;
 
 // Which setup editor a Setup menu item runs.
 enum class SetupEditor { SensorSetup, DisplaySetup, DigitalInputsSetup, CANMessagesSetup, AnalogOutputSetup };
@@ -33,9 +34,9 @@ class MainFormCommands {
   // The configuration viewer on the loaded record.
   virtual void ViewConfig(QVA_CONFIG_DATA& config, QWidget* owner) = 0;
   // File > Export Setup Sheet: the printable sheet of the loaded record as
-  // a PDF. setupFile is the document's file (empty when untitled); the
-  // record is not changed.
-  virtual void ExportSetupSheet(const QVA_CONFIG_DATA& config, const QString& setupFile, QWidget* owner) = 0;
+  // a PDF, naming the document's file and whether the record holds changes
+  // not saved to it. The document is not changed.
+  virtual void ExportSetupSheet(const SetupDocument& document, QWidget* owner) = 0;
   // The Get transfer with its progress window, after the main window's
   // questions. A cancelled transfer raises EAbort.
   virtual GetOutcome GetConfiguration(const QString& commPort, QWidget* owner) = 0;

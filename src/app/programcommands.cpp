@@ -1,6 +1,7 @@
 #include "app/programcommands.h"
 
 #include "app/qvaconfigfilelocationform.h"
+#include "app/setupdocument.h"
 #include "comms/formlivedata.h"
 #include "comms/formserialport.h"
 #include "comms/formtransfer.h"
@@ -44,8 +45,9 @@ void ProgramCommands::ViewConfig(QVA_CONFIG_DATA& config, QWidget* owner) {
   TFormViewConfig::Execute(prompter_, config, owner);
 }
 
-void ProgramCommands::ExportSetupSheet(const QVA_CONFIG_DATA& config, const QString& setupFile, QWidget* owner) {
-  ::ExportSetupSheet(prompter_, owner, config, setupFile);
+void ProgramCommands::ExportSetupSheet(const SetupDocument& document, QWidget* owner) {
+  if (const QVA_CONFIG_DATA* config = document.Config())
+    ::ExportSetupSheet(prompter_, owner, *config, {document.FileName(), document.Modified()});
 }
 
 GetOutcome ProgramCommands::GetConfiguration(const QString& commPort, QWidget* owner) {

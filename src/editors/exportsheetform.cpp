@@ -53,7 +53,8 @@ QString TFormExportSheet::Note() const {
 }
 
 QString ExportSetupSheet(Prompter& prompter, QWidget* parent, const QVA_CONFIG_DATA& config,
-                         const QString& setupFile) {
+                         const SheetDocument& document) {
+  const QString& setupFile = document.setupFile;
   TFormExportSheet form(parent);
   if (form.exec() != QDialog::Accepted) return QString();
   const QString note = form.Note();
@@ -68,7 +69,7 @@ QString ExportSetupSheet(Prompter& prompter, QWidget* parent, const QVA_CONFIG_D
       ShowInformation(prompter, refusal, kExportSheetCaption);
       continue;
     }
-    const SetupSheet sheet = BuildSetupSheet(config, {setupFile, QDate::currentDate(), note});
+    const SetupSheet sheet = BuildSetupSheet(config, {setupFile, QDate::currentDate(), note, document.unsaved});
     WriteSetupSheet(path, sheet, SheetPageSize(QLocale::system()));
     return path;
   }

@@ -28,12 +28,16 @@ class TFormExportSheet : public QDialog {
   std::unique_ptr<Ui::TFormExportSheet> ui_;
 };
 
+// The document a sheet is exported from.
+struct SheetDocument {
+  QString setupFile;     // empty when untitled; the sheet never replaces it
+  bool unsaved = false;  // the record holds changes not saved to setupFile
+};
+
 // File > Export Setup Sheet...: asks for the note, then for the PDF's name
 // (the save dialog asks before replacing a file), and writes the sheet of
-// `config` through the safe file writer. `setupFile` is the document's
-// file, empty when untitled; the sheet never replaces it. The document is
-// not changed. A failed write raises EFileWrite or ESystemError and leaves
-// no part of a sheet. Returns the path written, empty when the user
-// cancelled.
+// `config` through the safe file writer. The configuration is not changed.
+// A failed write raises EFileWrite or ESystemError and leaves no part of a
+// sheet. Returns the path written, empty when the user cancelled.
 QString ExportSetupSheet(Prompter& prompter, QWidget* parent, const QVA_CONFIG_DATA& config,
-                         const QString& setupFile);
+                         const SheetDocument& document);

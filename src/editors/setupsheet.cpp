@@ -8,6 +8,7 @@
 namespace {
 
 const QString kChecksumLabel = QStringLiteral("Checksum (cfg_crc16)");
+const QString kUnsavedChanges = QStringLiteral(" (with changes not saved to the file)");
 
 }  // namespace
 
@@ -46,10 +47,12 @@ SetupSheet BuildSetupSheet(const QVA_CONFIG_DATA& config, const SheetSource& sou
   SetupSheet sheet;
   sheet.heading = QStringLiteral("QVA Setup Sheet");
   auto& rows = sheet.titleRows;
-  rows.push_back(
-      {QStringLiteral("File"),
-       source.fileName.isEmpty() ? QStringLiteral("untitled") : QFileInfo(source.fileName).fileName(),
-       {}});
+  QString file = source.fileName.isEmpty() ? QStringLiteral("untitled") : QFileInfo(source.fileName).fileName();
+  const QString fileName = file;
+  // The sheet shows the configuration on screen, which the file does not
+  // hold yet: the checksum tells them apart, and so does this.
+  if (source.unsaved && !source.fileName.isEmpty()) file += kUnsavedChanges;
+  rows.push_back({QStringLiteral("File"), file, {}});
   rows.push_back({QStringLiteral("Date"), source.date.toString(Qt::ISODate), {}});
   rows.push_back({QStringLiteral("Program"),
                   kApplicationTitle + QStringLiteral(" ") + QStringLiteral(QVA_VERSION_TEXT),
@@ -68,7 +71,7 @@ SetupSheet BuildSetupSheet(const QVA_CONFIG_DATA& config, const SheetSource& sou
                     {QStringLiteral("cfg_crc16")}});
   }
   sheet.footer =
-      QStringLiteral("%1 - %2 - cfg_crc16 %3").arg(sheet.heading, rows.front().value, ChecksumText(checksum));
+      QStringLiteral("%1 - %2 - cfg_crc16 %3").arg(sheet.heading, fileName, ChecksumText(checksum));
   sheet.sections = PresentSetupWindows(config);
   return sheet;
 }

@@ -21,7 +21,8 @@ constexpr int kMaxSheetNoteLength = 300;
 struct SheetSource {
   QString fileName;  // the setup file's path; empty for an untitled configuration
   QDate date;
-  QString note;  // as typed; SheetNoteText cleans it
+  QString note;          // as typed; SheetNoteText cleans it
+  bool unsaved = false;  // the record holds changes not saved to fileName
 };
 
 struct SetupSheet {

@@ -398,17 +398,18 @@ TEST_F(MainFormTest, ExportSetupSheetHandsOverTheRecordAndItsFileAndChangesNothi
   OpenThroughMenu(path);
   QString exportedFile;
   QByteArray exported;
-  commands.exportSetupSheet = [&](const QVA_CONFIG_DATA& config, const QString& setupFile, QWidget* owner) {
+  commands.exportSetupSheet = [&](const SetupDocument& document, QWidget* owner) {
     EXPECT_EQ(owner, form.get());
-    exportedFile = setupFile;
-    exported = Bytes(config);
+    EXPECT_EQ(&document, &form->Document());
+    exportedFile = document.FileName();
+    exported = Bytes(*document.Config());
   };
   Action(QStringLiteral("MenuItemFileExportSheet"))->trigger();
   EXPECT_EQ(exportedFile, path);
   EXPECT_EQ(exported, Bytes(SampleConfig()));
   EXPECT_FALSE(form->Document().Modified());
   // A failed write is reported; the document stays as it was.
-  commands.exportSetupSheet = [](const QVA_CONFIG_DATA&, const QString&, QWidget*) { throw EFileWrite(); };
+  commands.exportSetupSheet = [](const SetupDocument&, QWidget*) { throw EFileWrite(); };
   prompter.ExpectError(QStringLiteral("File write error"));
   Action(QStringLiteral("MenuItemFileExportSheet"))->trigger();
   EXPECT_FALSE(form->Document().Modified());

@@ -246,8 +246,8 @@ TEST(ProgramCommandsTransfer, AnUnopenablePortEndsGetBeforeAnyWindowAndStartUpSt
 // File > Export Setup Sheet... as a user runs it: the menu item, the
 // program's export dialog with the note, the file dialog, the PDF.
 TEST_F(ProgramEditorsTest, ExportSetupSheetWritesThePdfOfTheUntitledRecordWithTheNote) {
-  commands.exportSetupSheet = [this](const QVA_CONFIG_DATA& config, const QString& file, QWidget* owner) {
-    program.ExportSetupSheet(config, file, owner);
+  commands.exportSetupSheet = [this](const SetupDocument& document, QWidget* owner) {
+    program.ExportSetupSheet(document, owner);
   };
   const QString pdf = TestEnvironment::PathIn(QStringLiteral("sheets/Untitled.pdf"));
   const bool modified = form->Document().Modified();

@@ -34,7 +34,7 @@ TEST(ExportSheetForm, WritesTheSheetWithTheNoteBesideTheSetupFile) {
   ScriptedPrompter prompter;
   prompter.ExpectSaveFile(QFileInfo(pdf).absolutePath() + QStringLiteral("/Golf"));
   TypeNoteAndExport(QStringLiteral("Golf GTI, J. Smith"));
-  EXPECT_EQ(ExportSetupSheet(prompter, nullptr, config, setup), pdf);
+  EXPECT_EQ(ExportSetupSheet(prompter, nullptr, config, {setup, true}), pdf);
   ASSERT_EQ(prompter.FileDialogs().size(), 1U);
   const FileDialogRequest& request = prompter.FileDialogs().front();
   EXPECT_EQ(request.title, "Export Setup Sheet");
@@ -45,17 +45,19 @@ TEST(ExportSheetForm, WritesTheSheetWithTheNoteBesideTheSetupFile) {
   QProcess text;
   text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
   ASSERT_TRUE(text.waitForFinished(30000));
-  EXPECT_TRUE(text.readAllStandardOutput().contains("Golf GTI, J. Smith"));
+  const QByteArray printed = text.readAllStandardOutput();
+  EXPECT_TRUE(printed.contains("Golf GTI, J. Smith"));
+  EXPECT_TRUE(printed.contains("Golf.Q11 (with changes not saved to the file)"));
   EXPECT_TRUE(ConfigsEqual(config, before));
 }
 
 TEST(ExportSheetForm, CancelInTheDialogOrTheFileDialogWritesNothing) {
   ScriptedPrompter prompter;
   OnNextDialog([](QDialog* dialog) { Find<QPushButton>(dialog, "ButtonCancel")->click(); });
-  EXPECT_EQ(ExportSetupSheet(prompter, nullptr, SampleConfig(), QString()), QString());
+  EXPECT_EQ(ExportSetupSheet(prompter, nullptr, SampleConfig(), {}), QString());
   prompter.ExpectSaveFile(std::nullopt);
   TypeNoteAndExport(QString());
-  EXPECT_EQ(ExportSetupSheet(prompter, nullptr, SampleConfig(), QString()), QString());
+  EXPECT_EQ(ExportSetupSheet(prompter, nullptr, SampleConfig(), {}), QString());
   EXPECT_EQ(prompter.FileDialogs().front().fileName, "Setup Sheet.pdf");
   EXPECT_TRUE(QDir(TestEnvironment::Root()).entryList({QStringLiteral("*.pdf")}, QDir::Files).isEmpty());
 }
@@ -70,7 +72,7 @@ TEST(ExportSheetForm, AsksAgainRatherThanReplaceTheSetupFile) {
                                     "You should choose another name for the sheet."))
       .ExpectSaveFile(pdf);
   TypeNoteAndExport(QString());
-  EXPECT_EQ(ExportSetupSheet(prompter, nullptr, SampleConfig(), setup), pdf);
+  EXPECT_EQ(ExportSetupSheet(prompter, nullptr, SampleConfig(), {setup, false}), pdf);
   EXPECT_EQ(ReadAll(setup), before);
   EXPECT_TRUE(ReadAll(pdf).startsWith("%PDF-"));
 }

@@ -309,7 +309,13 @@ TEST(SetupSheet, TitleBlockNamesTheFileDateProgramNoteAndChecksum) {
                               QString::number((sealed[2] << 8) | sealed[3]) + ")");
   EXPECT_EQ(sheet.sections.size(), 7U);
 
-  const SetupSheet untitled = BuildSetupSheet(MakeBlankConfig(), {QString(), QDate(2026, 3, 14), QString()});
+  const SetupSheet edited =
+      BuildSetupSheet(config, {QStringLiteral("/work/cars/Golf.Q11"), QDate(2026, 3, 14), QString(), true});
+  EXPECT_EQ(edited.titleRows[0].value, "Golf.Q11 (with changes not saved to the file)");
+  EXPECT_TRUE(edited.footer.startsWith("QVA Setup Sheet - Golf.Q11 - cfg_crc16 0x")) << edited.footer.toStdString();
+
+  const SetupSheet untitled =
+      BuildSetupSheet(MakeBlankConfig(), {QString(), QDate(2026, 3, 14), QString(), true});
   EXPECT_EQ(untitled.titleRows[0].value, "untitled");
   for (const PresentedRow& row : untitled.titleRows) EXPECT_NE(row.label, "Note");
 }

@@ -166,6 +166,31 @@ void ValidatorSeeds() {
   }
 }
 
+void TableClipboardSeeds() {
+  const QString target = QStringLiteral("fuzz_tableclipboard");
+  struct Seed {
+    uint8_t locale;    // 0 C, 1 en_US, 2 de_DE, 3 fr_FR
+    uint8_t commands;  // paste position in bits 0-4, then interpolate, adjust, insert and delete
+    const char* text;
+  };
+  const Seed seeds[] = {
+      {0, 0x00, "1.5\t10\n2.5\t20\n"},        {0, 0xE0, "Ipn (mA)\tAFR\r\n0.5\t10.0\r\n1\t12\r\n"},
+      {1, 0x21, "1,500\t10\n"},                 {2, 0x44, "0,5;1,25\n0.75;2\n"},
+      {2, 0x63, "1.500\t3\n"},                  {3, 0x85, "0,5, 10\n1,5, 20\n"},
+      {0, 0xC6, "A\t1\t2\nB\t3\t4\n"},      {1, 0x27, "7\n"},
+      {0, 0x48, "x\t1\n1\tx\n"},              {0, 0x09, "1\t2\t3\n"},
+      {0, 0xFF, "1 mA\t5\n\n2 mA\t6\t\t\n"}, {2, 0x10, ""},
+  };
+  int n = 0;
+  for (const Seed& seed : seeds) {
+    QByteArray input;
+    input.append(static_cast<char>(seed.locale));
+    input.append(static_cast<char>(seed.commands));
+    input += seed.text;
+    Write(target, QStringLiteral("paste%1.bin").arg(n++), input);
+  }
+}
+
 void ViewerCellSeeds() {
   const QString target = QStringLiteral("fuzz_viewercell");
   struct Seed {
@@ -294,6 +319,7 @@ std::vector<FuzzSeed> MakeFuzzSeeds() {
   ValueSeeds();
   ValidatorSeeds();
   ViewerCellSeeds();
+  TableClipboardSeeds();
   ConfigEditSeeds();
   SimSeeds();
   QLocale::setDefault(previous);

@@ -66,11 +66,15 @@ TFormAnalogOutputSetup::TFormAnalogOutputSetup(Prompter& prompter, QVA_CONFIG_DA
 
 TFormAnalogOutputSetup::~TFormAnalogOutputSetup() = default;
 
-void TFormAnalogOutputSetup::ShowTable() {
+void TFormAnalogOutputSetup::ShowTable(bool loaded) {
   // The function first: the points are then shown in its input type.
   Bindings().Load(Edited());
   const QVA_ANALOG_OUT_TABLE& analog = Edited().analog_out_table;
-  ui_->FrameCalTable->ShowPoints(analog.values, std::min<int>(analog.num_rows, kMaxTablePoints));
+  if (loaded) {
+    ui_->FrameCalTable->LoadPoints(analog.values, std::min<int>(analog.num_rows, kMaxTablePoints));
+  } else {
+    ui_->FrameCalTable->ShowPoints(analog.values, std::min<int>(analog.num_rows, kMaxTablePoints));
+  }
 }
 
 void TFormAnalogOutputSetup::ComboBoxOutputFunctionClick() {
@@ -107,10 +111,10 @@ void TFormAnalogOutputSetup::ButtonLoadClick() {
     switch (LoadTableFromFile(GetPrompter(), windowTitle(), work, kOpenTitle)) {
       case TableLoadResult::LoadedBinary:
         Edited().analog_out_table = work;
-        ShowTable();
+        ShowTable(true);
         break;
       case TableLoadResult::LoadedPoints:
-        ui_->FrameCalTable->ShowPoints(work.values, work.num_rows);
+        ui_->FrameCalTable->LoadPoints(work.values, work.num_rows);
         break;
       case TableLoadResult::Cancelled:
       case TableLoadResult::NoValues:

@@ -23,7 +23,8 @@ class TFormAnalogOutputSetup : public TSetupDialogOf<TFormAnalogOutputSetup> {
  private:
   // Shows the analog output of the work copy: points, default output,
   // function.
-  void ShowTable();
+  // loaded: the points came from a table file, a step the user can undo.
+  void ShowTable(bool loaded = false);
   // The button and the input column follow the chosen function.
   void ComboBoxOutputFunctionClick();
   void ButtonOutputTablesClick();

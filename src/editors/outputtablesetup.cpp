@@ -84,12 +84,16 @@ QVA_OUTPUT_CAL_TABLE& TFormOutputTableSetup::CurrentTable() {
   return Edited().output_table[current_];
 }
 
-void TFormOutputTableSetup::ShowPage() {
+void TFormOutputTableSetup::ShowPage(bool loaded) {
   const QVA_OUTPUT_CAL_TABLE& table = CurrentTable();
   ui_->EditTableName->setText(OutputTableName(table));
   Bindings().Load(Edited());
   ui_->FrameOutputTable->ChangeColumnFormat(1, OutputColumnType(table.decimal_places));
-  ui_->FrameOutputTable->ShowPoints(table.values, std::min<int>(table.num_rows, kMaxTablePoints));
+  if (loaded) {
+    ui_->FrameOutputTable->LoadPoints(table.values, std::min<int>(table.num_rows, kMaxTablePoints));
+  } else {
+    ui_->FrameOutputTable->ShowPoints(table.values, std::min<int>(table.num_rows, kMaxTablePoints));
+  }
 }
 
 bool TFormOutputTableSetup::StorePage() {
@@ -117,12 +121,12 @@ void TFormOutputTableSetup::ButtonLoadClick() {
     switch (LoadTableFromFile(GetPrompter(), windowTitle(), work, kOpenTitle)) {
       case TableLoadResult::LoadedBinary:
         CurrentTable() = work;
-        ShowPage();
+        ShowPage(true);
         break;
       case TableLoadResult::LoadedPoints:
         // Name and decimal places stay; the points reach the table when the
         // page is next stored.
-        ui_->FrameOutputTable->ShowPoints(work.values, work.num_rows);
+        ui_->FrameOutputTable->LoadPoints(work.values, work.num_rows);
         break;
       case TableLoadResult::Cancelled:
       case TableLoadResult::NoValues:

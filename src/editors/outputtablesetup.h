@@ -30,7 +30,8 @@ class TFormOutputTableSetup : public TSetupDialogOf<TFormOutputTableSetup> {
  private:
   QVA_OUTPUT_CAL_TABLE& CurrentTable();
   // Shows the current table of the work copy: name, decimal places, points.
-  void ShowPage();
+  // loaded: the points came from a table file, a step the user can undo.
+  void ShowPage(bool loaded = false);
   // Checks the page and writes it into the work copy; false keeps the
   // user on it with the message shown.
   bool StorePage();

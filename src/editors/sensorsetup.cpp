@@ -165,7 +165,7 @@ void TFormSensorSetup::ButtonLoadClick() {
     const TableLoadResult result = LoadTableFromFile(GetPrompter(), windowTitle(), work, kOpenCalibrationTitle);
     if (result == TableLoadResult::LoadedBinary) Edited().user_cal_table = work;
     if (result == TableLoadResult::LoadedBinary || result == TableLoadResult::LoadedPoints)
-      ui_->FrameUserCalTable->ShowPoints(work.values, std::min<int>(work.num_rows, kMaxTablePoints));
+      ui_->FrameUserCalTable->LoadPoints(work.values, std::min<int>(work.num_rows, kMaxTablePoints));
   });
 }
 

@@ -113,6 +113,23 @@ std::vector<int16_t> Column(const std::vector<TablePoint>& points, int column) {
   return values;
 }
 
+// The row of each point: the first row not yet taken that holds it.
+std::vector<int> RowsOfPoints(const Table2DModel& table, const std::vector<TablePoint>& points) {
+  std::vector<bool> taken(static_cast<std::size_t>(table.RowCount()), false);
+  std::vector<int> rows;
+  for (const TablePoint& point : points) {
+    int found = -1;
+    for (int row = 0; row < table.RowCount() && found < 0; ++row) {
+      if (taken[static_cast<std::size_t>(row)]) continue;
+      if (table.CellValue(kInputColumn, row) == point.x && table.CellValue(kOutputColumn, row) == point.y)
+        found = row;
+    }
+    if (found >= 0) taken[static_cast<std::size_t>(found)] = true;
+    rows.push_back(found);
+  }
+  return rows;
+}
+
 }  // namespace
 
 TableCurve TableCurve::FromTable(const Table2DModel& table, const QString& inputTitle,
@@ -138,12 +155,38 @@ TableCurve TableCurve::FromTable(const Table2DModel& table, const QString& input
   if (rows.ReadPoints(quiet, QString(), QString(), read.data(), kMaxTablePoints, count)) {
     read.resize(static_cast<std::size_t>(count));
     curve.points_ = std::move(read);
-    return curve;
+  } else {
+    curve.storable_ = false;
+    rows.SortByInput();
+    curve.points_ = rows.FullRowPoints(kMaxTablePoints).value_or(std::vector<TablePoint>());
   }
-  curve.storable_ = false;
-  rows.SortByInput();
-  curve.points_ = rows.FullRowPoints(kMaxTablePoints).value_or(std::vector<TablePoint>());
+  curve.rows_ = RowsOfPoints(table, curve.points_);
   return curve;
+}
+
+int16_t TableCurve::DraggedOutput(std::size_t point, int64_t wanted) const {
+  int64_t low = kLowestRaw;
+  int64_t high = kHighestRaw;
+  if (storable_ && point < points_.size()) {
+    // The direction the other points run in; a point between two others
+    // stays between them whatever it is.
+    int direction = 0;
+    for (std::size_t i = 0; i + 1 < points_.size() && direction == 0; ++i) {
+      if (i == point || i + 1 == point) continue;
+      if (points_[i].y != points_[i + 1].y) direction = points_[i + 1].y > points_[i].y ? 1 : -1;
+    }
+    std::vector<int64_t> bounds;
+    if (point > 0) bounds.push_back(points_[point - 1].y);
+    if (point + 1 < points_.size()) bounds.push_back(points_[point + 1].y);
+    if (bounds.size() == 2) {
+      low = std::min(bounds[0], bounds[1]);
+      high = std::max(bounds[0], bounds[1]);
+    } else if (bounds.size() == 1 && direction != 0) {
+      const bool neighbourAbove = (point == 0) == (direction > 0);
+      (neighbourAbove ? high : low) = bounds[0];
+    }
+  }
+  return static_cast<int16_t>(std::clamp(wanted, low, high));
 }
 
 CurveAxis TableCurve::InputAxis(int maxTicks) const {

@@ -38,7 +38,16 @@ class TableCurve {
                               const QString& outputTitle);
 
   const std::vector<TablePoint>& Points() const { return points_; }
+  // The table row each point stands in, point by point.
+  const std::vector<int>& Rows() const { return rows_; }
   bool Storable() const { return storable_; }
+  const ValueType& InputType() const { return inputType_; }
+  const ValueType& OutputType() const { return outputType_; }
+
+  // The output a point dragged towards `wanted` (raw) may take: within 16
+  // bits and, while the table can be stored, between its neighbours'
+  // outputs, so the outputs keep running one way.
+  int16_t DraggedOutput(std::size_t point, int64_t wanted) const;
 
   // At most maxTicks (2 or more) ticks on round steps of the value type.
   CurveAxis InputAxis(int maxTicks) const;
@@ -48,6 +57,7 @@ class TableCurve {
 
  private:
   std::vector<TablePoint> points_;
+  std::vector<int> rows_;
   bool storable_ = true;
   ValueType inputType_ = PlainNumberType;
   ValueType outputType_ = PlainNumberType;

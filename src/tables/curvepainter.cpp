@@ -7,13 +7,14 @@
 namespace {
 
 constexpr int kMaxTicks = 9;
-constexpr int kPadding = 5;
 constexpr int kTickGap = 4;
 constexpr int kGridAlpha = 55;
 constexpr qreal kLineWidth = 1.8;
 constexpr qreal kMarkerOutline = 1.4;
 constexpr qreal kMinMarkerRadius = 2.5;
 constexpr qreal kMarkerRadiusDivisor = 5.0;  // of the text line height
+// The point of the grid's current row is drawn larger and filled.
+constexpr qreal kCurrentMarkerScale = 1.5;
 // A table that breaks a rule (it would not be stored) is drawn dashed in
 // this colour.
 const QColor kUnstorableColour(200, 95, 20);
@@ -37,52 +38,9 @@ CurveAxis FitInputAxis(const TableCurve& curve, int width, const QFontMetrics& m
   return axis;
 }
 
-// Positions of raw values inside the plot rectangle.
-class PlotMapping {
- public:
-  PlotMapping(const QRectF& plot, const CurveAxis& x, const CurveAxis& y) : plot_(plot), x_(x), y_(y) {}
-  qreal X(int64_t raw) const { return plot_.left() + Fraction(raw, x_) * plot_.width(); }
-  qreal Y(int64_t raw) const { return plot_.bottom() - Fraction(raw, y_) * plot_.height(); }
-  QPointF Point(const TablePoint& point) const { return {X(point.x), Y(point.y)}; }
-
- private:
-  static qreal Fraction(int64_t raw, const CurveAxis& axis) {
-    const int64_t span = axis.high - axis.low;
-    return span > 0 ? static_cast<qreal>(raw - axis.low) / static_cast<qreal>(span) : 0.5;
-  }
-  QRectF plot_;
-  const CurveAxis& x_;
-  const CurveAxis& y_;
-};
-
-// The plot rectangle inside the frame and the axes that fit it: output
-// ticks first, since their labels set the left margin.
-struct PlotLayout {
-  QRect area;
-  QRectF plot;
-  CurveAxis x;
-  CurveAxis y;
-};
-
-PlotLayout LayOut(const TableCurve& curve, const QRect& contents, const QFontMetrics& metrics) {
-  PlotLayout layout;
-  const int lineHeight = metrics.height();
-  layout.area = contents.adjusted(kPadding, kPadding, -kPadding, -kPadding);
-  const QRect& area = layout.area;
-  const int plotHeightGuess = area.height() - 2 * lineHeight - kTickGap - lineHeight / 2;
-  layout.y = curve.OutputAxis(std::clamp(plotHeightGuess * 2 / (3 * lineHeight), 2, kMaxTicks));
-  const int left = area.left() + lineHeight + kTickGap + WidestLabel(layout.y, metrics) + kTickGap;
-  const int rightGuess = area.right() - metrics.horizontalAdvance(QStringLiteral("-0.00")) / 2;
-  layout.x = FitInputAxis(curve, rightGuess - left, metrics);
-  const int lastHalf =
-      layout.x.ticks.empty() ? 0 : metrics.horizontalAdvance(layout.x.ticks.back().label) / 2;
-  layout.plot = QRectF(QPointF(left, area.top() + lineHeight / 2),
-                       QPointF(area.right() - lastHalf, area.bottom() - 2 * lineHeight - kTickGap));
-  return layout;
-}
-
 // A light grid at the ticks, a firmer frame around the plot.
-void DrawGrid(QPainter& painter, const PlotLayout& layout, const PlotMapping& map, const QPalette& palette) {
+void DrawGrid(QPainter& painter, const CurveLayout& layout, const CurvePlotMapping& map,
+              const QPalette& palette) {
   const QRectF& plot = layout.plot;
   QColor gridColour = palette.color(QPalette::Text);
   gridColour.setAlpha(kGridAlpha);
@@ -97,8 +55,8 @@ void DrawGrid(QPainter& painter, const PlotLayout& layout, const PlotMapping& ma
 
 // Tick labels under and left of the plot; the input title below, the
 // output title turned up along the left edge.
-void DrawLabels(QPainter& painter, const PlotLayout& layout, const PlotMapping& map, const TableCurve& curve,
-                const QPalette& palette, const QFontMetrics& metrics) {
+void DrawLabels(QPainter& painter, const CurveLayout& layout, const CurvePlotMapping& map,
+                const TableCurve& curve, const QPalette& palette, const QFontMetrics& metrics) {
   const QRectF& plot = layout.plot;
   const QRect& area = layout.area;
   const int lineHeight = metrics.height();
@@ -126,8 +84,8 @@ void DrawLabels(QPainter& painter, const PlotLayout& layout, const PlotMapping& 
 }
 
 // A line through the points in input order, each point marked.
-void DrawCurve(QPainter& painter, const PlotLayout& layout, const PlotMapping& map, const TableCurve& curve,
-               const QPalette& palette, int lineHeight) {
+void DrawCurve(QPainter& painter, const CurveLayout& layout, const CurvePlotMapping& map,
+               const TableCurve& curve, const QPalette& palette, int lineHeight, int currentRow) {
   const std::vector<TablePoint>& points = curve.Points();
   if (points.empty()) return;
   const QColor colour = curve.Storable() ? palette.color(QPalette::Highlight) : kUnstorableColour;
@@ -140,24 +98,55 @@ void DrawCurve(QPainter& painter, const PlotLayout& layout, const PlotMapping& m
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(path);
   }
-  const qreal radius = std::max(kMinMarkerRadius, lineHeight / kMarkerRadiusDivisor);
+  const qreal radius = CurveMarkerRadius(lineHeight);
   painter.setPen(QPen(colour, kMarkerOutline));
-  painter.setBrush(palette.color(QPalette::Base));
-  for (const TablePoint& point : points) painter.drawEllipse(map.Point(point), radius, radius);
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    const bool current = i < curve.Rows().size() && curve.Rows()[i] == currentRow;
+    painter.setBrush(current ? QBrush(colour) : palette.brush(QPalette::Base));
+    const qreal r = current ? radius * kCurrentMarkerScale : radius;
+    painter.drawEllipse(map.Point(points[i]), r, r);
+  }
 }
 
 }  // namespace
 
-void PaintTableCurve(QPainter& painter, const TableCurve& curve, const QRect& area, const QPalette& palette) {
-  const QFontMetrics metrics = painter.fontMetrics();
-  const PlotLayout layout = LayOut(curve, area, metrics);
+qreal CurveMarkerRadius(int lineHeight) {
+  return std::max(kMinMarkerRadius, lineHeight / kMarkerRadiusDivisor);
+}
+
+// The plot rectangle inside the frame and the axes that fit it: output
+// ticks first, since their labels set the left margin.
+CurveLayout LayOutCurve(const TableCurve& curve, const QRect& contents, const QFontMetrics& metrics) {
+  CurveLayout layout;
+  const int lineHeight = metrics.height();
+  layout.area = contents.adjusted(kCurvePadding, kCurvePadding, -kCurvePadding, -kCurvePadding);
+  const QRect& area = layout.area;
+  const int plotHeightGuess = area.height() - 2 * lineHeight - kTickGap - lineHeight / 2;
+  layout.y = curve.OutputAxis(std::clamp(plotHeightGuess * 2 / (3 * lineHeight), 2, kMaxTicks));
+  const int left = area.left() + lineHeight + kTickGap + WidestLabel(layout.y, metrics) + kTickGap;
+  const int rightGuess = area.right() - metrics.horizontalAdvance(QStringLiteral("-0.00")) / 2;
+  layout.x = FitInputAxis(curve, rightGuess - left, metrics);
+  const int lastHalf =
+      layout.x.ticks.empty() ? 0 : metrics.horizontalAdvance(layout.x.ticks.back().label) / 2;
+  layout.plot = QRectF(QPointF(left, area.top() + lineHeight / 2),
+                       QPointF(area.right() - lastHalf, area.bottom() - 2 * lineHeight - kTickGap));
+  return layout;
+}
+
+void PaintTableCurve(QPainter& painter, const TableCurve& curve, const CurveLayout& layout,
+                     const QPalette& palette, const QFontMetrics& metrics, int currentRow) {
   if (layout.plot.width() < 1 || layout.plot.height() < 1) return;
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setRenderHint(QPainter::TextAntialiasing);
-  const PlotMapping map(layout.plot, layout.x, layout.y);
+  const CurvePlotMapping map(layout.plot, layout.x, layout.y);
   DrawGrid(painter, layout, map, palette);
   DrawLabels(painter, layout, map, curve, palette, metrics);
-  DrawCurve(painter, layout, map, curve, palette, metrics.height());
+  DrawCurve(painter, layout, map, curve, palette, metrics.height(), currentRow);
   painter.restore();
+}
+
+void PaintTableCurve(QPainter& painter, const TableCurve& curve, const QRect& area, const QPalette& palette) {
+  const QFontMetrics metrics = painter.fontMetrics();
+  PaintTableCurve(painter, curve, LayOutCurve(curve, area, metrics), palette, metrics, -1);
 }

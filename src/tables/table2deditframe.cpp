@@ -2,13 +2,19 @@
 
 #include <algorithm>
 
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLocale>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QVBoxLayout>
 
+#include "platform/prompter.h"
 #include "platform/qvaerrors.h"
+#include "tables/adjustvaluesdialog.h"
 #include "tables/gridutils.h"
 
 namespace {
@@ -71,7 +77,11 @@ QVariant Table2DItemModel::data(const QModelIndex& index, int role) const {
 
 bool Table2DItemModel::setData(const QModelIndex& index, const QVariant& value, int role) {
   if (!index.isValid() || role != Qt::EditRole) return false;
-  table_.SetCell(index.column(), index.row(), value.toString());
+  if (CellTyped) {
+    CellTyped(index.column(), index.row(), value.toString());
+  } else {
+    table_.SetCell(index.column(), index.row(), value.toString());
+  }
   emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
   return true;
 }
@@ -106,6 +116,13 @@ void Table2DItemModel::Reset() {
 // ---- TableCellDelegate ----
 
 bool TableCellDelegate::eventFilter(QObject* object, QEvent* event) {
+  // Cells copied from a spreadsheet or a grid are pasted as a block by the
+  // grid's Paste command, never as one line of text into the open cell.
+  if (event->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste)) {
+    const QString text = QGuiApplication::clipboard()->text();
+    if (text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\t')) || text.contains(QLatin1Char('\r')))
+      return true;
+  }
   if (event->type() == QEvent::KeyPress && EnterInEditor && IsEnterKey(static_cast<QKeyEvent*>(event))) {
     if (auto* editor = qobject_cast<QWidget*>(object)) {
       EnterInEditor(editor);
@@ -130,7 +147,7 @@ TFrameTable2DEdit::TFrameTable2DEdit(QWidget* parent) : QFrame(parent) {
   delegate_ = new TableCellDelegate(this);
   grid_->setModel(itemModel_);
   grid_->setItemDelegate(delegate_);
-  grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+  grid_->setSelectionMode(QAbstractItemView::ContiguousSelection);
   grid_->setSelectionBehavior(QAbstractItemView::SelectItems);
   grid_->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed |
                          QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked);
@@ -151,12 +168,23 @@ TFrameTable2DEdit::TFrameTable2DEdit(QWidget* parent) : QFrame(parent) {
   };
   grid_->EnterPressed = [this] { StringGridTableKeyPress(nullptr); };
   delegate_->EnterInEditor = [this](QWidget* editor) { StringGridTableKeyPress(editor); };
+  itemModel_->CellTyped = [this](int column, int row, const QString& text) {
+    editor_.TypeCell(column, row, text);
+  };
+  AskAdjust = [this](const TableEditor& editor) -> std::optional<AdjustValuesRequest> {
+    TAdjustValuesDialog dialog(editor, this);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return AdjustValuesRequest{dialog.Factor(), dialog.Offset()};
+  };
+  CreateActions();
 
   connect(itemModel_, &QAbstractItemModel::dataChanged, this, &TFrameTable2DEdit::TableChanged);
   connect(itemModel_, &QAbstractItemModel::modelReset, this, &TFrameTable2DEdit::TableChanged);
   connect(itemModel_, &QAbstractItemModel::headerDataChanged, this, &TFrameTable2DEdit::TableChanged);
 
   SetupTable(kMaxTablePoints, PlainNumberType, PlainNumberType);
+  connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          &TFrameTable2DEdit::CurrentCellChanged);
   connect(qApp, &QApplication::focusChanged, this, &TFrameTable2DEdit::FocusChanged);
 }
 
@@ -182,6 +210,7 @@ QString TFrameTable2DEdit::OwnerCaption() const {
 void TFrameTable2DEdit::SetupTable(int rows, const ValueType& inputType, const ValueType& outputType) {
   CloseCellEditor(grid_);
   table_.Setup(rows, inputType, outputType);
+  editor_.Restart();
   itemModel_->Reset();
   itemModel_->SetTitle(0, UnitAbbreviation(inputType));
   itemModel_->SetTitle(1, UnitAbbreviation(outputType));
@@ -199,6 +228,16 @@ QString TFrameTable2DEdit::ColumnTitle(int column) const {
 void TFrameTable2DEdit::ShowPoints(const TablePoint* points, int count) {
   CloseCellEditor(grid_);
   table_.ShowPoints(points, count);
+  editor_.Restart();
+  itemModel_->TextsChanged();
+  SelectFirstCell(grid_);
+}
+
+void TFrameTable2DEdit::LoadPoints(const TablePoint* points, int count) {
+  CloseCellEditor(grid_);
+  const TableSnapshot before = editor_.Snapshot();
+  table_.ShowPoints(points, count);
+  editor_.Record(before);
   itemModel_->TextsChanged();
   SelectFirstCell(grid_);
 }
@@ -212,6 +251,10 @@ void TFrameTable2DEdit::SyncFromGrid() {
 void TFrameTable2DEdit::SyncToGrid(bool openEditor) {
   itemModel_->TextsChanged();
   const TableCell cell = table_.Current();
+  // A passed check that left the cursor where it was keeps the selection
+  // the user is extending.
+  const QModelIndex current = grid_->currentIndex();
+  if (!openEditor && current.isValid() && current.row() == cell.row && current.column() == cell.column) return;
   GoToCell(grid_, cell.column, cell.row);
   if (openEditor) {
     grid_->show();
@@ -224,6 +267,7 @@ bool TFrameTable2DEdit::Check(const std::function<bool()>& rule) {
   RequirePrompter();  // the rules below show their notices through it
   checking_ = true;
   SyncFromGrid();
+  const TableSnapshot before = editor_.Snapshot();
   bool ok = false;
   try {
     ok = rule();
@@ -231,6 +275,7 @@ bool TFrameTable2DEdit::Check(const std::function<bool()>& rule) {
     checking_ = false;
     throw;
   }
+  editor_.RecordCheck(before);
   SyncToGrid(!ok);
   checking_ = false;
   return ok;
@@ -241,7 +286,7 @@ bool TFrameTable2DEdit::CheckCells() {
 }
 
 bool TFrameTable2DEdit::ValidateTable() {
-  return Check([this] { return table_.ValidateTable(*prompter_, OwnerCaption(), windowTitle()); });
+  return Check([this] { return table_.ValidateTable(*prompter_, OwnerCaption(), OwnerCaption()); });
 }
 
 bool TFrameTable2DEdit::CommitOnExit() {
@@ -250,7 +295,7 @@ bool TFrameTable2DEdit::CommitOnExit() {
 
 bool TFrameTable2DEdit::ReadPoints(TablePoint* points, int capacity, int& count) {
   return Check(
-      [&] { return table_.ReadPoints(*prompter_, OwnerCaption(), windowTitle(), points, capacity, count); });
+      [&] { return table_.ReadPoints(*prompter_, OwnerCaption(), OwnerCaption(), points, capacity, count); });
 }
 
 bool TFrameTable2DEdit::ReadPoints(TablePoint (&points)[kMaxTablePoints], uint8_t& numRows) {
@@ -279,4 +324,198 @@ void TFrameTable2DEdit::StringGridTableKeyPress(QWidget* openEditor) {
   }
   emit delegate_->commitData(openEditor);
   CheckCells();
+}
+
+// ---- Editing commands ----
+
+namespace {
+
+struct CommandAction {
+  const char* objectName;
+  const char* text;
+  QList<QKeySequence> keys;
+  void (TFrameTable2DEdit::*run)();
+};
+
+}  // namespace
+
+void TFrameTable2DEdit::CreateActions() {
+  // clang-format off
+  const CommandAction commands[] = {
+      {"ActionUndo", "&Undo", {QKeySequence(Qt::CTRL | Qt::Key_Z)}, &TFrameTable2DEdit::UndoEdit},
+      {"ActionRedo", "&Redo", {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}, &TFrameTable2DEdit::RedoEdit},
+      {nullptr, nullptr, {}, nullptr},
+      {"ActionCut", "Cu&t", {QKeySequence(Qt::CTRL | Qt::Key_X)}, &TFrameTable2DEdit::CutCells},
+      {"ActionCopy", "&Copy", {QKeySequence(Qt::CTRL | Qt::Key_C)}, &TFrameTable2DEdit::CopyCells},
+      {"ActionPaste", "&Paste", {QKeySequence(Qt::CTRL | Qt::Key_V)}, &TFrameTable2DEdit::PasteCells},
+      {"ActionClear", "C&lear Cells", {QKeySequence(Qt::Key_Delete)}, &TFrameTable2DEdit::ClearCells},
+      {nullptr, nullptr, {}, nullptr},
+      {"ActionInsertRow", "&Insert Row", {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)}, &TFrameTable2DEdit::InsertRow},
+      {"ActionDeleteRows", "&Delete Rows", {QKeySequence(Qt::CTRL | Qt::Key_Minus)}, &TFrameTable2DEdit::DeleteRows},
+      {nullptr, nullptr, {}, nullptr},
+      {"ActionInterpolate", "I&nterpolate", {QKeySequence(Qt::CTRL | Qt::Key_I)}, &TFrameTable2DEdit::InterpolateRows},
+      {"ActionAdjust", "&Adjust Values...", {QKeySequence(Qt::CTRL | Qt::Key_J)}, &TFrameTable2DEdit::AdjustValues},
+      {nullptr, nullptr, {}, nullptr},
+      {"ActionRevert", "Re&vert Table", {QKeySequence(Qt::CTRL | Qt::Key_R)}, &TFrameTable2DEdit::RevertTable},
+  };
+  // clang-format on
+  for (const CommandAction& command : commands) {
+    auto* action = new QAction(grid_);
+    if (command.objectName == nullptr) {
+      action->setSeparator(true);
+    } else {
+      action->setObjectName(QString::fromLatin1(command.objectName));
+      action->setText(QString::fromLatin1(command.text));
+      action->setShortcuts(command.keys);
+      action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+      action->setShortcutVisibleInContextMenu(true);
+      connect(action, &QAction::triggered, this, command.run);
+    }
+    grid_->addAction(action);
+  }
+  grid_->setContextMenuPolicy(Qt::ActionsContextMenu);
+  connect(this, &TFrameTable2DEdit::TableChanged, this, &TFrameTable2DEdit::UpdateActions);
+  UpdateActions();
+}
+
+QAction* TFrameTable2DEdit::Action(const QString& objectName) const {
+  return grid_->findChild<QAction*>(objectName, Qt::FindDirectChildrenOnly);
+}
+
+void TFrameTable2DEdit::UpdateActions() {
+  if (QAction* undo = Action(QStringLiteral("ActionUndo"))) undo->setEnabled(editor_.CanUndo());
+  if (QAction* redo = Action(QStringLiteral("ActionRedo"))) redo->setEnabled(editor_.CanRedo());
+  if (QAction* revert = Action(QStringLiteral("ActionRevert"))) revert->setEnabled(!editor_.AtBaseline());
+}
+
+void TFrameTable2DEdit::SelectionFromGrid() {
+  const QModelIndex current = grid_->currentIndex();
+  if (current.isValid()) table_.SetCurrent({current.column(), current.row()});
+  const TableCell cell = table_.Current();
+  TableRange range{cell.row, cell.column, cell.row, cell.column};
+  const QItemSelection selection = grid_->selectionModel()->selection();
+  if (!selection.isEmpty()) {
+    range = {selection.first().top(), selection.first().left(), selection.first().bottom(),
+             selection.first().right()};
+    for (const QItemSelectionRange& part : selection) {
+      range.top = std::min(range.top, part.top());
+      range.left = std::min(range.left, part.left());
+      range.bottom = std::max(range.bottom, part.bottom());
+      range.right = std::max(range.right, part.right());
+    }
+  }
+  editor_.Select(range);
+}
+
+void TFrameTable2DEdit::SelectionToGrid() {
+  const TableRange& range = editor_.Selection();
+  const TableCell cell = table_.Current();
+  const QModelIndex current = itemModel_->index(cell.row, cell.column);
+  grid_->selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+  grid_->selectionModel()->select(
+      QItemSelection(itemModel_->index(range.top, range.left), itemModel_->index(range.bottom, range.right)),
+      QItemSelectionModel::ClearAndSelect);
+  grid_->scrollTo(current);
+}
+
+void TFrameTable2DEdit::RunEdit(const std::function<std::optional<QString>()>& command) {
+  // Text still in the cell editor is typed first: a step of its own.
+  CloseCellEditor(grid_);
+  SelectionFromGrid();
+  const std::optional<QString> refusal = command();
+  itemModel_->TextsChanged();
+  SelectionToGrid();
+  UpdateActions();
+  grid_->setFocus(Qt::ShortcutFocusReason);
+  if (refusal) ShowInformation(RequirePrompter(), *refusal, OwnerCaption());
+}
+
+void TFrameTable2DEdit::RunPlainEdit(const std::function<void()>& command) {
+  RunEdit([&command]() -> std::optional<QString> {
+    command();
+    return std::nullopt;
+  });
+}
+
+void TFrameTable2DEdit::CopyCells() {
+  RunPlainEdit([this] { QGuiApplication::clipboard()->setText(editor_.CopySelection()); });
+}
+
+void TFrameTable2DEdit::CutCells() {
+  RunPlainEdit([this] { QGuiApplication::clipboard()->setText(editor_.CutSelection()); });
+}
+
+void TFrameTable2DEdit::PasteCells() {
+  RunEdit([this] { return editor_.Paste(QGuiApplication::clipboard()->text(), QLocale()); });
+}
+
+void TFrameTable2DEdit::ClearCells() {
+  RunPlainEdit([this] { editor_.ClearSelection(); });
+}
+
+void TFrameTable2DEdit::InsertRow() {
+  RunEdit([this] { return editor_.InsertRow(); });
+}
+
+void TFrameTable2DEdit::DeleteRows() {
+  RunPlainEdit([this] { editor_.DeleteRows(); });
+}
+
+void TFrameTable2DEdit::InterpolateRows() {
+  RunEdit([this] { return editor_.Interpolate(); });
+}
+
+void TFrameTable2DEdit::AdjustValues() {
+  CloseCellEditor(grid_);
+  SelectionFromGrid();
+  const std::optional<AdjustValuesRequest> request = AskAdjust ? AskAdjust(editor_) : std::nullopt;
+  // The keys go back to the grid's window, also where no window manager
+  // hands it the focus when the question closes.
+  window()->activateWindow();
+  if (!request) {
+    grid_->setFocus(Qt::OtherFocusReason);
+    return;
+  }
+  RunEdit([&] { return editor_.Adjust(request->factor, request->offset); });
+}
+
+void TFrameTable2DEdit::UndoEdit() {
+  RunPlainEdit([this] { editor_.Undo(); });
+}
+
+void TFrameTable2DEdit::RedoEdit() {
+  RunPlainEdit([this] { editor_.Redo(); });
+}
+
+void TFrameTable2DEdit::RevertTable() {
+  RunPlainEdit([this] { editor_.Revert(); });
+}
+
+// ---- The curve's gestures ----
+
+bool TFrameTable2DEdit::GoToRow(int row) {
+  if (row < 0 || row >= table_.RowCount()) return false;
+  const QModelIndex current = grid_->currentIndex();
+  if (current.isValid() && current.row() == row) return true;
+  if (!StringGridTableSelectCell(1, row)) return false;
+  GoToCell(grid_, current.isValid() ? current.column() : 1, row);
+  return true;
+}
+
+void TFrameTable2DEdit::BeginCurveDrag() {
+  CloseCellEditor(grid_);
+  dragStart_ = editor_.Snapshot();
+}
+
+void TFrameTable2DEdit::DragOutput(int row, int16_t raw) {
+  if (row < 0 || row >= table_.RowCount()) return;
+  table_.SetCell(1, row, FormatValue16(table_.ColumnType(1), raw, false));
+  itemModel_->TextsChanged();
+}
+
+void TFrameTable2DEdit::EndCurveDrag() {
+  if (!dragStart_) return;
+  editor_.Record(*dragStart_);
+  dragStart_.reset();
+  UpdateActions();
 }

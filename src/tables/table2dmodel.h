@@ -47,7 +47,8 @@ class TextGridRules {
 //
 // The checks show their notice through the prompter and, on failure, put the
 // current cell on the offending cell. Cell checks are titled with the owner
-// dialog's caption, the table rules with the frame's own caption.
+// dialog's caption, the table rules with the frame caption given (the frame
+// gives its dialog's caption too).
 class Table2DModel {
  public:
   explicit Table2DModel(int rows = kMaxTablePoints);

@@ -3,10 +3,12 @@
 #include <optional>
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include "platform/prompter.h"
+#include "platform/qvaerrors.h"
 #include "platform/registeredfilepath.h"
 #include "platform/safefilewriter.h"
 #include "tables/qvatablefiler.h"
@@ -57,7 +59,12 @@ bool SaveImpl(Prompter& prompter, const Table& table, const QString& title) {
   QString path = *chosen;
   if (QFileInfo(path).suffix().isEmpty()) path += QLatin1Char('.') + extension;
   const bool text = !IsBinaryTableFileName(path, kind);
-  WriteFileSafely(path, TableFileBytes(table, text));
+  try {
+    WriteFileSafely(path, TableFileBytes(table, text));
+  } catch (const ESystemError& failure) {
+    // The system's words alone do not say which file could not be written.
+    throw ESystemError(failure.Code(), QDir::toNativeSeparators(path));
+  }
   return true;
 }
 

@@ -31,7 +31,9 @@ TableLoadResult LoadTableFromFile(Prompter& prompter, const QString& caption, QV
 // Asks for a file name (titled dialogTitle, initial folder: Setup Tables, overwrite question)
 // and writes the table, binary for the kind's extension, else text, through
 // the safe file writer: the file is replaced only once every byte is
-// written, else EFileWrite is raised and the previous file stays. Returns
+// written, else EFileWrite is raised and the previous file stays; a file
+// that cannot be created raises ESystemError naming it on the line before
+// the system's message. Returns
 // false when cancelled. The caller validates and stores its table first.
 bool SaveTableToFile(Prompter& prompter, const QVA_OUTPUT_CAL_TABLE& table, const QString& dialogTitle = QString());
 bool SaveTableToFile(Prompter& prompter, const QVA_ANALOG_OUT_TABLE& table, const QString& dialogTitle = QString());

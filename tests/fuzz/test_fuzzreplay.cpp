@@ -29,6 +29,7 @@ extern "C" int FuzzReplay_fuzz_seriallink(const uint8_t*, size_t);
 extern "C" int FuzzReplay_fuzz_values(const uint8_t*, size_t);
 extern "C" int FuzzReplay_fuzz_validators(const uint8_t*, size_t);
 extern "C" int FuzzReplay_fuzz_viewercell(const uint8_t*, size_t);
+extern "C" int FuzzReplay_fuzz_tableclipboard(const uint8_t*, size_t);
 extern "C" int FuzzReplay_fuzz_configedit(const uint8_t*, size_t);
 #ifdef QVA_REPLAY_SIMDEVICE
 extern "C" int FuzzReplay_fuzz_simdevice(const uint8_t*, size_t);
@@ -58,6 +59,7 @@ const ReplayTarget kTargets[] = {
     {"fuzz_values", FuzzReplay_fuzz_values},
     {"fuzz_validators", FuzzReplay_fuzz_validators},
     {"fuzz_viewercell", FuzzReplay_fuzz_viewercell},
+    {"fuzz_tableclipboard", FuzzReplay_fuzz_tableclipboard},
     {"fuzz_configedit", FuzzReplay_fuzz_configedit},
 #ifdef QVA_REPLAY_SIMDEVICE
     {"fuzz_simdevice", FuzzReplay_fuzz_simdevice},

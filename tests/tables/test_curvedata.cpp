@@ -192,3 +192,36 @@ INSTANTIATE_TEST_SUITE_P(TableCurve, CurveTitles,
                          [](const auto& testCase) { return std::string(testCase.param.name); });
 
 }  // namespace
+
+namespace {
+
+struct DragCase {
+  const char* name;
+  std::vector<Row> rows;
+  std::size_t point;
+  int64_t wanted;
+  int16_t expected;
+  std::vector<int> rowsOfPoints;
+};
+
+TEST(TableCurve, ADraggedPointStaysBetweenItsNeighboursAndMapsToItsRow) {
+  const std::vector<DragCase> cases = {
+      {"free between neighbours", {{"1", "10"}, {"2", "20"}, {"3", "30"}}, 1, 25, 25, {0, 1, 2}},
+      {"held below the next output", {{"1", "10"}, {"2", "20"}, {"3", "30"}}, 1, 99, 30, {0, 1, 2}},
+      {"held above the previous output", {{"1", "10"}, {"2", "20"}, {"3", "30"}}, 1, -5, 10, {0, 1, 2}},
+      {"first point of a rising table", {{"1", "10"}, {"2", "20"}, {"3", "30"}}, 0, 50, 20, {0, 1, 2}},
+      {"first point of a rising table, downwards", {{"1", "10"}, {"2", "20"}, {"3", "30"}}, 0, -500, -500, {0, 1, 2}},
+      {"last point of a falling table", {{"1", "30"}, {"2", "20"}, {"3", "10"}}, 2, 40, 20, {0, 1, 2}},
+      {"rows out of order map to their rows", {{"3", "30"}, {"1", "10"}, {"2", "20"}}, 0, 15, 15, {1, 2, 0}},
+      {"two points move freely", {{"1", "10"}, {"2", "20"}}, 1, -40000, -32768, {0, 1}},
+      {"a table that breaks a rule only keeps 16 bits", {{"1", "10"}, {"2", "30"}, {"3", "20"}}, 1, 40000, 32767, {0, 1, 2}},
+  };
+  for (const DragCase& c : cases) {
+    const TableCurve curve =
+        TableCurve::FromTable(MakeTable(PlainNumberType, PlainNumberType, c.rows), "Input", "Output");
+    EXPECT_EQ(curve.DraggedOutput(c.point, c.wanted), c.expected) << c.name;
+    EXPECT_EQ(curve.Rows(), c.rowsOfPoints) << c.name;
+  }
+}
+
+}  // namespace

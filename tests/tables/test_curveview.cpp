@@ -5,6 +5,8 @@
 #include <QHBoxLayout>
 #include <QImage>
 #include <QStringList>
+#include <QTest>
+#include <QApplication>
 
 #include <gtest/gtest.h>
 
@@ -139,6 +141,52 @@ TEST(CurveView, PaintsAtEverySize) {
       EXPECT_FALSE(view.grab().toImage().isNull());
     }
   }
+}
+
+// Types the rows into the grid and lays the view out wide enough to aim at.
+void ShowRows(Host& host, const std::vector<std::pair<QString, QString>>& rows) {
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    host.SetText(0, static_cast<int>(i), rows[i].first);
+    host.SetText(1, static_cast<int>(i), rows[i].second);
+  }
+  host.dialog.resize(600, 300);
+  QApplication::processEvents();
+}
+
+TEST(CurveView, DraggingAPointSetsItsOutputAsOneStepBetweenItsNeighbours) {
+  ScriptedPrompter prompter;
+  Host host(prompter);
+  ShowRows(host, {{"1.000", "1.000"}, {"2.000", "2.000"}, {"3.000", "4.000"}});
+  const QPoint middle = host.view->PointPosition(1).toPoint();
+  const QPoint top = host.view->PointPosition(2).toPoint();
+  QTest::mousePress(host.view, Qt::LeftButton, {}, middle);
+  EXPECT_EQ(host.frame->Grid()->currentIndex().row(), 1);
+  // Half way up towards the last point, then far above it: held at 4 V.
+  QTest::mouseMove(host.view, {middle.x(), (middle.y() + top.y()) / 2});
+  const QString halfWay = host.frame->Grid()->model()->index(1, 1).data().toString();
+  QTest::mouseMove(host.view, {middle.x(), top.y() - 50});
+  QTest::mouseRelease(host.view, Qt::LeftButton, {}, {middle.x(), top.y() - 50});
+  // Snapped to whole mV, a pixel or so from 3 V.
+  EXPECT_NEAR(halfWay.toDouble(), 3.0, 0.1) << halfWay.toStdString();
+  EXPECT_EQ(halfWay.size(), 5);
+  EXPECT_EQ(host.frame->Grid()->model()->index(1, 1).data().toString(), "4.000");
+  EXPECT_EQ(host.Stored(), (std::vector<TablePoint>{{1000, 1000}, {2000, 4000}, {3000, 4000}}));
+  host.frame->UndoEdit();
+  EXPECT_EQ(host.frame->Grid()->model()->index(1, 1).data().toString(), "2.000");
+}
+
+TEST(CurveView, ClickingAPointMovesTheGridsCursorToItsRowUnlessACellIsInvalid) {
+  ScriptedPrompter prompter;
+  Host host(prompter);
+  ShowRows(host, {{"3.000", "3.000"}, {"1.000", "1.000"}});
+  // The first point plotted (input 1 mA) stands in row 2 of the grid.
+  QTest::mouseClick(host.view, Qt::LeftButton, {}, host.view->PointPosition(0).toPoint());
+  EXPECT_EQ(host.frame->Grid()->currentIndex().row(), 1);
+  host.SetText(1, 5, "99");  // beyond the 16-bit range of mV
+  prompter.ExpectMessage("'99' is not a valid entry for Row 6.\nPlease enter a value between -32.768 V and 32.767 V.");
+  QTest::mouseClick(host.view, Qt::LeftButton, {}, host.view->PointPosition(1).toPoint());
+  EXPECT_TRUE(prompter.AllAnswered());
+  EXPECT_EQ(host.frame->Grid()->currentIndex().row(), 5);
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
 #include <array>
+#include <vector>
 
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QSignalSpy>
 
 #include <QDialog>
 #include <QHeaderView>
@@ -117,17 +121,36 @@ TEST(TableFrame, FailedValidationOpensTheEditorOnTheCell) {
   EXPECT_EQ(prompter.Messages().at(0).caption, "Output Tables");
 }
 
-TEST(TableFrame, TableRulesAreTitledWithTheFramesOwnCaption) {
-  ScriptedPrompter prompter;
-  Host host(prompter);
-  host.SetText(0, 4, "1");
+struct RuleCase {
+  const char* name;
+  std::vector<std::array<const char*, 2>> rows;
+  QString message;
+  int column;
+  int row;
+};
+
+TEST(TableFrame, TableRulesAreTitledWithTheCaptionOfTheDialogHoldingTheFrame) {
   // clang-format off
-  prompter.ExpectMessage(QStringLiteral("One value of a point is blank.\nYou should enter another value in this row, or leave the entire row blank."));
+  const std::vector<RuleCase> cases = {
+      {"blank value", {{"1", "1"}, {"", ""}, {"", ""}, {"", ""}, {"1", ""}}, "One value of a point is blank.\nYou should enter another value in this row, or leave the entire row blank.", 1, 4},
+      {"duplicate", {{"1", "1"}, {"2", "2"}, {"1", "3"}}, "The table may not contain duplicate source values.\nPlease check the table entries and change or remove one of the points.", 0, 0},
+      {"direction", {{"1", "1"}, {"2", "3"}, {"3", "2"}}, "The table must be either increasing or decreasing, it cannot be both.\nPlease check the table entries.", 1, 2},
+  };
   // clang-format on
-  EXPECT_FALSE(host.frame->ValidateTable());
-  EXPECT_EQ(prompter.Messages().at(0).caption, "");
-  EXPECT_EQ(host.Current(), host.grid->model()->index(4, 1));
-  EXPECT_NE(GetCellEditor(host.grid), nullptr);
+  for (const RuleCase& c : cases) {
+    ScriptedPrompter prompter;
+    Host host(prompter);
+    for (std::size_t i = 0; i < c.rows.size(); ++i) {
+      host.SetText(0, static_cast<int>(i), c.rows[i][0]);
+      host.SetText(1, static_cast<int>(i), c.rows[i][1]);
+    }
+    prompter.ExpectMessage(c.message);
+    EXPECT_FALSE(host.frame->ValidateTable()) << c.name;
+    ASSERT_EQ(prompter.Messages().size(), 1u) << c.name;
+    EXPECT_EQ(prompter.Messages().at(0).caption, "Output Tables") << c.name;
+    EXPECT_EQ(host.Current(), host.grid->model()->index(c.row, c.column)) << c.name;
+    EXPECT_NE(GetCellEditor(host.grid), nullptr) << c.name;
+  }
 }
 
 TEST(TableFrame, LeavingAnInvalidCellIsRefused) {
@@ -260,6 +283,144 @@ TEST(TableFrame, LeavingTheFrameTellsTheHostWhichControlTookTheFocus) {
   EXPECT_FALSE(host.frame->CommitOnExit());
   EXPECT_EQ(exits, 1);
   EXPECT_TRUE(host.grid->isAncestorOf(QApplication::focusWidget()));
+}
+
+struct KeyCase {
+  const char* action;
+  Qt::Key key;
+  Qt::KeyboardModifiers modifiers;
+  const char* shown;  // the shortcut as the context menu shows it
+};
+
+TEST(TableFrame, EveryCommandIsInTheContextMenuWithItsShortcutAndRunsOnItsKey) {
+  // clang-format off
+  const std::vector<KeyCase> cases = {
+      {"ActionUndo", Qt::Key_Z, Qt::ControlModifier, "Ctrl+Z"},
+      {"ActionRedo", Qt::Key_Y, Qt::ControlModifier, "Ctrl+Y"},
+      {"ActionRedo", Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, "Ctrl+Y"},
+      {"ActionCut", Qt::Key_X, Qt::ControlModifier, "Ctrl+X"},
+      {"ActionCopy", Qt::Key_C, Qt::ControlModifier, "Ctrl+C"},
+      {"ActionPaste", Qt::Key_V, Qt::ControlModifier, "Ctrl+V"},
+      {"ActionClear", Qt::Key_Delete, Qt::NoModifier, "Del"},
+      {"ActionInsertRow", Qt::Key_Plus, Qt::ControlModifier, "Ctrl++"},
+      {"ActionInsertRow", Qt::Key_Equal, Qt::ControlModifier, "Ctrl++"},
+      {"ActionDeleteRows", Qt::Key_Minus, Qt::ControlModifier, "Ctrl+-"},
+      {"ActionInterpolate", Qt::Key_I, Qt::ControlModifier, "Ctrl+I"},
+      {"ActionAdjust", Qt::Key_J, Qt::ControlModifier, "Ctrl+J"},
+      {"ActionRevert", Qt::Key_R, Qt::ControlModifier, "Ctrl+R"},
+  };
+  // clang-format on
+  // The commands run on an empty table: the refusals that need cells.
+  ScriptedPrompter prompter;
+  prompter.ExpectMessage("The clipboard holds no values to paste.");
+  prompter.ExpectMessage("Select three or more rows to interpolate.\nThe outputs between the first and the last selected row are set on the line between them.");
+  Host host(prompter);
+  QApplication::clipboard()->clear();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&host.dialog));
+  host.frame->AskAdjust = [](const TableEditor&) { return std::optional<AdjustValuesRequest>(); };
+  EXPECT_EQ(host.grid->contextMenuPolicy(), Qt::ActionsContextMenu);
+  for (const KeyCase& c : cases) {
+    QAction* action = host.frame->Action(c.action);
+    ASSERT_NE(action, nullptr) << c.action;
+    EXPECT_TRUE(host.grid->actions().contains(action)) << c.action;
+    EXPECT_TRUE(action->isShortcutVisibleInContextMenu()) << c.action;
+    EXPECT_EQ(action->shortcut().toString(QKeySequence::PortableText), c.shown) << c.action;
+    action->setEnabled(true);  // Undo, Redo and Revert wait for a change otherwise
+    QSignalSpy triggered(action, &QAction::triggered);
+    host.grid->setFocus();
+    QTest::keyClick(host.grid, c.key, c.modifiers);
+    EXPECT_EQ(triggered.count(), 1) << c.action << " on " << c.shown;
+    EXPECT_TRUE(host.grid->hasFocus()) << c.action;
+  }
+  EXPECT_TRUE(prompter.AllAnswered());
+}
+
+TEST(TableFrame, CommandsActOnTheSelectionAndKeepTheFocusOnTheirCell) {
+  ScriptedPrompter prompter;
+  Host host(prompter);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&host.dialog));
+  QApplication::clipboard()->setText("1.5\t10\n2.5\t20\n3.5\t30\n");
+  host.grid->setFocus();
+  host.grid->setCurrentIndex(host.grid->model()->index(2, 0));
+  host.frame->PasteCells();
+  EXPECT_EQ(host.Text(0, 2), "1.5");
+  EXPECT_EQ(host.Text(1, 4), "30");
+  EXPECT_EQ(host.Current(), host.grid->model()->index(2, 0));
+  EXPECT_EQ(host.grid->selectionModel()->selectedIndexes().size(), 6);
+  // Shift+Down twice from row 3 selects the three pasted rows; Ctrl+C
+  // copies them as the cell check rewrote them.
+  host.grid->setCurrentIndex(host.grid->model()->index(2, 0));
+  QTest::keyClick(host.grid, Qt::Key_Down, Qt::ShiftModifier);
+  QTest::keyClick(host.grid, Qt::Key_Down, Qt::ShiftModifier);
+  QTest::keyClick(host.grid, Qt::Key_Right, Qt::ShiftModifier);
+  QTest::keyClick(host.grid, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::clipboard()->text(), "1.500\t10\n2.500\t20\n3.500\t30\n");
+  host.grid->setCurrentIndex(host.grid->model()->index(3, 1));
+  QTest::keyClick(host.grid, Qt::Key_Minus, Qt::ControlModifier);
+  EXPECT_EQ(host.Text(0, 3), "3.500");
+  EXPECT_EQ(host.Current(), host.grid->model()->index(3, 1));
+  EXPECT_TRUE(host.grid->hasFocus());
+  QTest::keyClick(host.grid, Qt::Key_Delete);
+  EXPECT_EQ(host.Text(1, 3), "");
+  QTest::keyClick(host.grid, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(host.Text(1, 3), "30");
+  // A refusal is a notice titled with the dialog's caption; nothing moves.
+  QApplication::clipboard()->setText("1\t2\t3\n");
+  prompter.ExpectMessage("The clipboard holds 3 columns, but the table has only 2 from the selected cell.\nNothing was pasted.");
+  host.grid->setCurrentIndex(host.grid->model()->index(0, 0));
+  QTest::keyClick(host.grid, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_TRUE(prompter.AllAnswered());
+  EXPECT_EQ(prompter.Messages().back().caption, "Output Tables");
+  EXPECT_EQ(host.Text(0, 0), "");
+  EXPECT_TRUE(host.grid->hasFocus());
+}
+
+TEST(TableFrame, CellsPastedIntoAnOpenEditorArePastedAsABlock) {
+  ScriptedPrompter prompter;
+  Host host(prompter);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&host.dialog));
+  host.grid->setFocus();
+  host.grid->setCurrentIndex(host.grid->model()->index(0, 0));
+  StartCellEdit(host.grid);
+  QLineEdit* editor = GetCellEditor(host.grid);
+  ASSERT_NE(editor, nullptr);
+  QApplication::clipboard()->setText("0.500\t100\n1.000\t120\n");
+  QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(host.Text(0, 0), "0.500");
+  EXPECT_EQ(host.Text(1, 1), "120");
+  // One value still goes into the text being typed.
+  host.grid->setCurrentIndex(host.grid->model()->index(0, 1));
+  StartCellEdit(host.grid);
+  editor = GetCellEditor(host.grid);
+  ASSERT_NE(editor, nullptr);
+  QApplication::clipboard()->setText("7");
+  QTest::keyClick(editor, Qt::Key_End);
+  QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(editor->text(), "1007");
+}
+
+TEST(TableFrame, RevertReturnsToTheShownTableAndLoadedPointsAreOneStep) {
+  ScriptedPrompter prompter;
+  Host host(prompter);
+  const TablePoint shown[] = {{1000, 10}, {2000, 20}};
+  host.frame->ShowPoints(shown, 2);
+  EXPECT_FALSE(host.frame->Action("ActionUndo")->isEnabled());
+  EXPECT_FALSE(host.frame->Action("ActionRevert")->isEnabled());
+  const TablePoint loaded[] = {{500, 5}, {600, 6}, {700, 7}};
+  host.frame->LoadPoints(loaded, 3);
+  EXPECT_EQ(host.Text(0, 2), "0.700");
+  host.SetText(1, 0, "9");
+  host.frame->RevertTable();
+  EXPECT_EQ(host.Text(0, 0), "1.000");
+  EXPECT_EQ(host.Text(0, 2), "");
+  host.frame->UndoEdit();
+  EXPECT_EQ(host.Text(1, 0), "9");
+  host.frame->UndoEdit();
+  EXPECT_EQ(host.Text(1, 0), "5");
+  host.frame->UndoEdit();
+  EXPECT_EQ(host.Text(0, 2), "");
+  EXPECT_EQ(host.Text(1, 1), "20");
+  EXPECT_FALSE(host.frame->Action("ActionUndo")->isEnabled());
 }
 
 TEST(GridUtilities, ModelHelpersWorkOnAnyGridModel) {

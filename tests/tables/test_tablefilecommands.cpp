@@ -62,6 +62,17 @@ TEST(SaveTableToFile, CancelWritesNothingAndAFailedWriteRaises) {
   EXPECT_THROW(SaveTableToFile(prompter, MakeUserTable()), Exception);
 }
 
+TEST(SaveTableToFile, AFileThatCannotBeCreatedIsNamedBeforeTheSystemsWords) {
+  ScriptedPrompter prompter;
+  prompter.ExpectSaveFile("/proc/no-such-folder/table.csv");
+  try {
+    SaveTableToFile(prompter, MakeUserTable());
+    ADD_FAILURE() << "saved under /proc";
+  } catch (const ESystemError& failure) {
+    EXPECT_EQ(failure.Message(), "/proc/no-such-folder/table.csv\nNo such file or directory");
+  }
+}
+
 TEST(LoadTableFromFile, BinaryReplacesTheWholeRecord) {
   const QString path = TestEnvironment::PathIn("in/table.qo1");
   WriteAll(path, TableFileBytes(MakeOutputTable(), false));

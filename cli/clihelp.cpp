@@ -25,13 +25,16 @@ const char kProgramHelp[] =
     "  dump [--json] FILE                 print every named field of a setup file\n"
     "  diff A B                           list the fields in which two setup files differ\n"
     "  diff --port PORT FILE              list the fields in which a setup file and the meter differ\n"
+    "  diff --units A B                   the same, grouped and in the setup windows' units\n"
     "  set FILE NAME=VALUE...             change named fields of a setup file\n"
     "  set FILE --from DUMP               apply a dump's values to a setup file\n"
     "  get --port PORT -o FILE [--force]  get the meter's configuration into a setup file\n"
     "  send --port PORT [--retries N] [--review [--yes]] [--verify] FILE\n"
     "                                     send a setup file's configuration to the meter\n"
-    "  live --port PORT [--seconds N] [--csv FILE]\n"
+    "  live --port PORT [--seconds N] [--csv FILE | --msl FILE]\n"
     "                                     show or record the meter's live data\n"
+    "  backups [--folder device|save] [--json]\n"
+    "                                     list the backups the program keeps\n"
     "  sheet FILE -o SHEET.pdf [--note TEXT] [--force]\n"
     "                                     write a printable setup sheet (PDF)\n"
     "  help [COMMAND]                     show this help or a command's\n"
@@ -68,6 +71,7 @@ const char kDumpHelp[] =
 const char kDiffHelp[] =
     "Usage: qva-cli diff A B\n"
     "       qva-cli diff --port PORT FILE\n"
+    "       qva-cli diff --units A B\n"
     "\n"
     "Compares the configurations in setup files A and B byte by byte. Prints each\n"
     "named field that differs as \"name: valueA -> valueB\" in record order, then\n"
@@ -77,9 +81,17 @@ const char kDiffHelp[] =
     "(B) as send would seal it (upgraded, with its checksum): the lines show what\n"
     "sending FILE would change, as send --review shows them. Nothing is written\n"
     "to the meter. Exit code 3 when the meter's configuration is not valid.\n"
+    "With --units, prints the comparison the desktop program shows: grouped by\n"
+    "setup window (Sensor, Display, Output Table 1 and 2, CAN, Analog Output,\n"
+    "Digital Inputs, then Other), each field under its window's label and in its\n"
+    "units, a table as its changed points (input -> output), a CAN message as its\n"
+    "address, compound ID and rate; then the checksum and the reserved bytes.\n"
+    "Both records are upgraded first, as the program opens them; equal records\n"
+    "are said to be identical in words.\n"
     "\n"
     "Options:\n"
     "  --port PORT  COM1 to COM8, or a device path\n"
+    "  --units      grouped, in the setup windows' labels and units\n"
     "  -h, --help   show this help\n"
     "\n"
     "Examples:\n"
@@ -116,13 +128,15 @@ const char kSetHelp[] =
     "\n";
 
 const char kLiveHelp[] =
-    "Usage: qva-cli live --port PORT [--seconds N] [--csv FILE [--force]]\n"
+    "Usage: qva-cli live --port PORT [--seconds N]\n"
+    "                    [--csv FILE | --msl FILE] [--smooth S] [--force]\n"
     "\n"
     "Reads the meter's status block and live data every 250 ms and prints one line\n"
     "per reading: the time in seconds, the device state, the sensor type and the\n"
     "pump current Ip in mA, parted by tabs. Runs for N seconds, or until\n"
     "interrupted (Ctrl+C, SIGTERM), which ends it normally. A link failure ends it\n"
     "with the link's message; what was recorded so far stays in FILE.\n"
+    "While recording, a terminal shows the file, the rows and the time recorded.\n"
     "\n"
     "Options:\n"
     "  --port PORT    COM1 to COM8, or a device path\n"
@@ -133,11 +147,18 @@ const char kLiveHelp[] =
     "                 time_s,state,state_name,sensor_type,ip_mA,word0,...,word13\n"
     "                 (word N: bytes 2N and 2N+1 of the live data, big-endian,\n"
     "                 unsigned; word0 is Ip in microamps)\n"
+    "  --msl FILE     record to FILE as a tab-delimited datalog that log viewers\n"
+    "                 open: a line naming the program and the capture time, the\n"
+    "                 header row Time, State, Sensor, Ip, Word0...Word13, the\n"
+    "                 units row (s, mA), then one row per reading\n"
+    "  --smooth S     add a smoothed Ip next to the raw Ip: the mean over the\n"
+    "                 last S seconds (1 to 60)\n"
     "  --force        replace FILE if it exists\n"
     "  -h, --help     show this help\n"
     "\n"
-    "Example:\n"
+    "Examples:\n"
     "  qva-cli live --port /dev/ttyUSB0 --seconds 60 --csv run1.csv\n"
+    "  qva-cli live --port COM1 --msl \"QVA run2.msl\" --smooth 2\n"
     "\n";
 
 const char kGetHelp[] =
@@ -184,6 +205,28 @@ const char kSendHelp[] =
     "  qva-cli send --port /dev/ttyUSB0 --retries 2 Workshop.Q11\n"
     "\n";
 
+const char kBackupsHelp[] =
+    "Usage: qva-cli backups [--folder device|save] [--json]\n"
+    "\n"
+    "Lists the setup files in the two backup folders the desktop program keeps\n"
+    "(From Device Backups: the meter's configuration before each send; Save\n"
+    "Backups: a setup file before each save over it), newest first, one line\n"
+    "each with tabs between: when it was written (local time), the folder, what\n"
+    "it was made from (the name before \" - NNN\"), the sensor type and the path.\n"
+    "A file that cannot be read is listed with the reason instead of the sensor\n"
+    "type. Nothing is written.\n"
+    "\n"
+    "Options:\n"
+    "  --folder device|save  list one folder only\n"
+    "  --json                print a JSON array of objects with path, time (ISO\n"
+    "                        8601 with offset), folder (device or save), source,\n"
+    "                        sensor_type, and error for a file that cannot be read\n"
+    "  -h, --help            show this help\n"
+    "\n"
+    "Example:\n"
+    "  qva-cli backups --folder device\n"
+    "\n";
+
 const char kSheetHelp[] =
     "Usage: qva-cli sheet FILE -o SHEET.pdf [--note TEXT] [--force]\n"
     "\n"
@@ -225,6 +268,8 @@ QString HelpText(const QString& command) {
     text = kSetHelp;
   } else if (command == QLatin1String("live")) {
     text = kLiveHelp;
+  } else if (command == QLatin1String("backups")) {
+    text = kBackupsHelp;
   } else if (command == QLatin1String("sheet")) {
     text = kSheetHelp;
   }

@@ -33,7 +33,12 @@ const std::array kOptions = {
     OptionSpec{"--verify", nullptr, &CommandLine::verify},
     OptionSpec{"--seconds", nullptr, nullptr, nullptr, &CommandLine::seconds, 1, kMaxLiveSeconds},
     OptionSpec{"--csv", nullptr, nullptr, &CommandLine::csv},
+    OptionSpec{"--msl", nullptr, nullptr, &CommandLine::msl},
+    OptionSpec{"--smooth", nullptr, nullptr, nullptr, &CommandLine::smooth, kMinSmoothingSeconds,
+               kMaxSmoothingSeconds},
     OptionSpec{"--from", nullptr, nullptr, &CommandLine::from},
+    OptionSpec{"--units", nullptr, &CommandLine::units},
+    OptionSpec{"--folder", nullptr, nullptr, &CommandLine::folder},
     OptionSpec{"--note", nullptr, nullptr, &CommandLine::note},
 };
 
@@ -46,11 +51,12 @@ struct CommandSpec {
 const std::vector<CommandSpec>& CommandSpecs() {
   static const std::vector<CommandSpec> specs = {
       {"dump", {"--json"}, 1},
-      {"diff", {"--port"}, 2},
+      {"diff", {"--port", "--units"}, 2},
       {"set", {"--from"}, 1},
       {"get", {"--port", "--output", "--force"}, 0},
       {"send", {"--port", "--retries", "--review", "--yes", "--verify"}, 1},
-      {"live", {"--port", "--seconds", "--csv", "--force"}, 0},
+      {"live", {"--port", "--seconds", "--csv", "--msl", "--smooth", "--force"}, 0},
+      {"backups", {"--folder", "--json"}, 0},
       {"sheet", {"--output", "--note", "--force"}, 1},
   };
   return specs;
@@ -149,6 +155,14 @@ void CheckComplete(const CommandLine& line, const CommandSpec& definition) {
       throw EUsage(QStringLiteral("%1 needs -o FILE.").arg(command), command);
   }
   if (line.yes && !line.review) throw EUsage(QStringLiteral("--yes goes with --review."), command);
+  if (!line.csv.isEmpty() && !line.msl.isEmpty())
+    throw EUsage(QStringLiteral("live records to one file: --csv or --msl, not both."), command);
+  if (line.smooth != 0 && line.csv.isEmpty() && line.msl.isEmpty())
+    throw EUsage(QStringLiteral("--smooth goes with --csv or --msl."), command);
+  if (line.units && !line.port.isEmpty())
+    throw EUsage(QStringLiteral("--units compares two setup files; it does not go with --port."), command);
+  if (!line.folder.isEmpty() && line.folder != QLatin1String("device") && line.folder != QLatin1String("save"))
+    throw EUsage(QStringLiteral("--folder takes device or save, not \"%1\".").arg(line.folder), command);
   if (line.note.size() > kMaxSheetNoteLength)
     throw EUsage(QStringLiteral("--note takes at most %1 characters.").arg(kMaxSheetNoteLength), command);
 }

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "comms/livelog.h"
 #include "platform/qvaerrors.h"
 
 // A command line that does not fit the command: the message says what is
@@ -34,8 +35,12 @@ struct CommandLine {
   bool yes = false;     // send --review: accept without asking
   bool verify = false;  // send: read the configuration back and compare
   int seconds = 0;      // live: how long to run; 0 until interrupted
-  QString csv;          // live: record to this file
+  QString csv;          // live: record to this file as CSV
+  QString msl;          // live: record to this file as a tab-delimited datalog
+  int smooth = 0;       // live: seconds of the smoothed Ip column; 0 for none
   QString from;         // set: a dump output whose assignments to apply
+  bool units = false;   // diff: grouped by setup window, in the windows' units
+  QString folder;       // backups: "device" or "save"; empty for both
   QString note;         // sheet: the free text printed under the title
   QStringList files;    // the positional arguments, in order (set: FILE, then NAME=VALUE...)
 };

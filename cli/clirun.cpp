@@ -6,6 +6,13 @@
 
 #include <QFileInfo>
 
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+#include "backupscommand.h"
 #include "clihelp.h"
 #include "clioptions.h"
 #include "configreport.h"
@@ -15,8 +22,21 @@
 #include "sheetcommand.h"
 #include "transfercommands.h"
 #include "platform/fileattributes.h"
+#include "platform/filepaths.h"
 #include "platform/qvaerrors.h"
 #include "config/qvasetupfiler.h"
+
+namespace {
+
+bool IsTerminal(std::FILE* stream) {
+#ifdef Q_OS_WIN
+  return _isatty(_fileno(stream)) != 0;
+#else
+  return ::isatty(::fileno(stream)) != 0;
+#endif
+}
+
+}  // namespace
 
 void CliOutput::Report(const QByteArray& bytes) {
   const std::size_t size = static_cast<std::size_t>(bytes.size());
@@ -35,6 +55,22 @@ void CliOutput::Prompt(const QString& question) {
   const QByteArray bytes = question.toLocal8Bit();
   std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), err_);
   std::fflush(err_);
+}
+
+void CliOutput::Status(const QString& text) {
+  if (!IsTerminal(err_)) return;
+  // Back to the start of the line, the text, the rest of the line cleared.
+  const QByteArray bytes = '\r' + text.toLocal8Bit() + "\x1b[K";
+  std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), err_);
+  std::fflush(err_);
+  statusShown_ = true;
+}
+
+void CliOutput::EndStatus() {
+  if (!statusShown_) return;
+  std::fputc('\n', err_);
+  std::fflush(err_);
+  statusShown_ = false;
 }
 
 namespace {
@@ -56,14 +92,18 @@ QString FileContext(const QString& path) {
 
 }  // namespace
 
-void CheckOutputFile(const QString& path, bool force) {
+void CheckOutputFile(const QString& path, bool force, OutputTarget target) {
   const QFileInfo info(path);
+  // A folder is never an output file, with --force or without.
+  if (info.isDir()) throw ESystemError(kIsADirectoryCode, FileContext(path));
   if (!info.exists() && !info.isSymLink()) {
     const QFileInfo folder(info.absolutePath());
     if (!folder.isDir())
       throw ESystemError(folder.exists() ? kNotADirectory : kPathNotFound, FileContext(path));
     return;
   }
+  // A device or a pipe is written to, not replaced: its own errors tell.
+  if (target == OutputTarget::FileOrDevice && !info.isFile()) return;
   if (!force) {
     throw Exception(QStringLiteral("%1 already exists.\nUse --force to replace it.").arg(path));
   }
@@ -96,6 +136,7 @@ int Diff(const CommandLine& line, CliOutput& output) {
   const auto a = ReadForReport(line.files.at(0), output);
   const auto b = ReadForReport(line.files.at(1), output);
   if (!a || !b) return kExitUsageOrFile;
+  if (line.units) return DiffInUnits(*a, *b, output);
   const ConfigDifference difference = DiffConfigs(*a, *b);
   if (difference.equal) return kExitSuccess;
   output.Report(difference.lines.join(QLatin1Char('\n')).toLatin1() + '\n');
@@ -117,6 +158,7 @@ int Run(const CommandLine& line, CliOutput& output) {
   if (line.command == QLatin1String("send")) return SendCommand(line, output);
   if (line.command == QLatin1String("live")) return LiveCommand(line, output);
   if (line.command == QLatin1String("set")) return SetCommand(line, output);
+  if (line.command == QLatin1String("backups")) return BackupsCommand(line, output);
   if (line.command == QLatin1String("sheet")) return SheetCommand(line, output);
   throw EUsage(QStringLiteral("Unknown command \"%1\".").arg(line.command), QString());
 }

@@ -10,6 +10,7 @@
 #include "clirun.h"
 #include "exitcodes.h"
 #include "comms/livedata.h"
+#include "comms/livelog.h"
 #include "comms/qvaserialcomms.h"
 #include "platform/qvaerrors.h"
 #include "platform/sleeper.h"
@@ -66,11 +67,24 @@ void WaitUntil(const QElapsedTimer& clock, int64_t dueMs) {
     sleeper.Sleep(static_cast<int>(std::min<int64_t>(left, kInterruptCheckMs)));
 }
 
+// The file to record to, if any, and its format.
+struct LogChoice {
+  QString path;
+  LiveLogFormat format = LiveLogFormat::Csv;
+};
+
+LogChoice ChosenLog(const CommandLine& line) {
+  if (!line.msl.isEmpty()) return {line.msl, LiveLogFormat::Msl};
+  return {line.csv, LiveLogFormat::Csv};
+}
+
 }  // namespace
 
 int LiveCommand(const CommandLine& line, CliOutput& output) {
-  // An earlier recording is not replaced by accident.
-  if (!line.csv.isEmpty()) CheckOutputFile(line.csv, line.force);
+  const LogChoice log = ChosenLog(line);
+  // An earlier recording is not replaced by accident; a folder is refused
+  // for what it is.
+  if (!log.path.isEmpty()) CheckOutputFile(log.path, line.force, OutputTarget::FileOrDevice);
 
   InterruptGuard guard;
   std::unique_ptr<QVASerialComms> link;
@@ -80,18 +94,20 @@ int LiveCommand(const CommandLine& line, CliOutput& output) {
     output.Error(error.Message());
     return kExitLinkFailure;
   }
-  std::unique_ptr<LiveCsvRecorder> recorder;
-  if (!line.csv.isEmpty()) {
+  std::unique_ptr<LiveLogWriter> recorder;
+  if (!log.path.isEmpty()) {
+    LiveLogOptions options;
+    if (line.smooth > 0) options.smoothingSeconds = line.smooth;
     try {
-      recorder = std::make_unique<LiveCsvRecorder>(line.csv);
+      recorder = OpenLiveLog(log.format, log.path, LiveLogWriter::Mode::Replace, options);
     } catch (const ESystemError& error) {
       output.Error(error.Message());
       return kExitUsageOrFile;
     } catch (const Exception& error) {
-      output.Error(FileMessage(line.csv, error));
+      output.Error(FileMessage(log.path, error));
       return kExitUsageOrFile;
     }
-    output.Error(QStringLiteral("Recording to %1.").arg(line.csv));
+    output.Error(QStringLiteral("Recording to %1.").arg(log.path));
   }
 
   const int64_t limitMs = int64_t{line.seconds} * 1000;
@@ -105,6 +121,7 @@ int LiveCommand(const CommandLine& line, CliOutput& output) {
     try {
       reading = PollLiveData(*link, now);
     } catch (const ESerialCommunications& error) {
+      output.EndStatus();
       output.Error(error.Message());
       exitCode = kExitLinkFailure;
       break;
@@ -113,10 +130,12 @@ int LiveCommand(const CommandLine& line, CliOutput& output) {
       try {
         recorder->Append(reading);
       } catch (const Exception& error) {
-        output.Error(FileMessage(line.csv, error));
+        output.EndStatus();
+        output.Error(FileMessage(log.path, error));
         exitCode = kExitUsageOrFile;
         break;
       }
+      output.Status(RecordingStatusText(*recorder));
     } else {
       // Raises EFileWrite when stdout does not take the line.
       output.Report(LiveTextLine(reading).toUtf8() + '\n');
@@ -125,15 +144,16 @@ int LiveCommand(const CommandLine& line, CliOutput& output) {
     WaitUntil(clock, done + LiveTickWait(done));
   }
   link.reset();
+  output.EndStatus();
 
   if (recorder) {
     try {
       recorder->Close();
     } catch (const Exception& error) {
-      output.Error(FileMessage(line.csv, error));
+      output.Error(FileMessage(log.path, error));
       if (exitCode == kExitSuccess) exitCode = kExitUsageOrFile;
     }
-    output.Error(QStringLiteral("%1 readings recorded to %2.").arg(recorder->Rows()).arg(line.csv));
+    output.Error(QStringLiteral("%1 readings recorded to %2.").arg(recorder->Rows()).arg(log.path));
   }
   return exitCode;
 }

@@ -16,12 +16,12 @@ namespace {
 
 void CheckSheet(const QVA_CONFIG_DATA& config) {
   const SetupSheet sheet = BuildSetupSheet(config, {});
-  for (const PresentedSection& section : sheet.sections) {
-    for (const PresentedTable& table : section.tables)
+  for (const SheetSection& section : sheet.sections) {
+    for (const SheetTable& table : section.tables)
       if (table.points.size() > kMaxTablePoints || table.Cells().rows.size() != table.points.size() ||
           table.beside.rows.size() > kMaxTablePoints)
         Finding();
-    for (const PresentedGrid& grid : section.grids)
+    for (const SheetGrid& grid : section.grids)
       if (grid.rows.size() > kMaxTablePoints) Finding();
   }
 }

@@ -132,6 +132,12 @@ void TFormQVASetupMain::BuildMenus() {
                           &TFormQVASetupMain::MenuItemFileSaveClick);
   configItems_ << AddItem(menuFile_, "MenuItemFileSaveAs", QStringLiteral("Save &As..."),
                           QStringLiteral("Saves to a new file"), &TFormQVASetupMain::MenuItemFileSaveAsClick);
+  configItems_ << AddItem(menuFile_, "MenuItemFileCompareWith", QStringLiteral("Compare &With..."),
+                          QStringLiteral("Compares the configuration with a setup file"),
+                          &TFormQVASetupMain::MenuItemFileCompareWithClick);
+  AddItem(menuFile_, "MenuItemFileBackups", QStringLiteral("&Backups..."),
+          QStringLiteral("Lists the backups and compares them with the configuration"),
+          &TFormQVASetupMain::MenuItemFileBackupsClick);
   configItems_ << AddItem(menuFile_, "MenuItemFileExportSheet", QStringLiteral("&Export Setup Sheet..."),
                           QStringLiteral("Writes a printable setup sheet (PDF) of the configuration"),
                           &TFormQVASetupMain::MenuItemFileExportSheetClick);
@@ -372,6 +378,14 @@ void TFormQVASetupMain::MenuItemFileSaveClick() {
 
 void TFormQVASetupMain::MenuItemFileSaveAsClick() {
   document_.SaveConfigAs();
+}
+
+void TFormQVASetupMain::MenuItemFileCompareWithClick() {
+  commands_.CompareWith(document_, this);
+}
+
+void TFormQVASetupMain::MenuItemFileBackupsClick() {
+  commands_.Backups(document_, this);
 }
 
 void TFormQVASetupMain::MenuItemFileExitClick() {

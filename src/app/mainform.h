@@ -49,6 +49,8 @@ class TFormQVASetupMain : public QMainWindow, private DocumentObserver {
   void MenuItemFileOpenClick();
   void MenuItemFileSaveClick();
   void MenuItemFileSaveAsClick();
+  void MenuItemFileCompareWithClick();
+  void MenuItemFileBackupsClick();
   void MenuItemFileExportSheetClick();
   void MenuItemFileExitClick();
   void MenuItemHistoryClick(int index);

@@ -45,6 +45,12 @@ class MainFormCommands {
   virtual void SendConfiguration(QVA_CONFIG_DATA& config, const QString& commPort, QWidget* owner) = 0;
   // The Live Data window on commPort; needs no configuration.
   virtual void LiveData(const QString& commPort, QWidget* owner) = 0;
+  // File > Backups...: the backups window over the document (Open as Copy
+  // may replace it; a take-over changes it as a setup window would).
+  virtual void Backups(SetupDocument& document, QWidget* owner) = 0;
+  // File > Compare With...: a setup file chosen and compared with the
+  // loaded configuration, with the same take-over.
+  virtual void CompareWith(SetupDocument& document, QWidget* owner) = 0;
   // The configuration folder dialog.
   virtual void FileLocationsDialog(QWidget* owner) = 0;
   // The port dialog of "Communications &Port..."; may change commPort.

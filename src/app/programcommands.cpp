@@ -1,5 +1,7 @@
 #include "app/programcommands.h"
 
+#include "app/formbackups.h"
+#include "app/formcomparewith.h"
 #include "app/qvaconfigfilelocationform.h"
 #include "app/setupdocument.h"
 #include "comms/formlivedata.h"
@@ -10,6 +12,7 @@
 #include "config/newconfigform.h"
 #include "editors/analogoutputsetup.h"
 #include "editors/cansetup.h"
+#include "editors/configcomparison.h"
 #include "editors/digitalinputssetup.h"
 #include "editors/displaysetup.h"
 #include "editors/exportsheetform.h"
@@ -58,7 +61,15 @@ GetOutcome ProgramCommands::GetConfiguration(const QString& commPort, QWidget* o
 
 void ProgramCommands::SendConfiguration(QVA_CONFIG_DATA& config, const QString& commPort, QWidget* owner) {
   QVASerialComms comms(commPort);
-  RunSendConfigurationWindow(owner, comms, config, prompter_, ReadSendChecks());
+  RunSendConfigurationWindow(owner, comms, config, prompter_, ReadSendChecks(), CompareConfigs);
+}
+
+void ProgramCommands::Backups(SetupDocument& document, QWidget* owner) {
+  RunBackupsWindow(document, owner);
+}
+
+void ProgramCommands::CompareWith(SetupDocument& document, QWidget* owner) {
+  RunCompareWithCommand(document, prompter_, owner);
 }
 
 void ProgramCommands::LiveData(const QString& commPort, QWidget* owner) {

@@ -18,6 +18,8 @@ class ProgramCommands final : public MainFormCommands {
   GetOutcome GetConfiguration(const QString& commPort, QWidget* owner) override;
   void SendConfiguration(QVA_CONFIG_DATA& config, const QString& commPort, QWidget* owner) override;
   void LiveData(const QString& commPort, QWidget* owner) override;
+  void Backups(SetupDocument& document, QWidget* owner) override;
+  void CompareWith(SetupDocument& document, QWidget* owner) override;
   void FileLocationsDialog(QWidget* owner) override;
   void CommunicationsPortDialog(QString& commPort, QWidget* owner) override;
   void PortStartUp(QString& commPort, QWidget* owner) override;

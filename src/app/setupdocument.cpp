@@ -144,6 +144,10 @@ void SetupDocument::LoadTemplate(const QString& path) {
   ReplaceConfig(ReadSetupFile(path), QString(), false, false);
 }
 
+void SetupDocument::OpenCopy(const QVA_CONFIG_DATA& record, bool upgraded) {
+  ReplaceConfig(record, QString(), upgraded, upgraded);
+}
+
 void SetupDocument::NewBlankConfig() {
   ReplaceConfig(MakeBlankConfig(), QString(), false, false);
 }

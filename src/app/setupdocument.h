@@ -78,6 +78,10 @@ class SetupDocument {
   // Reads a template: the document becomes untitled, taken as stored.
   void LoadTemplate(const QString& path);
   void NewBlankConfig();
+  // A copy of a record read from a file (a backup) becomes an untitled
+  // document, so saving it never writes over that file. upgraded: the
+  // record was brought from an older version when it was read.
+  void OpenCopy(const QVA_CONFIG_DATA& record, bool upgraded);
   // Runs an editor on the record (nothing without one) and marks the
   // document modified when any byte differs afterwards, however the editor
   // ended, also when it raised. Returns whether the editor ran.

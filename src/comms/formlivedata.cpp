@@ -1,12 +1,19 @@
 #include "comms/formlivedata.h"
 
+#include <cmath>
+
+#include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QTimer>
 
+#include "comms/livelogsettings.h"
 #include "comms/qvaserialcomms.h"
+#include "platform/errorhandler.h"
+#include "platform/filepaths.h"
 #include "platform/prompter.h"
 #include "platform/qvaerrors.h"
+#include "ui/qvavalues.h"
 #include "ui/traceview.h"
 #include "ui_formlivedata.h"
 
@@ -14,11 +21,23 @@ namespace {
 
 constexpr int kMinimumWidth = 480;
 constexpr int kTraceSpanMs = 60000;
+constexpr int kDefaultSmoothingSeconds = 2;
 const QString kPauseText = QStringLiteral("Pause");
 const QString kResumeText = QStringLiteral("Resume");
-const QString kRecordText = QStringLiteral("Record to CSV...");
+const QString kRecordText = QStringLiteral("Record");
 const QString kStopRecordingText = QStringLiteral("Stop Recording");
-const QString kCsvExtension = QStringLiteral("csv");
+const QString kMslExtension = QStringLiteral("msl");
+
+enum TraceChoice { kTraceIp = 0, kTraceSmoothedIp = 1 };
+
+// The smoothing the user chose last time; none when the store cannot say.
+std::optional<int> StoredSmoothing() {
+  try {
+    return LiveSmoothingSeconds();
+  } catch (const Exception&) {
+    return std::nullopt;
+  }
+}
 
 }  // namespace
 
@@ -26,16 +45,30 @@ TFormLiveData::TFormLiveData(std::unique_ptr<QVASerialComms> link, Prompter& pro
     : QDialog(owner),
       ui_(std::make_unique<Ui::TFormLiveData>()),
       link_(std::move(link)),
-      prompter_(prompter) {
+      prompter_(prompter),
+      rawTrace_(kTraceSpanMs),
+      smoothedTrace_(kTraceSpanMs) {
   ui_->setupUi(this);
   setObjectName(QStringLiteral("FormLiveData"));
   setWindowTitle(kLiveDataCaption);
   setModal(true);
   setMinimumWidth(kMinimumWidth);
-  SetUpIpTrace(*ui_->TraceLive, TraceData(kTraceSpanMs));
+  SetUpIpTrace(*ui_->TraceLive, rawTrace_);
+  const std::optional<int> smoothing = StoredSmoothing();
+  ui_->CheckBoxSmoothed->setChecked(smoothing.has_value());
+  ui_->SpinBoxSmoothing->setRange(kMinSmoothingSeconds, kMaxSmoothingSeconds);
+  ui_->SpinBoxSmoothing->setValue(smoothing.value_or(kDefaultSmoothingSeconds));
   connect(ui_->ButtonPause, &QPushButton::clicked, this, &TFormLiveData::ButtonPauseClick);
-  connect(ui_->ButtonRecord, &QPushButton::clicked, this, &TFormLiveData::ButtonRecordClick);
+  // The slots that touch files and settings show their own failures; the
+  // guard is for anything else.
+  connect(ui_->ButtonRecord, &QPushButton::clicked, this, Guarded(prompter_, [this] { ButtonRecordClick(); }));
+  connect(ui_->ButtonRecordAs, &QPushButton::clicked, this,
+          Guarded(prompter_, [this] { ButtonRecordAsClick(); }));
   connect(ui_->ButtonClose, &QPushButton::clicked, this, &QDialog::reject);
+  connect(ui_->CheckBoxSmoothed, &QCheckBox::toggled, this, Guarded(prompter_, [this] { SmoothingChanged(); }));
+  connect(ui_->SpinBoxSmoothing, &QSpinBox::valueChanged, this,
+          Guarded(prompter_, [this] { SmoothingChanged(); }));
+  connect(ui_->ComboBoxTrace, &QComboBox::currentIndexChanged, this, &TFormLiveData::ComboBoxTraceChange);
 
   Timer1 = new QTimer(this);
   Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -44,6 +77,9 @@ TFormLiveData::TFormLiveData(std::unique_ptr<QVASerialComms> link, Prompter& pro
   // second reading a few milliseconds later in the same slot.
   Timer1->setTimerType(Qt::PreciseTimer);
   connect(Timer1, &QTimer::timeout, this, &TFormLiveData::Timer1Timer);
+  ui_->LabelRec->setMinimumHeight(ui_->LabelRec->fontMetrics().height());
+  ApplySmoothing();
+  ShowRecording();
   ShowStatus();
   clock_.start();
   // The first reading as soon as the window runs its event loop.
@@ -69,11 +105,12 @@ void TFormLiveData::Timer1Timer() {
       // The readings go on; what reached the file stays in it.
       const QString path = recorder_->Path();
       recorder_.reset();
-      ui_->ButtonRecord->setText(kRecordText);
+      ShowRecording();
       ShowStatus();
       prompter_.ShowError(path + QStringLiteral(":\n") + failure.Message());
     }
   }
+  ShowRecording();
   ShowStatus();
   ScheduleTick();
 }
@@ -87,7 +124,14 @@ void TFormLiveData::ShowReading(const LiveReading& reading) {
   ui_->LabelState->setText(reading.StateName());
   ui_->LabelSensorType->setText(reading.SensorTypeText());
   ui_->LabelIp->setText(reading.IpText());
-  ui_->TraceLive->AddPoint({reading.elapsedMs, static_cast<double>(reading.ip), std::nullopt});
+  const TracePoint raw{reading.elapsedMs, static_cast<double>(reading.ip), std::nullopt};
+  rawTrace_.Add(raw);
+  if (smoother_) {
+    const double mean = smoother_->Add(reading.elapsedMs, reading.ip);
+    smoothedTrace_.Add({reading.elapsedMs, mean, std::nullopt});
+    ui_->LabelIpSmoothed->setText(FormatValue16(IpType, static_cast<int16_t>(std::lround(mean)), true));
+  }
+  ComboBoxTraceChange();
 }
 
 void TFormLiveData::ShowStatus() {
@@ -98,12 +142,52 @@ void TFormLiveData::ShowStatus() {
     text = QStringLiteral("Paused.");
   else
     text = QStringLiteral("Reading every %1 ms.").arg(kLiveTickIntervalMs);
-  if (recorder_) {
-    text += QStringLiteral(" Recording to %1: %2 readings.")
-                .arg(QFileInfo(recorder_->Path()).fileName())
-                .arg(recorder_->Rows());
-  }
   ui_->LabelStatus->setText(text);
+}
+
+void TFormLiveData::ShowRecording() {
+  const bool recording = recorder_ != nullptr;
+  ui_->LabelRec->setText(recording ? RecordingStatusText(*recorder_) : QString());
+  ui_->LabelRec->setToolTip(recording ? QDir::toNativeSeparators(recorder_->Path()) : QString());
+  ui_->ButtonRecord->setText(recording ? kStopRecordingText : kRecordText);
+  ui_->ButtonRecordAs->setEnabled(!recording && link_ != nullptr);
+  // The columns of a log are fixed when it begins.
+  ui_->CheckBoxSmoothed->setEnabled(!recording);
+  ui_->SpinBoxSmoothing->setEnabled(!recording && ui_->CheckBoxSmoothed->isChecked());
+}
+
+void TFormLiveData::SmoothingChanged() {
+  ApplySmoothing();
+  const bool on = ui_->CheckBoxSmoothed->isChecked();
+  try {
+    SetLiveSmoothingSeconds(on ? std::optional<int>(ui_->SpinBoxSmoothing->value()) : std::nullopt);
+  } catch (const Exception&) {
+    // Only a preference: the window smooths as chosen all the same.
+  }
+}
+
+void TFormLiveData::ApplySmoothing() {
+  const bool on = ui_->CheckBoxSmoothed->isChecked();
+  ui_->SpinBoxSmoothing->setEnabled(on && !recorder_);
+  ui_->LabelIpSmoothed->clear();
+  ui_->LabelIpSmoothed->setEnabled(on);
+  ui_->ComboBoxTrace->setEnabled(on);
+  smoothedTrace_.Clear();
+  if (on)
+    smoother_.emplace(int64_t{ui_->SpinBoxSmoothing->value()} * 1000);
+  else
+    smoother_.reset();
+  if (!on) ui_->ComboBoxTrace->setCurrentIndex(kTraceIp);
+  ComboBoxTraceChange();
+}
+
+void TFormLiveData::ComboBoxTraceChange() {
+  const bool smoothed = smoother_ && ui_->ComboBoxTrace->currentIndex() == kTraceSmoothedIp;
+  ui_->TraceLive->ShowData(smoothed ? smoothedTrace_ : rawTrace_);
+  ui_->TraceLive->SetTitle(smoothed ? QStringLiteral("Ip %1, mean over %2 s")
+                                          .arg(UnitCaption(IpType, false))
+                                          .arg(smoother_->WindowMs() / 1000)
+                                    : QStringLiteral("Ip ") + UnitCaption(IpType, false));
 }
 
 void TFormLiveData::ButtonPauseClick() {
@@ -118,43 +202,69 @@ void TFormLiveData::ButtonPauseClick() {
 }
 
 void TFormLiveData::ButtonRecordClick() {
-  if (recorder_)
+  if (recorder_) {
     StopRecording();
-  else
-    StartRecording();
-  ShowStatus();
+    ShowRecording();
+    return;
+  }
+  // One click: a new file named for the time in the logs folder.
+  QString folder;
+  try {
+    folder = LiveLogFolder();
+    CreateDirectoryPath(folder);
+  } catch (const Exception& failure) {
+    prompter_.ShowError(failure.Message());
+    return;
+  }
+  StartRecording(LiveLogFormat::Msl, FreeLiveLogPath(folder, QDateTime::currentDateTime()),
+                 LiveLogWriter::Mode::NewOnly);
 }
 
-void TFormLiveData::StartRecording() {
+void TFormLiveData::ButtonRecordAsClick() {
+  if (recorder_) return;
   FileDialogRequest request;
-  request.title = QStringLiteral("Record to CSV");
-  request.filter = QStringLiteral("CSV Files (*.csv)|*.csv|All Files (*.*)|*.*");
-  request.defaultExtension = kCsvExtension;
-  request.fileName = QStringLiteral("LiveData.csv");
-  request.initialDir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  request.title = QStringLiteral("Record Live Data");
+  request.filter = QStringLiteral("Datalogs (*.msl)|*.msl|CSV Files (*.csv)|*.csv|All Files (*.*)|*.*");
+  request.defaultExtension = kMslExtension;
+  request.fileName = LiveLogFileName(QDateTime::currentDateTime());
+  try {
+    request.initialDir = LiveLogFolder();
+  } catch (const Exception&) {
+    // The dialog opens where the platform likes.
+  }
   request.overwritePrompt = true;
   request.rejectReadOnly = true;
   const std::optional<QString> chosen = prompter_.SaveFile(request);
   // The readings go on while the dialog is open: the link may have failed.
   if (!chosen || !link_) return;
   QString path = *chosen;
-  if (QFileInfo(path).suffix().isEmpty()) path += QLatin1Char('.') + kCsvExtension;
+  if (QFileInfo(path).suffix().isEmpty()) path += QLatin1Char('.') + kMslExtension;
   try {
-    recorder_ = std::make_unique<LiveCsvRecorder>(path);
+    SetLiveLogFolder(QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
+  } catch (const Exception&) {
+    // Only a preference: this recording goes where the user chose.
+  }
+  // The dialog asked before a file was replaced.
+  StartRecording(LiveLogFormatOf(path), path, LiveLogWriter::Mode::Replace);
+}
+
+void TFormLiveData::StartRecording(LiveLogFormat format, const QString& path, LiveLogWriter::Mode mode) {
+  LiveLogOptions options;
+  if (ui_->CheckBoxSmoothed->isChecked()) options.smoothingSeconds = ui_->SpinBoxSmoothing->value();
+  options.captureStart = QDateTime::currentDateTime();
+  try {
+    recorder_ = OpenLiveLog(format, path, mode, options);
   } catch (const ESystemError& failure) {
     prompter_.ShowError(failure.Message());  // names the file already
-    return;
   } catch (const Exception& failure) {
     prompter_.ShowError(path + QStringLiteral(":\n") + failure.Message());
-    return;
   }
-  ui_->ButtonRecord->setText(kStopRecordingText);
+  ShowRecording();
 }
 
 void TFormLiveData::StopRecording() {
   if (!recorder_) return;
-  std::unique_ptr<LiveCsvRecorder> recorder = std::move(recorder_);
-  ui_->ButtonRecord->setText(kRecordText);
+  std::unique_ptr<LiveLogWriter> recorder = std::move(recorder_);
   try {
     recorder->Close();
   } catch (const Exception& failure) {
@@ -170,6 +280,7 @@ void TFormLiveData::LinkFailed(const QString& message) {
   ui_->ButtonPause->setEnabled(false);
   ui_->ButtonRecord->setEnabled(false);
   StopRecording();
+  ShowRecording();
   ShowStatus();
   prompter_.ShowError(message);
 }

@@ -6,6 +6,8 @@
 #include <QElapsedTimer>
 
 #include "comms/livedata.h"
+#include "comms/livelog.h"
+#include "ui/tracedata.h"
 
 class Prompter;
 class QTimer;
@@ -16,11 +18,15 @@ class TFormLiveData;
 }
 
 // "Live Data": the meter's state, sensor type and pump current Ip, read
-// every 250 ms, with a trace of the last minute of Ip. Pause stops the
-// reads until Resume; "Record to CSV..." streams every reading to a file
-// until "Stop Recording". The window owns the link: a link failure stops
-// the reads, closes the port and the recording, shows the link's message
-// and leaves the window open, saying so.
+// every 250 ms, with a trace of the last minute of Ip (or of Ip smoothed
+// over a window the user picks). Pause stops the reads until Resume.
+// Record streams every reading to a new datalog named for the time in the
+// logs folder, at one click; "Record As..." asks for the file (".msl" or
+// ".csv") and remembers its folder. While recording, a red REC mark shows
+// the file, the rows and the time recorded, until "Stop Recording". The
+// window owns the link: a link failure stops the reads, closes the port
+// and the recording, shows the link's message and leaves the window open,
+// saying so.
 class TFormLiveData : public QDialog {
   Q_OBJECT
 
@@ -39,7 +45,14 @@ class TFormLiveData : public QDialog {
   void Timer1Timer();
   void ButtonPauseClick();
   void ButtonRecordClick();
-  void StartRecording();
+  void ButtonRecordAsClick();
+  // Opens the log and starts writing it; a failure is shown.
+  void StartRecording(LiveLogFormat format, const QString& path, LiveLogWriter::Mode mode);
+  // The user changed the smoothing: applied and remembered.
+  void SmoothingChanged();
+  void ApplySmoothing();
+  void ComboBoxTraceChange();
+  void ShowRecording();
   // Closes the recording; a failure to close is shown.
   void StopRecording();
   void LinkFailed(const QString& message);
@@ -50,7 +63,11 @@ class TFormLiveData : public QDialog {
   std::unique_ptr<Ui::TFormLiveData> ui_;
   std::unique_ptr<QVASerialComms> link_;
   Prompter& prompter_;
-  std::unique_ptr<LiveCsvRecorder> recorder_;
+  std::unique_ptr<LiveLogWriter> recorder_;
+  std::optional<IpMovingAverage> smoother_;
+  // Both traces are kept, so that the view can switch between them.
+  TraceData rawTrace_;
+  TraceData smoothedTrace_;
   QTimer* Timer1;
   QElapsedTimer clock_;
   bool paused_ = false;

@@ -1,24 +1,21 @@
 #include "comms/formsendreview.h"
 
-#include <algorithm>
-
 #include <QDialogButtonBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include "platform/qvaerrors.h"
+#include "ui/comparisonview.h"
 
 namespace {
 
 constexpr int kMinimumWidth = 560;
-constexpr int kListHeight = 280;
-const QString kChecksumField = QStringLiteral("cfg_crc16");
 
 }  // namespace
 
-QString TFormSendReview::Summary(const SendReview& review) {
-  switch (review.kind) {
+QString TFormSendReview::Summary(SendReview::Kind kind, const ConfigComparison& comparison) {
+  switch (kind) {
     case SendReview::Kind::Identical:
       return QStringLiteral("The QVA already holds this configuration.\nSend it anyway?");
     case SendReview::Kind::MeterNotValid:
@@ -28,52 +25,41 @@ QString TFormSendReview::Summary(const SendReview& review) {
     case SendReview::Kind::Differs:
       break;
   }
-  // The checksum follows the other fields; it is listed, not counted.
-  const auto& fields = review.difference.fields;
-  const auto count = std::count_if(fields.begin(), fields.end(),
-                                   [](const FieldChange& change) { return change.name != kChecksumField; });
+  // The count is the rows of the list; the checksum is shown apart below it.
+  const int count = comparison.FieldCount();
   QString text;
   if (count == 0) {
-    text = QStringLiteral("The configuration to send differs from the one in the QVA only in reserved bytes.");
+    text =
+        QStringLiteral("The configuration to send differs from the one in the QVA only in reserved bytes.");
   } else {
-    text = count == 1 ? QStringLiteral("The configuration to send differs from the one in the QVA in 1 field.")
-                      : QStringLiteral("The configuration to send differs from the one in the QVA in %1 fields.")
-                            .arg(count);
-    if (!review.difference.reservedOffsets.empty()) text += QStringLiteral("\nReserved bytes differ as well.");
+    text = count == 1
+               ? QStringLiteral("The configuration to send differs from the one in the QVA in 1 field.")
+               : QStringLiteral("The configuration to send differs from the one in the QVA in %1 fields.")
+                     .arg(count);
+    if (!comparison.reservedOffsets.empty()) text += QStringLiteral("\nReserved bytes differ as well.");
   }
   return text + QStringLiteral("\nSend the configuration?");
 }
 
-TFormSendReview::TFormSendReview(const SendReview& review, QWidget* parent) : QDialog(parent) {
+TFormSendReview::TFormSendReview(SendReview::Kind kind, const ConfigComparison& comparison, QWidget* parent)
+    : QDialog(parent) {
   setObjectName(QStringLiteral("FormSendReview"));
   setWindowTitle(kSendCaption);
   setMinimumWidth(kMinimumWidth);
 
   auto* layout = new QVBoxLayout(this);
-  LabelReview = new QLabel(Summary(review), this);
+  LabelReview = new QLabel(Summary(kind, comparison), this);
   LabelReview->setObjectName(QStringLiteral("LabelReview"));
   layout->addWidget(LabelReview);
 
-  TreeDifferences = new QTreeWidget(this);
-  TreeDifferences->setObjectName(QStringLiteral("TreeDifferences"));
-  TreeDifferences->setHeaderLabels(
-      {QStringLiteral("Field"), QStringLiteral("In the QVA"), QStringLiteral("To send")});
-  TreeDifferences->setRootIsDecorated(false);
-  TreeDifferences->setUniformRowHeights(true);
-  TreeDifferences->setMinimumHeight(kListHeight);
-  for (const FieldChange& change : review.difference.fields) {
-    new QTreeWidgetItem(TreeDifferences, {change.name, change.before, change.after});
+  FrameComparison =
+      new TFrameComparison(QStringLiteral("In the QVA"), QStringLiteral("To send"), false, this);
+  if (kind == SendReview::Kind::Differs) {
+    FrameComparison->ShowComparison(comparison);
+  } else {
+    FrameComparison->setVisible(false);  // the summary says what stands instead
   }
-  if (!review.difference.reservedOffsets.empty()) {
-    QStringList offsets;
-    for (const std::size_t offset : review.difference.reservedOffsets) offsets << QString::number(offset);
-    new QTreeWidgetItem(TreeDifferences,
-                        {QStringLiteral("reserved bytes at offsets"), offsets.join(QStringLiteral(", ")),
-                         QString()});
-  }
-  TreeDifferences->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  TreeDifferences->setVisible(TreeDifferences->topLevelItemCount() > 0);
-  layout->addWidget(TreeDifferences);
+  layout->addWidget(FrameComparison, 1);
 
   auto* buttons = new QDialogButtonBox(this);
   QPushButton* send = buttons->addButton(QStringLiteral("&Send"), QDialogButtonBox::AcceptRole);
@@ -88,7 +74,10 @@ TFormSendReview::TFormSendReview(const SendReview& review, QWidget* parent) : QD
   layout->addWidget(buttons);
 }
 
-bool RunSendReviewDialog(QWidget* parent, const SendReview& review) {
-  TFormSendReview form(review, parent);
+bool RunSendReviewDialog(QWidget* parent, const SendReview& review, ConfigComparer compare) {
+  if (!compare) throw Exception(QStringLiteral("Internal Error: no comparison for the review."));
+  const ConfigComparison comparison =
+      review.kind == SendReview::Kind::Differs ? compare(review.meter, review.toSend) : ConfigComparison{};
+  TFormSendReview form(review.kind, comparison, parent);
   return form.exec() == QDialog::Accepted;
 }

@@ -123,13 +123,15 @@ int TFormRetrieveQVAConfig::Procedure() {
 }
 
 TFormSendQVAConfig::TFormSendQVAConfig(const QVA_CONFIG_DATA& config, QWidget* parent, QVASerialComms& comms,
-                                       Prompter& prompter, Sleeper& sleeper, const SendChecks& checks)
+                                       Prompter& prompter, Sleeper& sleeper, const SendChecks& checks,
+                                       ConfigComparer compare)
     : TFormTransferProgress(kSendCaption, parent),
       config_(config),
       comms_(comms),
       prompter_(prompter),
       sleeper_(sleeper),
-      checks_(checks) {
+      checks_(checks),
+      compare_(compare) {
   setObjectName(QStringLiteral("FormSendQVAConfig"));
 }
 
@@ -137,7 +139,7 @@ int TFormSendQVAConfig::Procedure() {
   TransferOptions options;
   options.verify = checks_.verify;
   if (checks_.review)
-    options.review = [this](const SendReview& review) { return RunSendReviewDialog(this, review); };
+    options.review = [this](const SendReview& review) { return RunSendReviewDialog(this, review, compare_); };
   outcome_ = RunSendProcedure(comms_, config_, *this, prompter_, sleeper_, options);
   return *outcome_ == SendOutcome::Sent ? kResultFinished : kResultCancelled;
 }
@@ -158,13 +160,14 @@ GetOutcome RunGetConfigurationWindow(QWidget* parent, QVASerialComms& comms, Pro
 }
 
 SendOutcome RunSendConfigurationWindow(QWidget* parent, QVASerialComms& comms, const QVA_CONFIG_DATA& config,
-                                       Prompter& prompter, const SendChecks& checks) {
-  return RunSendConfigurationWindow(parent, comms, config, prompter, DefaultSleeper(), checks);
+                                       Prompter& prompter, const SendChecks& checks, ConfigComparer compare) {
+  return RunSendConfigurationWindow(parent, comms, config, prompter, DefaultSleeper(), checks, compare);
 }
 
 SendOutcome RunSendConfigurationWindow(QWidget* parent, QVASerialComms& comms, const QVA_CONFIG_DATA& config,
-                                       Prompter& prompter, Sleeper& sleeper, const SendChecks& checks) {
-  TFormSendQVAConfig form(config, parent, comms, prompter, sleeper, checks);
+                                       Prompter& prompter, Sleeper& sleeper, const SendChecks& checks,
+                                       ConfigComparer compare) {
+  TFormSendQVAConfig form(config, parent, comms, prompter, sleeper, checks, compare);
   form.exec();
   form.RethrowFailure();
   // Without a failure the procedure always ends with an outcome.

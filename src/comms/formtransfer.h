@@ -81,7 +81,8 @@ class TFormSendQVAConfig : public TFormTransferProgress {
 
  public:
   TFormSendQVAConfig(const QVA_CONFIG_DATA& config, QWidget* parent, QVASerialComms& comms,
-                     Prompter& prompter, Sleeper& sleeper, const SendChecks& checks = {});
+                     Prompter& prompter, Sleeper& sleeper, const SendChecks& checks = {},
+                     ConfigComparer compare = nullptr);
   std::optional<SendOutcome> Outcome() const { return outcome_; }
 
  protected:
@@ -93,6 +94,7 @@ class TFormSendQVAConfig : public TFormTransferProgress {
   Prompter& prompter_;
   Sleeper& sleeper_;
   SendChecks checks_;
+  ConfigComparer compare_;
   std::optional<SendOutcome> outcome_;
 };
 
@@ -106,8 +108,11 @@ GetOutcome RunGetConfigurationWindow(QWidget* parent, QVASerialComms& comms, Pro
 // Send Configuration: runs the progress window modally, with the review
 // (over the progress window) and the verify the checks ask for. A link
 // failure (ESerialCommunications) or a cancelled retry (EAbort) is raised
-// after the window closed.
+// after the window closed. The review shows what compare builds; a review
+// without it raises.
 SendOutcome RunSendConfigurationWindow(QWidget* parent, QVASerialComms& comms, const QVA_CONFIG_DATA& config,
-                                       Prompter& prompter, const SendChecks& checks = {});
+                                       Prompter& prompter, const SendChecks& checks = {},
+                                       ConfigComparer compare = nullptr);
 SendOutcome RunSendConfigurationWindow(QWidget* parent, QVASerialComms& comms, const QVA_CONFIG_DATA& config,
-                                       Prompter& prompter, Sleeper& sleeper, const SendChecks& checks = {});
+                                       Prompter& prompter, Sleeper& sleeper, const SendChecks& checks = {},
+                                       ConfigComparer compare = nullptr);

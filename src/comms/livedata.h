@@ -2,10 +2,8 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 
 #include <QByteArray>
-#include <QFile>
 #include <QString>
 
 #include "comms/devicecommands.h"
@@ -14,8 +12,8 @@ class QVASerialComms;
 
 // Live data: the meter's state, sensor type and pump current read every
 // 250 ms, shown by the Live Data window and printed or recorded by
-// qva-cli live. The readings, their texts and the CSV recording live here;
-// the window's timer and the command's loop only drive them.
+// qva-cli live. The readings and their texts live here, the recording in
+// livelog.h; the window's timer and the command's loop only drive them.
 
 inline const QString kLiveDataCaption = QStringLiteral("Live Data");
 constexpr int kLiveTickIntervalMs = 250;
@@ -57,44 +55,3 @@ QString IpMilliamps(int16_t ip);
 // sensor type name and Ip, parted by tabs (the names may hold spaces):
 // "12.250\tRUN\tBosch LSU4.2\t3.200 mA".
 QString LiveTextLine(const LiveReading& reading);
-
-// The CSV recording: a header line, then one row per reading. Columns:
-// time_s (seconds since the first row), state (the byte),
-// state_name, sensor_type (the byte), ip_mA, then word0..word13: the 14
-// big-endian words of the live data block as unsigned numbers, word N at
-// byte offset 2N (word0 is Ip, signed in ip_mA). '.' decimals, no quoting
-// (no field holds a comma), lines end in "\n".
-QByteArray LiveCsvHeader();
-QByteArray LiveCsvRow(const LiveReading& reading, int64_t originMs = 0);
-
-// Streams a CSV recording to a file as it is made. Each row is written
-// unbuffered and checked, so the file holds every reading up to a failure,
-// and a full disk is reported at the row that did not fit.
-class LiveCsvRecorder {
- public:
-  // Creates or replaces path and writes the header; time_s counts from the
-  // first row. Raises ESystemError (after "path:") when the file cannot be
-  // made, EFileWrite when the header does not fit.
-  explicit LiveCsvRecorder(const QString& path);
-  LiveCsvRecorder(const LiveCsvRecorder&) = delete;
-  LiveCsvRecorder& operator=(const LiveCsvRecorder&) = delete;
-
-  // Raises EFileWrite unless every byte of the row reached the file; the
-  // recorder is closed then.
-  void Append(const LiveReading& reading);
-  // Closes the file. Raises EFileWrite when the system reports a failure
-  // on closing. Safe to call more than once.
-  void Close();
-
-  const QString& Path() const { return path_; }
-  int Rows() const { return rows_; }
-  bool IsOpen() const { return file_.isOpen(); }
-
- private:
-  void Write(const QByteArray& bytes);
-
-  QString path_;
-  std::optional<int64_t> originMs_;
-  QFile file_;
-  int rows_ = 0;
-};

@@ -55,7 +55,9 @@ SendReview ReviewOf(const QVA_CONFIG_DATA& meterImage, const QVA_CONFIG_DATA& se
     review.kind = SendReview::Kind::MeterNotValid;
     return review;
   }
-  review.difference = DiffConfigs(ToDeviceImage(meterImage), ToDeviceImage(sealedImage));
+  review.meter = ToDeviceImage(meterImage);
+  review.toSend = ToDeviceImage(sealedImage);
+  review.difference = DiffConfigs(review.meter, review.toSend);
   review.kind = review.difference.equal ? SendReview::Kind::Identical : SendReview::Kind::Differs;
   return review;
 }

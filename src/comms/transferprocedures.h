@@ -49,6 +49,10 @@ struct SendReview {
   };
   Kind kind = Kind::Differs;
   ConfigDifference difference;
+  // Both records in host order, for a review that shows them in the
+  // windows' units (empty for MeterNotValid).
+  QVA_CONFIG_DATA meter{};
+  QVA_CONFIG_DATA toSend{};
 };
 
 // Shows a review and returns whether to send.

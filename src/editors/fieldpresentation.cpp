@@ -1,348 +1,243 @@
 #include "editors/fieldpresentation.h"
 
 #include <algorithm>
+#include <array>
 
-#include "platform/qvaerrors.h"
+#include "config/configfields.h"
 #include "config/sensortypes.h"
-#include "tables/curvedata.h"
-#include "tables/table2dmodel.h"
 #include "editors/analogoutput.h"
+#include "editors/canidentifiers.h"
 #include "editors/canmessages.h"
 #include "editors/digitalinputs.h"
-#include "editors/display.h"
 #include "editors/outputtables.h"
 #include "editors/sensorrules.h"
+#include "ui/fieldbindingcodes.h"
+#include "ui/qvavalues.h"
 
 namespace {
 
-const QString kYes = QStringLiteral("Yes");
-const QString kNo = QStringLiteral("No");
-const QString kNotInUse = QStringLiteral(" (not in use)");
-// clang-format off
-const QString kAnalogFollowsNothing = QStringLiteral("The analog output follows no value (Output Function Off).");
-const QString kAnalogFollowsUnknown = QStringLiteral("The analog output follows a function this program does not know (out_function %1, out_table_index %2).");
-const QString kAnalogWithoutPoints = QStringLiteral("The analog output follows %1 (%2), but its calibration table has no points.");
-const QString kAnalogReading = QStringLiteral("Set the engine control unit to read the analog output as %1 (%2): each voltage stands for the value beside it.");
-const QString kNoPoints = QStringLiteral("No points.");
-const QString kTooManyPoints = QStringLiteral("The record gives %1 points; a table holds at most %2, which are shown.");
-const QString kPointsBreakRules = QStringLiteral("These points break the table rules (an input occurs twice, or the outputs rise and fall): the window would not store them as they are.");
-// clang-format on
+constexpr int kHexBase = 16;
 
-QString Field(const char* name) {
-  return QLatin1String(name);
+// Builds the presentation of one record. Spans are measured from the
+// record's own members, so they follow the layout.
+class Presenter {
+ public:
+  explicit Presenter(const QVA_CONFIG_DATA& config) : config_(config) {}
+
+  template <typename Member>
+  ByteSpan Span(const Member& member) const {
+    const auto* base = reinterpret_cast<const uint8_t*>(&config_);
+    const auto* at = reinterpret_cast<const uint8_t*>(&member);
+    return {static_cast<uint16_t>(at - base), static_cast<uint16_t>(sizeof(Member))};
+  }
+
+  void Section(const QString& title) { sections_.push_back({title, {}}); }
+
+  // An item of one row whose label is its title.
+  void Field(const QString& label, const QString& value, std::vector<ByteSpan> bytes) {
+    Item(label);
+    Row(label, value, std::move(bytes));
+  }
+
+  void Item(const QString& title) { sections_.back().items.push_back({title, {}, {}}); }
+
+  void Row(const QString& label, const QString& value, std::vector<ByteSpan> bytes, bool unused = false) {
+    PresentedItem& item = sections_.back().items.back();
+    item.bytes.insert(item.bytes.end(), bytes.begin(), bytes.end());
+    item.rows.push_back({label, value, std::move(bytes), unused});
+  }
+
+  // A table as its window shows it: the count, then every point as
+  // input → output (a point past the count marked unused).
+  template <typename Table>
+  void Points(const QString& title, const Table& table, const ValueType& input, const ValueType& output) {
+    Item(title);
+    Row(QStringLiteral("Points"), QString::number(table.num_rows), {Span(table.num_rows)});
+    for (int n = 0; n < kMaxTablePoints; ++n) {
+      const TablePoint& point = table.values[n];
+      const QString text = Value(input, point.x) + QStringLiteral(" → ") + Value(output, point.y);
+      const bool unused = n >= table.num_rows;
+      Row(QStringLiteral("Point %1").arg(n + 1), unused ? QStringLiteral("unused: ") + text : text,
+          {Span(table.values[n])}, unused);
+    }
+  }
+
+  static QString Value(const ValueType& type, int16_t raw) {
+    try {
+      // A plain number has no unit to show.
+      return FormatValue16(type, raw, !UnitAbbreviation(type).isEmpty());
+    } catch (const std::exception&) {
+      return QString::number(raw);  // a value the type cannot scale still shows
+    }
+  }
+
+  static QString Code(const CodeList& items, int code) {
+    const auto it =
+        std::find_if(items.begin(), items.end(), [code](const CodeItem& item) { return item.code == code; });
+    return it == items.end() ? QStringLiteral("Unknown (%1)").arg(code) : it->text;
+  }
+
+  std::vector<PresentedSection> Take() { return std::move(sections_); }
+
+  const QVA_CONFIG_DATA& config_;
+
+ private:
+  std::vector<PresentedSection> sections_;
+};
+
+QString YesNo(int value) {
+  if (value == 0) return QStringLiteral("No");
+  return value == 1 ? QStringLiteral("Yes") : QStringLiteral("Yes (%1)").arg(value);
 }
 
-QString Indexed(const char* name, int index) {
-  return QStringLiteral("%1[%2]").arg(QLatin1String(name)).arg(index);
+QString Hex(uint32_t value, int digits) {
+  return QStringLiteral("0x") +
+         QString::number(value, kHexBase).toUpper().rightJustified(digits, QLatin1Char('0'));
 }
 
-// A table's stored points: never more than the record holds, whatever its
-// count says.
-std::vector<TablePoint> StoredPoints(const TablePoint* values, int count) {
-  const int held = std::clamp(count, 0, kMaxTablePoints);
-  return std::vector<TablePoint>(values, values + held);
+void PresentSensor(Presenter& p) {
+  const QVA_CONFIG_DATA& c = p.config_;
+  p.Section(QStringLiteral("Sensor"));
+  p.Field(QStringLiteral("Sensor Type"), SensorTypeName(c.sensor_type), {p.Span(c.sensor_type)});
+  p.Field(QStringLiteral("Calibration Method"), Presenter::Code(CalMethodItems(), c.sensor_cal_method),
+          {p.Span(c.sensor_cal_method)});
+  p.Field(QStringLiteral("Equivalent Resistor"), QString::number(c.user_cal_resistor),
+          {p.Span(c.user_cal_resistor)});
+  p.Field(QStringLiteral("Gain Factor"), QString::number(StoredGain(c)), {p.Span(c.user_gain_factor)});
+  p.Points(QStringLiteral("Calibration Table"), c.user_cal_table, IpType, IpType);
+  p.Field(QStringLiteral("Heater Voltage (NTK Only)"),
+          Presenter::Value(HeaterVoltsType, c.ntk_heater_voltage), {p.Span(c.ntk_heater_voltage)});
+  p.Field(QStringLiteral("Ignore sensor errors (not recommended)"), YesNo(c.prevent_sensor_timeout),
+          {p.Span(c.prevent_sensor_timeout)});
 }
 
-QString Number(int value) {
-  return QString::number(value);
+void PresentDisplay(Presenter& p) {
+  const QVA_CONFIG_DATA& c = p.config_;
+  const QVA_DISPLAY_CONFIG& d = c.display_config;
+  p.Section(QStringLiteral("Display"));
+  p.Field(QStringLiteral("Output To Display"), Presenter::Code(OutputTableItems(c), d.output_to_display),
+          {p.Span(d.output_to_display)});
+  p.Field(QStringLiteral("Display Decimals Table 1"), QString::number(d.table1_decimal_places),
+          {p.Span(d.table1_decimal_places)});
+  p.Field(QStringLiteral("Display Decimals Table 2"), QString::number(d.table2_decimal_places),
+          {p.Span(d.table2_decimal_places)});
+  p.Field(QStringLiteral("Update Rate"), QStringLiteral("%1 times per second").arg(d.update_rate),
+          {p.Span(d.update_rate)});
+  p.Field(QStringLiteral("Filter Time"), Presenter::Value(FilterTimeType, d.filter_time),
+          {p.Span(d.filter_time)});
+  p.Field(QStringLiteral("Backlight Intensity"), QStringLiteral("%1 %").arg(d.backlight_intensity),
+          {p.Span(d.backlight_intensity)});
+}
+
+void PresentOutputTable(Presenter& p, int index) {
+  const QVA_OUTPUT_CAL_TABLE& t = p.config_.output_table[index];
+  p.Section(QStringLiteral("Output Table %1").arg(index + 1));
+  p.Field(QStringLiteral("Table Name"),
+          QuoteBytes(QByteArray(t.output_name, sizeof t.output_name).split('\0').front()),
+          {p.Span(t.output_name)});
+  p.Field(QStringLiteral("Table Decimal Places"), QString::number(t.decimal_places),
+          {p.Span(t.decimal_places)});
+  p.Points(QStringLiteral("Table"), t, IpType, OutputColumnType(ShownDecimalPlaces(t.decimal_places)));
+}
+
+void PresentCanMessage(Presenter& p, const QVA_CAN_MSG_CONFIG& m, const QString& title, bool collectMaster) {
+  p.Item(title);
+  const CanIdentifier id = UnpackCanId({m.IDR0, m.IDR1, m.IDR2, m.IDR3});
+  p.Row(QStringLiteral("Address"), CanIdBusText(id),
+        {p.Span(m.IDR0), p.Span(m.IDR1), p.Span(m.IDR2), p.Span(m.IDR3)});
+  // Collect Master has no compound id; the byte is still the record's.
+  p.Row(collectMaster ? QStringLiteral("compound_id") : QStringLiteral("Compound ID"),
+        collectMaster ? QString::number(m.compound_id) : Hex(m.compound_id, kCompoundIdDigits),
+        {p.Span(m.compound_id)});
+  p.Row(QStringLiteral("Message Rate"), Presenter::Code(CanMessageRateItems(), m.message_rate),
+        {p.Span(m.message_rate)});
+}
+
+void PresentCan(Presenter& p) {
+  const QVA_CONFIG_DATA& c = p.config_;
+  p.Section(QStringLiteral("CAN"));
+  p.Field(QStringLiteral("Bit Rate"), Presenter::Code(CanBitRateItems(), c.can_bit_rate),
+          {p.Span(c.can_bit_rate)});
+  p.Field(QStringLiteral("Output To Transmit"), Presenter::Code(OutputTableItems(c), c.can_output_to_send),
+          {p.Span(c.can_output_to_send)});
+  const QStringList captions = CanTabCaptions();
+  for (int tab = 0; tab < kCanTabCount && tab < captions.size(); ++tab)
+    PresentCanMessage(p, CanTabBlock(c, tab), captions[tab], tab == kCollectMasterTab);
+}
+
+void PresentAnalogOutput(Presenter& p) {
+  const QVA_CONFIG_DATA& c = p.config_;
+  const QVA_ANALOG_OUT_TABLE& a = c.analog_out_table;
+  const int code = StoredAnalogFunctionCode(a);
+  p.Section(QStringLiteral("Analog Output"));
+  p.Field(QStringLiteral("Output Function"), Presenter::Code(AnalogFunctionItems(c), code),
+          {p.Span(a.out_function), p.Span(a.out_table_index)});
+  p.Field(QStringLiteral("Default Output"), Presenter::Value(OutputVoltsType, a.default_output),
+          {p.Span(a.default_output)});
+  p.Points(QStringLiteral("Calibration Table"), a, AnalogInputType(c, code), OutputVoltsType);
+}
+
+void PresentDigitalInputs(Presenter& p) {
+  const QVA_CONFIG_DATA& c = p.config_;
+  p.Section(QStringLiteral("Digital Inputs"));
+  p.Field(QStringLiteral("Device Activation"), Presenter::Code(ActivationModeItems(), c.activate_mode),
+          {p.Span(c.activate_mode)});
+  p.Field(QStringLiteral("Input 1 Mode"), Presenter::Code(Input1ModeItems(), c.dig_input_mode[0]),
+          {p.Span(c.dig_input_mode[0])});
+  p.Field(QStringLiteral("Input 2 Mode"), Presenter::Code(Input2ModeItems(), c.dig_input_mode[1]),
+          {p.Span(c.dig_input_mode[1])});
+  p.Field(QStringLiteral("RPM Pulses Per Rev"), QString::number(c.rpm_pulses_per_rev),
+          {p.Span(c.rpm_pulses_per_rev)});
+}
+
+// Every named field no window shows, by its record name. The checksum is
+// left to PresentChecksum.
+void PresentOthers(Presenter& p, const std::vector<PresentedSection>& shown) {
+  std::array<bool, kConfigSize> covered{};
+  for (const PresentedSection& section : shown) {
+    for (const PresentedItem& item : section.items) {
+      for (const ByteSpan& span : item.bytes)
+        std::fill_n(covered.begin() + span.offset,
+                    std::min<std::size_t>(span.size, kConfigSize - span.offset), true);
+    }
+  }
+  const ConfigField* checksum = FindConfigField(QStringLiteral("cfg_crc16"));
+  p.Section(QStringLiteral("Other"));
+  for (const ConfigField& field : ConfigFields()) {
+    if (&field == checksum || covered[field.offset]) continue;
+    p.Field(field.name, FieldValueText(p.config_, field), {{field.offset, field.size}});
+  }
 }
 
 }  // namespace
 
-PresentedGrid PresentedTable::Cells() const {
-  PresentedGrid grid;
-  grid.header = QStringList{inputTitle, outputTitle};
-  for (const TablePoint& point : points)
-    grid.rows.push_back({ShownValue16(inputType, point.x, false), ShownValue16(outputType, point.y, false)});
-  return grid;
-}
-
-TableCurve PresentedTable::Curve() const {
-  Table2DModel model(kMaxTablePoints);
-  model.Setup(kMaxTablePoints, inputType, outputType);
-  model.ShowPoints(points.data(), static_cast<int>(points.size()));
-  return TableCurve::FromTable(model, inputTitle, outputTitle);
-}
-
-QStringList PresentedTable::Notes() const {
-  QStringList notes;
-  if (points.empty()) notes << kNoPoints;
-  if (storedCount > kMaxTablePoints) notes << kTooManyPoints.arg(storedCount).arg(kMaxTablePoints);
-  if (!points.empty() && !Curve().Storable()) notes << kPointsBreakRules;
-  return notes;
-}
-
-QString PlainLabel(const QString& windowLabel) {
-  QString text;
-  for (qsizetype i = 0; i < windowLabel.size(); ++i) {
-    // "&&" stands for one ampersand; a single one marks the accelerator.
-    if (windowLabel.at(i) == QLatin1Char('&')) {
-      if (i + 1 < windowLabel.size() && windowLabel.at(i + 1) == QLatin1Char('&'))
-        text += windowLabel.at(++i);
-      continue;
-    }
-    text += windowLabel.at(i);
-  }
-  text = text.trimmed();
-  if (text.endsWith(QLatin1Char(':'))) text.chop(1);
-  return text.trimmed();
-}
-
-QString ListText(const CodeList& items, int code) {
-  for (const CodeItem& item : items) {
-    if (item.code == code) return item.text;
-  }
-  return QStringLiteral("Not in the list (%1)").arg(code);
-}
-
-QString ShownValue16(const ValueType& type, int16_t raw, bool showUnit) {
-  try {
-    return FormatValue16(type, raw, showUnit);
-  } catch (const Exception&) {
-    return QString::number(raw);
-  }
-}
-
-PresentedSection PresentSensor(const QVA_CONFIG_DATA& config) {
-  PresentedSection section{kSensorSetupCaption, {}, {}, {}, {}};
-  auto& rows = section.rows;
-  rows.push_back({PlainLabel(QStringLiteral("&Sensor Type :")),
-                  SensorTypeName(config.sensor_type),
-                  {Field("sensor_type")}});
-  const int method = config.sensor_cal_method;
-  rows.push_back({PlainLabel(QStringLiteral("Calibration &Method :")),
-                  ListText(CalMethodItems(), method),
-                  {Field("sensor_cal_method")}});
-  const QString gainLabel = QStringLiteral("Gain factor calibration");
-  const QString resistorLabel = QStringLiteral("Equivalent resistor calibration");
-  const QString gainText = FormatValue32(PlainNumberType, StoredGain(config), false);
-  if (method == kCalEnterValue && config.user_cal_resistor != 0) {
-    rows.push_back({resistorLabel,
-                    FormatValue32(PlainNumberType, config.user_cal_resistor, false),
-                    {Field("user_cal_resistor")}});
-    rows.push_back({gainLabel, gainText, {Field("user_gain_factor")}});
-  } else if (method == kCalEnterValue) {
-    rows.push_back({gainLabel, gainText, {Field("user_gain_factor")}});
-  } else if (method == kCalFromO2) {
-    rows.push_back({gainLabel, gainText, {Field("user_gain_factor")}});
-    rows.push_back({resistorLabel,
-                    ResistorTextForGain(StoredGain(config), config.sensor_type).trimmed(),
-                    {Field("user_gain_factor"), Field("sensor_type")}});
-  } else if (method == kCalEnterTable) {
-    const QVA_USER_CAL_TABLE& table = config.user_cal_table;
-    section.tables.push_back({PlainLabel(QStringLiteral("Calibration &Table :")),
-                              QStringLiteral("Ip ") + UnitCaption(IpType, true),
-                              QStringLiteral("Ipn ") + UnitCaption(IpType, true),
-                              IpType,
-                              IpType,
-                              StoredPoints(table.values, table.num_rows),
-                              table.num_rows,
-                              {Field("user_cal_table.num_rows"), Field("user_cal_table.values")},
-                              {}});
-  }
-  // A heater voltage never set reads as the window proposes it.
-  const int16_t heater = config.ntk_heater_voltage != 0 ? config.ntk_heater_voltage : kDefaultHeaterVoltage;
-  rows.push_back({PlainLabel(QStringLiteral("Heater &Voltage (NTK Only) :")),
-                  ShownValue16(HeaterVoltsType, heater, true),
-                  {Field("ntk_heater_voltage")}});
-  rows.push_back({QStringLiteral("Ignore sensor errors (not recommended)"),
-                  config.prevent_sensor_timeout != 0 ? kYes : kNo,
-                  {Field("prevent_sensor_timeout")}});
-  return section;
-}
-
-PresentedSection PresentDisplay(const QVA_CONFIG_DATA& config) {
-  const QVA_DISPLAY_CONFIG& display = config.display_config;
-  PresentedSection section{kDisplaySetupCaption, {}, {}, {}, {}};
-  section.rows = {
-      {PlainLabel(QStringLiteral("O&utput To Display :")),
-       ListText(OutputTableItems(config), display.output_to_display),
-       {Field("display_config.output_to_display")}},
-      {PlainLabel(QStringLiteral("&Display Decimals Table 1 :")),
-       Number(display.table1_decimal_places),
-       {Field("display_config.table1_decimal_places")}},
-      {PlainLabel(QStringLiteral("Display Decimals Table 2 :")),
-       Number(display.table2_decimal_places),
-       {Field("display_config.table2_decimal_places")}},
-      {PlainLabel(QStringLiteral("Update &Rate :")),
-       Number(std::max<int>(display.update_rate, kMinUpdateRate)) + QStringLiteral(" times per second"),
-       {Field("display_config.update_rate")}},
-      {PlainLabel(QStringLiteral("&Filter Time :")),
-       ShownValue16(FilterTimeType, display.filter_time, true),
-       {Field("display_config.filter_time")}},
-      {PlainLabel(QStringLiteral("&Backlight Intensity :")),
-       Number(display.backlight_intensity) + QStringLiteral(" %"),
-       {Field("display_config.backlight_intensity")}},
-  };
-  return section;
-}
-
-PresentedSection PresentOutputTable(const QVA_CONFIG_DATA& config, int index) {
-  const QVA_OUTPUT_CAL_TABLE& table = config.output_table[std::clamp(index, 0, kOutputTableCount - 1)];
-  const QString prefix = Indexed("output_table", index) + QLatin1Char('.');
-  const QString tab = OutputTableTabText(index);
-  PresentedSection section{kOutputTableCaption + QStringLiteral(": ") + tab, {}, {}, {}, {}};
-  section.rows = {
-      {PlainLabel(QStringLiteral("Table &Name :")), OutputTableName(table), {prefix + Field("output_name")}},
-      {PlainLabel(QStringLiteral("&Table Decimal Places :")),
-       Number(table.decimal_places),
-       {prefix + Field("decimal_places")}},
-  };
-  section.tables.push_back({tab + QStringLiteral(": ") + OutputTableListText(table, index),
-                            OutputTableInputTitle(),
-                            kOutputTableOutputTitle,
-                            IpType,
-                            OutputColumnType(table.decimal_places),
-                            StoredPoints(table.values, table.num_rows),
-                            table.num_rows,
-                            {prefix + Field("num_rows"), prefix + Field("values")},
-                            {}});
-  return section;
-}
-
-PresentedSection PresentDigitalInputs(const QVA_CONFIG_DATA& config) {
-  PresentedSection section{kDigitalInputsCaption, {}, {}, {}, {}};
-  const int input1 = config.dig_input_mode[0];
-  const int pulses = config.rpm_pulses_per_rev != 0 ? config.rpm_pulses_per_rev : kDefaultPulsesPerRev;
-  section.rows = {
-      {PlainLabel(QStringLiteral("Device &Activation :")),
-       ListText(ActivationModeItems(), config.activate_mode),
-       {Field("activate_mode")}},
-      {PlainLabel(QStringLiteral("Input &1 Mode :")),
-       ListText(Input1ModeItems(), input1),
-       {Indexed("dig_input_mode", 0)}},
-      {PlainLabel(QStringLiteral("Input &2 Mode :")),
-       ListText(Input2ModeItems(), config.dig_input_mode[1]),
-       {Indexed("dig_input_mode", 1)}},
-      {PlainLabel(QStringLiteral("&RPM Pulses Per Rev :")),
-       Number(pulses) + (PulsesPerRevApplies(input1) ? QString() : kNotInUse),
-       {Field("rpm_pulses_per_rev")}},
-  };
-  return section;
-}
-
-PresentedSection PresentCanMessages(const QVA_CONFIG_DATA& config) {
-  PresentedSection section{kCANSetupCaption, {}, {}, {}, {}};
-  section.rows = {
-      {PlainLabel(QStringLiteral("&Bit Rate :")),
-       ListText(CanBitRateItems(), config.can_bit_rate),
-       {Field("can_bit_rate")}},
-      {PlainLabel(QStringLiteral("O&utput To Transmit :")),
-       ListText(OutputTableItems(config), config.can_output_to_send),
-       {Field("can_output_to_send")}},
-  };
-  PresentedGrid grid;
-  grid.header =
-      QStringList{QString(), PlainLabel(QStringLiteral("Address Format :")), QStringLiteral("Address (hex)"),
-                  PlainLabel(QStringLiteral("Compound ID :")), PlainLabel(QStringLiteral("Message Rate :"))};
-  const QStringList tabs = CanTabCaptions();
-  for (int tab = 0; tab < kCanTabCount; ++tab) {
-    const CanTabView view = ShowCanTab(config, tab);
-    const QString format = view.format == CanIdFormat::Extended ? PlainLabel(QStringLiteral("E&xtended"))
-                                                                : PlainLabel(QStringLiteral("Sta&ndard"));
-    const QString rate = ListText(CanMessageRateItems(), view.rate);
-    if (tab == kCollectMasterTab) {
-      // Collect Master is always standard, has no compound id and no
-      // address while it is off.
-      const QString address = CanAddressEnabled(tab, view.rate) ? view.addressText : QStringLiteral("-");
-      grid.rows.push_back({tabs.at(tab), format, address, QStringLiteral("-"), rate});
-    } else {
-      grid.rows.push_back({tabs.at(tab), format, view.addressText, view.compoundText, rate});
-    }
-  }
-  section.grids.push_back(std::move(grid));
-  return section;
-}
-
-AnalogOutputReading ReadAnalogOutput(const QVA_CONFIG_DATA& config) {
-  const QVA_ANALOG_OUT_TABLE& analog = config.analog_out_table;
-  const int code = StoredAnalogFunctionCode(analog);
-  const AnalogFunctionChoice choice = SplitAnalogFunctionCode(code);
-  AnalogOutputReading reading;
-  QString valueName;
-  QString units;
-  switch (choice.function) {
-    case kAnalogIp:
-      valueName = QStringLiteral("Ip");
-      units = QStringLiteral("pump current in mA");
-      break;
-    case kAnalogIpn:
-      valueName = QStringLiteral("Ipn");
-      units = QStringLiteral("normalised pump current in mA");
-      break;
-    case kAnalogTable:
-      if (choice.table >= 0 && choice.table < kOutputTableCount) {
-        const QVA_OUTPUT_CAL_TABLE& table = config.output_table[choice.table];
-        valueName = OutputTableListText(table, choice.table);
-        const int decimals = ShownDecimalPlaces(table.decimal_places);
-        units = QStringLiteral("output table %1, %2 decimal place%3")
-                    .arg(choice.table + 1)
-                    .arg(decimals)
-                    .arg(decimals == 1 ? QString() : QStringLiteral("s"));
-      }
-      break;
-    default:
-      break;
-  }
-  if (valueName.isEmpty()) {
-    reading.statement = choice.function == kAnalogOff
-                            ? kAnalogFollowsNothing
-                            : kAnalogFollowsUnknown.arg(analog.out_function).arg(analog.out_table_index);
-    return reading;
-  }
-  const std::vector<TablePoint> points = StoredPoints(analog.values, analog.num_rows);
-  if (points.empty()) {
-    reading.statement = kAnalogWithoutPoints.arg(valueName, units);
-    return reading;
-  }
-  reading.statement = kAnalogReading.arg(valueName, units);
-  const ValueType valueType = AnalogInputType(config, code);
-  std::vector<TablePoint> byVoltage = points;
-  std::stable_sort(byVoltage.begin(), byVoltage.end(),
-                   [](const TablePoint& a, const TablePoint& b) { return a.y < b.y; });
-  reading.voltages.header = QStringList{QStringLiteral("Analog output ") + UnitCaption(OutputVoltsType, true),
-                                        CurveAxisTitle(valueName, valueType)};
-  for (const TablePoint& point : byVoltage)
-    reading.voltages.rows.push_back(
-        {ShownValue16(OutputVoltsType, point.y, false), ShownValue16(valueType, point.x, false)});
-  return reading;
-}
-
-PresentedSection PresentAnalogOutput(const QVA_CONFIG_DATA& config) {
-  const QVA_ANALOG_OUT_TABLE& analog = config.analog_out_table;
-  PresentedSection section{kAnalogOutputCaption, {}, {}, {}, {}};
-  const int code = StoredAnalogFunctionCode(analog);
-  section.rows = {
-      {PlainLabel(QStringLiteral("O&utput Function :")),
-       ListText(AnalogFunctionItems(config), code),
-       {Field("analog_out_table.out_function"), Field("analog_out_table.out_table_index")}},
-      {PlainLabel(QStringLiteral("&Default Output :")),
-       ShownValue16(OutputVoltsType, analog.default_output, true),
-       {Field("analog_out_table.default_output")}},
-  };
-  AnalogOutputReading reading = ReadAnalogOutput(config);
-  section.notes << reading.statement;
-  const ValueType inputType = AnalogInputType(config, code);
-  section.tables.push_back({QStringLiteral("Calibration Table"),
-                            AnalogInputTitle(inputType),
-                            AnalogOutputTitle(),
-                            inputType,
-                            OutputVoltsType,
-                            StoredPoints(analog.values, analog.num_rows),
-                            analog.num_rows,
-                            {Field("analog_out_table.num_rows"), Field("analog_out_table.values")},
-                            std::move(reading.voltages)});
-  return section;
-}
-
-std::vector<PresentedSection> PresentSetupWindows(const QVA_CONFIG_DATA& config) {
-  std::vector<PresentedSection> sections;
-  sections.push_back(PresentSensor(config));
-  sections.push_back(PresentDisplay(config));
-  for (int index = 0; index < kOutputTableCount; ++index)
-    sections.push_back(PresentOutputTable(config, index));
-  sections.push_back(PresentDigitalInputs(config));
-  sections.push_back(PresentCanMessages(config));
-  sections.push_back(PresentAnalogOutput(config));
+std::vector<PresentedSection> PresentConfig(const QVA_CONFIG_DATA& config) {
+  Presenter p(config);
+  PresentSensor(p);
+  PresentDisplay(p);
+  for (int table = 0; table < kOutputTableCount; ++table) PresentOutputTable(p, table);
+  PresentCan(p);
+  PresentAnalogOutput(p);
+  PresentDigitalInputs(p);
+  std::vector<PresentedSection> sections = p.Take();
+  Presenter others(config);
+  PresentOthers(others, sections);
+  for (PresentedSection& section : others.Take()) sections.push_back(std::move(section));
   return sections;
+}
+
+PresentedRow PresentChecksum(const QVA_CONFIG_DATA& config) {
+  Presenter p(config);
+  return {
+      QStringLiteral("Checksum (cfg_crc16)"), Hex(config.cfg_crc16, 4), {p.Span(config.cfg_crc16)}, false};
+}
+
+QString SpanBytesText(const QVA_CONFIG_DATA& config, const std::vector<ByteSpan>& spans) {
+  const auto* bytes = reinterpret_cast<const uint8_t*>(&config);
+  QStringList hex;
+  for (const ByteSpan& span : spans) {
+    for (std::size_t at = span.offset; at < std::size_t{span.offset} + span.size && at < kConfigSize; ++at)
+      hex << QString::number(bytes[at], kHexBase).toUpper().rightJustified(2, QLatin1Char('0'));
+  }
+  return QStringLiteral("bytes ") + hex.join(QLatin1Char(' '));
 }

@@ -3,101 +3,43 @@
 #include <vector>
 
 #include <QString>
-#include <QStringList>
 
+#include "config/configdiff.h"
 #include "config/qvaconfig.h"
-#include "tables/curvedata.h"
-#include "ui/fieldbindingcodes.h"
-#include "ui/qvavalues.h"
 
-// How the setup windows present a configuration to a user: each window's
-// own labels, with the values as the window shows them (units, decimals,
-// list texts, CAN identifiers in hexadecimal). Anything that puts the
-// record in front of a user in the windows' terms (the printable setup
-// sheet, a labelled comparison) reads it from here, so a label or a format
-// is defined once.
+// A whole configuration as the setup windows show it: grouped by the window
+// that edits it (Sensor, Display, Output Table 1 and 2, CAN, Analog Output,
+// Digital Inputs), each field under the window's label and in its units
+// (mA, V, %, hexadecimal CAN identifiers, table points as input → output,
+// list texts for codes). Fields no window shows come last under "Other",
+// by their record names. The shape (sections, items, rows) is the same for
+// every record, so two presentations line up row by row.
 
-// One labelled value of a window.
 struct PresentedRow {
-  QString label;       // the window's label without accelerator and colon: "Sensor Type"
-  QString value;       // "Bosch LSU4"
-  QStringList fields;  // the record fields it shows, by their field-table names
-
-  bool operator==(const PresentedRow&) const = default;
+  QString label;
+  QString value;
+  std::vector<ByteSpan> bytes;  // the record bytes this row shows
+  bool unused = false;          // a table point beyond the table's count
 };
 
-// A text grid: a header and rows of the same width.
-struct PresentedGrid {
-  QStringList header;
-  std::vector<QStringList> rows;
-};
-
-// A table of points as its window shows it: the column titles and value
-// types of its frame and the stored points (at most 32, whatever num_rows
-// holds; `storedCount` is the record's own count).
-struct PresentedTable {
+// A field, a table or a CAN message: what a setup window edits as a whole.
+struct PresentedItem {
   QString title;
-  QString inputTitle;
-  QString outputTitle;
-  ValueType inputType = PlainNumberType;
-  ValueType outputType = PlainNumberType;
-  std::vector<TablePoint> points;
-  int storedCount = 0;
-  QStringList fields;  // "output_table[0].values", "output_table[0].num_rows"
-  // Another view of the same points, shown beside them (the analog
-  // output's voltages against the value it follows); empty when none.
-  PresentedGrid beside;
-
-  // The points as the frame shows them: input and output text per row.
-  PresentedGrid Cells() const;
-  // The curve the table's curve view shows for these points.
-  TableCurve Curve() const;
-  // What a reader must know about the points: none, more than a table
-  // holds, or points the table rules would refuse.
-  QStringList Notes() const;
+  std::vector<ByteSpan> bytes;  // every byte of the item (its rows' bytes)
+  std::vector<PresentedRow> rows;
 };
 
-// A window's caption and what it shows, in this order: the labelled rows,
-// sentences about them, text grids, tables of points.
 struct PresentedSection {
   QString title;
-  std::vector<PresentedRow> rows;
-  QStringList notes;
-  std::vector<PresentedGrid> grids;
-  std::vector<PresentedTable> tables;
+  std::vector<PresentedItem> items;
 };
 
-// A label as the window writes it, made plain: "&Sensor Type :" reads
-// "Sensor Type".
-QString PlainLabel(const QString& windowLabel);
+// Every named field except the checksum, each byte in exactly one row.
+std::vector<PresentedSection> PresentConfig(const QVA_CONFIG_DATA& config);
 
-// The text of a code in a window's list; a code the list does not hold
-// reads "Not in the list (N)" instead of the item the window would fall
-// back to, so nothing is shown that the record does not say.
-QString ListText(const CodeList& items, int code);
+// The checksum row: "Checksum (cfg_crc16)" with the value in hexadecimal.
+PresentedRow PresentChecksum(const QVA_CONFIG_DATA& config);
 
-// A raw value in a value type's text form; a value the type cannot show
-// (it would not fit) reads as the raw integer.
-QString ShownValue16(const ValueType& type, int16_t raw, bool showUnit);
-
-// The sections in the order of the Setup menu, the output tables after the
-// Display window that opens them first:
-// Sensor Setup, Display Setup, Output Table Setup (one per table),
-// Digital Inputs Setup, CAN Message Setup, Analog Output Setup.
-PresentedSection PresentSensor(const QVA_CONFIG_DATA& config);
-PresentedSection PresentDisplay(const QVA_CONFIG_DATA& config);
-PresentedSection PresentOutputTable(const QVA_CONFIG_DATA& config, int index);
-PresentedSection PresentDigitalInputs(const QVA_CONFIG_DATA& config);
-PresentedSection PresentCanMessages(const QVA_CONFIG_DATA& config);
-PresentedSection PresentAnalogOutput(const QVA_CONFIG_DATA& config);
-std::vector<PresentedSection> PresentSetupWindows(const QVA_CONFIG_DATA& config);
-
-// What the analog output follows, as the engine control unit must be set
-// to read it: a sentence, and for a function that follows a value, each
-// calibration point as its voltage against that value in the value's
-// units, ascending by voltage.
-struct AnalogOutputReading {
-  QString statement;
-  PresentedGrid voltages;  // empty when the output follows nothing
-};
-AnalogOutputReading ReadAnalogOutput(const QVA_CONFIG_DATA& config);
+// The bytes of the spans in hexadecimal ("bytes 20 00 01"): what a row shows
+// when two values read alike but their bytes differ.
+QString SpanBytesText(const QVA_CONFIG_DATA& config, const std::vector<ByteSpan>& spans);

@@ -72,7 +72,7 @@ SetupSheet BuildSetupSheet(const QVA_CONFIG_DATA& config, const SheetSource& sou
   }
   sheet.footer =
       QStringLiteral("%1 - %2 - cfg_crc16 %3").arg(sheet.heading, fileName, ChecksumText(checksum));
-  sheet.sections = PresentSetupWindows(config);
+  sheet.sections = SheetSections(config);
   return sheet;
 }
 

@@ -7,7 +7,7 @@
 #include <QString>
 
 #include "config/qvaconfig.h"
-#include "editors/fieldpresentation.h"
+#include "editors/sheetpresentation.h"
 
 // The printable setup sheet of a configuration: the record a workshop keeps
 // with the car. A title block (file, date, program version, the user's
@@ -27,9 +27,9 @@ struct SheetSource {
 
 struct SetupSheet {
   QString heading;                      // "QVA Setup Sheet"
-  std::vector<PresentedRow> titleRows;  // File, Date, Program, Note, Checksum
+  std::vector<SheetRow> titleRows;  // File, Date, Program, Note, Checksum
   QString footer;                       // on every page, so a loose page still names its file and checksum
-  std::vector<PresentedSection> sections;
+  std::vector<SheetSection> sections;
 };
 
 SetupSheet BuildSetupSheet(const QVA_CONFIG_DATA& config, const SheetSource& source);

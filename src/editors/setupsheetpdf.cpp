@@ -75,7 +75,7 @@ class SheetLayout {
 
   int Render() {
     Title();
-    for (const PresentedSection& section : sheet_.sections) Section(section);
+    for (const SheetSection& section : sheet_.sections) Section(section);
     Footer();
     painter_.end();
     return pages_;
@@ -142,7 +142,7 @@ class SheetLayout {
     Rows(sheet_.titleRows);
   }
 
-  void Section(const PresentedSection& section) {
+  void Section(const SheetSection& section) {
     const QFont heading = SheetFont(kHeadingPoints, true);
     const int headingHeight = LineHeight(heading) + Px(kBlockGapMm);
     // The heading, the rows, the sentences and the first grid or table
@@ -167,28 +167,28 @@ class SheetLayout {
     y_ += headingHeight;
     Rows(section.rows);
     for (const QString& note : section.notes) Paragraph(note);
-    for (const PresentedGrid& grid : section.grids) Grid(grid, 0, width_);
-    for (const PresentedTable& table : section.tables) Table(table);
+    for (const SheetGrid& grid : section.grids) Grid(grid, 0, width_);
+    for (const SheetTable& table : section.tables) Table(table);
   }
 
-  int RowHeight(const PresentedRow& row) {
+  int RowHeight(const SheetRow& row) {
     const int labelWidth = Px(kLabelColumnMm);
     return std::max(TextHeight(SheetFont(kBodyPoints, true), labelWidth, row.label),
                     TextHeight(SheetFont(kBodyPoints), width_ - labelWidth, row.value));
   }
 
-  int RowsHeight(const std::vector<PresentedRow>& rows) {
+  int RowsHeight(const std::vector<SheetRow>& rows) {
     int height = 0;
-    for (const PresentedRow& row : rows) height += RowHeight(row);
+    for (const SheetRow& row : rows) height += RowHeight(row);
     return height;
   }
 
-  void Rows(const std::vector<PresentedRow>& rows) {
+  void Rows(const std::vector<SheetRow>& rows) {
     const QFont label = SheetFont(kBodyPoints, true);
     const QFont value = SheetFont(kBodyPoints);
     const int labelWidth = Px(kLabelColumnMm);
     const int valueWidth = width_ - labelWidth;
-    for (const PresentedRow& row : rows) {
+    for (const SheetRow& row : rows) {
       const int height = RowHeight(row);
       Reserve(height);
       DrawWrapped(label, QRect(0, y_, labelWidth, height), row.label);
@@ -208,7 +208,7 @@ class SheetLayout {
 
   // Column widths from the widest text of each column, shrunk evenly when
   // they would not fit the width available.
-  std::vector<int> ColumnWidths(const PresentedGrid& grid, int available) {
+  std::vector<int> ColumnWidths(const SheetGrid& grid, int available) {
     const QFontMetrics bold(SheetFont(kSmallPoints, true), &writer_);
     const QFontMetrics plain(SheetFont(kSmallPoints), &writer_);
     const int padding = 2 * Px(kCellPaddingMm);
@@ -227,10 +227,10 @@ class SheetLayout {
   }
 
   int GridRowHeight() { return LineHeight(SheetFont(kSmallPoints)) + Px(kCellPaddingMm); }
-  int GridHeight(const PresentedGrid& grid) {
+  int GridHeight(const SheetGrid& grid) {
     return Px(kBlockGapMm) + GridRowHeight() * static_cast<int>(grid.rows.size() + 1);
   }
-  int GridWidth(const PresentedGrid& grid) {
+  int GridWidth(const SheetGrid& grid) {
     int total = 0;
     for (int w : ColumnWidths(grid, width_)) total += w;
     return total;
@@ -238,7 +238,7 @@ class SheetLayout {
 
   // A ruled grid at `left`, header shaded. Rows that do not fit continue
   // on the next page under a repeated header.
-  void Grid(const PresentedGrid& grid, int left, int available) {
+  void Grid(const SheetGrid& grid, int left, int available) {
     const QFont bold = SheetFont(kSmallPoints, true);
     const QFont plain = SheetFont(kSmallPoints);
     const std::vector<int> widths = ColumnWidths(grid, available);
@@ -274,7 +274,7 @@ class SheetLayout {
 
   // The height of a table's block: its title over the points, the other
   // view and the curve side by side.
-  int TableHeight(const PresentedTable& table) {
+  int TableHeight(const SheetTable& table) {
     const int grids =
         std::max(GridHeight(table.Cells()), table.beside.rows.empty() ? 0 : GridHeight(table.beside));
     const int curve = table.points.empty() ? 0 : Px(kCurveHeightMm);
@@ -284,10 +284,10 @@ class SheetLayout {
 
   // The points on the left, the other view of them beside, the curve
   // right of both, kept on one page.
-  void Table(const PresentedTable& table) {
+  void Table(const SheetTable& table) {
     const QFont titleFont = SheetFont(kBodyPoints, true);
     const int titleHeight = LineHeight(titleFont);
-    const PresentedGrid cells = table.Cells();
+    const SheetGrid cells = table.Cells();
     const int gridWidth = std::min(std::max(GridWidth(cells), 2 * Px(kPointColumnMm)), width_ / 3);
     const bool beside = !table.beside.rows.empty();
     const int besideWidth = beside ? std::min(GridWidth(table.beside), width_ / 3) : 0;

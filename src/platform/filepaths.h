@@ -10,14 +10,20 @@
 // Path utilities the file code shares: joining, titles, creating folders
 // and listing a folder with wildcards and attributes.
 
-// The platform's codes for "access denied" and "path not found", as
-// ESystemError carries them.
+// The platform's codes for "access denied", "path not found", "is a
+// folder", "file exists" and "disk full", as ESystemError carries them.
 #ifdef Q_OS_WIN
-constexpr int kAccessDeniedCode = 5;  // ERROR_ACCESS_DENIED
-constexpr int kPathNotFoundCode = 3;  // ERROR_PATH_NOT_FOUND
+constexpr int kAccessDeniedCode = 5;      // ERROR_ACCESS_DENIED
+constexpr int kPathNotFoundCode = 3;      // ERROR_PATH_NOT_FOUND
+constexpr int kIsADirectoryCode = 336;    // ERROR_DIRECTORY_NOT_SUPPORTED
+constexpr int kFileExistsCode = 80;       // ERROR_FILE_EXISTS
+constexpr int kDiskFullCode = 112;        // ERROR_DISK_FULL
 #else
 constexpr int kAccessDeniedCode = EACCES;
 constexpr int kPathNotFoundCode = ENOENT;
+constexpr int kIsADirectoryCode = EISDIR;
+constexpr int kFileExistsCode = EEXIST;
+constexpr int kDiskFullCode = ENOSPC;
 #endif
 
 // A folder separator ("/", on Windows also "\").

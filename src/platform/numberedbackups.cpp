@@ -109,3 +109,14 @@ void PruneBackups(FileType backupKind) {
     if (!QFile::remove(file)) SetReadOnlyAttribute(file, true);
   }
 }
+
+QString BackupSourceTitle(const QString& fileName) {
+  const QString title = FileTitle(fileName);
+  const qsizetype numberAt = title.size() - kBackupNumberWidth;
+  const qsizetype separatorAt = numberAt - kBackupTitleSeparator.size();
+  // Numbers that outgrew the width (1000 after 999) are still numbers.
+  const qsizetype separator = title.lastIndexOf(kBackupTitleSeparator);
+  if (separatorAt < 0 || separator < 0 || separator > separatorAt) return title;
+  if (DecimalOrMinusOne(QStringView(title).mid(separator + kBackupTitleSeparator.size())) < 0) return title;
+  return title.left(separator);
+}

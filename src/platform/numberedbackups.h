@@ -26,3 +26,8 @@ QString BackupFileName(FileType backupKind, const QString& setupFileName);
 // (100 for SaveBackups, 10 for FromDeviceBackups); other files are never
 // touched. Any other kind raises "Internal Error: Bad file type.".
 void PruneBackups(FileType backupKind);
+
+// What a numbered backup was made from: the file name's title without its
+// " - NNN" number (the setup file saved over, or the title of the meter's
+// backups); the whole title when the name carries no such number.
+QString BackupSourceTitle(const QString& fileName);

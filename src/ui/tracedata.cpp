@@ -54,3 +54,29 @@ TraceData::Range TraceData::PaddedRange(double minimumWidth) const {
   const double pad = (high - low) / 20;
   return {low - pad, high + pad};
 }
+
+double RoundTickStep(double width, int maxIntervals) {
+  if (!(width > 0) || !std::isfinite(width) || maxIntervals < 1) return 1;
+  const double least = width / maxIntervals;
+  double power = std::pow(10.0, std::floor(std::log10(least)));
+  // log10 rounds: the power found may be a decade off either way.
+  if (power > least) power /= 10;
+  for (;;) {
+    for (const double factor : {1.0, 2.0, 5.0}) {
+      if (factor * power >= least) return factor * power;
+    }
+    power *= 10;
+  }
+}
+
+std::vector<double> RoundTicks(const TraceData::Range& range, int maxIntervals) {
+  std::vector<double> ticks;
+  const double step = RoundTickStep(range.high - range.low, maxIntervals);
+  // A hair of tolerance, so that an end a rounding error off a multiple
+  // still gets its label.
+  const double tolerance = step * 1e-9;
+  const double first = std::ceil((range.low - tolerance) / step);
+  const double last = std::floor((range.high + tolerance) / step);
+  for (double k = first; k <= last; ++k) ticks.push_back(k * step);
+  return ticks;
+}

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <deque>
 #include <optional>
+#include <vector>
 
 // The readings of a live trace over a fixed span of time: each point is a
 // reading and, optionally, a reference value (a filtered reading) with a
@@ -51,3 +52,12 @@ class TraceData {
   double bandPercent_;
   std::deque<TracePoint> points_;
 };
+
+// The step between labelled values on an axis width wide: the smallest
+// 1, 2 or 5 times a power of ten that parts the width into at most
+// maxIntervals steps, so that the labels read as round numbers (3.300,
+// 3.400...). A width that is not positive gets a step of 1.
+double RoundTickStep(double width, int maxIntervals);
+// The multiples of RoundTickStep(high - low) from low to high, both ends
+// included when they are multiples, lowest first.
+std::vector<double> RoundTicks(const TraceData::Range& range, int maxIntervals);

@@ -1,5 +1,7 @@
 #include "ui/traceview.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 #include <QPainter>
@@ -11,7 +13,10 @@
 namespace {
 
 constexpr int kTimeTickMs = 10000;
-constexpr int kValueTicks = 4;
+// The steps between the value labels: as many as the height allows, within
+// these.
+constexpr int kMinValueIntervals = 2;
+constexpr int kMaxValueIntervals = 8;
 constexpr int kMargin = 4;
 const QColor kValueColour(200, 0, 0);
 const QColor kReferenceColour(0, 90, 170);
@@ -38,6 +43,16 @@ void TTraceView::AddPoint(const TracePoint& point) {
   update();
 }
 
+void TTraceView::ShowData(const TraceData& trace) {
+  data_ = trace;
+  update();
+}
+
+void TTraceView::SetTitle(const QString& title) {
+  title_ = title;
+  update();
+}
+
 void TTraceView::SetValueFormat(std::function<QString(double)> format, const QString& title) {
   format_ = std::move(format);
   title_ = title;
@@ -60,17 +75,18 @@ void TTraceView::paintEvent(QPaintEvent* event) {
   const TraceData::Range range = data_.ValueRange(minimumWidth_, limits_);
 
   // Room for the value labels on the left, the time labels below and the
-  // title above.
-  int labelWidth = 0;
-  for (int i = 0; i <= kValueTicks; ++i)
-    labelWidth =
-        std::max(labelWidth,
-                 metrics.horizontalAdvance(format_(range.low + (range.high - range.low) * i / kValueTicks)));
+  // title above. The title sits above the top value label, which is
+  // centred on the top grid line.
   const QRect inner = contentsRect().adjusted(kMargin, kMargin, -kMargin, -kMargin);
-  // The title sits above the top value label, which is centred on the top
-  // grid line.
-  const QRect plot = inner.adjusted(labelWidth + kMargin, metrics.height() + metrics.ascent() / 2 + kMargin,
-                                    -metrics.horizontalAdvance('0'), -metrics.height() - kMargin);
+  const int top = metrics.height() + metrics.ascent() / 2 + kMargin;
+  const int bottom = metrics.height() + kMargin;
+  // As many value labels as stand apart by a line and a quarter.
+  const int room = (inner.height() - top - bottom) / (metrics.height() + metrics.height() / 4);
+  const std::vector<double> ticks = RoundTicks(range, std::clamp(room, kMinValueIntervals, kMaxValueIntervals));
+  int labelWidth = 0;
+  for (const double value : ticks)
+    labelWidth = std::max(labelWidth, metrics.horizontalAdvance(format_(value)));
+  const QRect plot = inner.adjusted(labelWidth + kMargin, top, -metrics.horizontalAdvance('0'), -bottom);
   if (plot.width() < 10 || plot.height() < 10) return;
 
   const double startMs = static_cast<double>(data_.StartMs());
@@ -87,8 +103,7 @@ void TTraceView::paintEvent(QPaintEvent* event) {
   // Grid and labels.
   QPen gridPen(palette().color(QPalette::Mid));
   gridPen.setStyle(Qt::DotLine);
-  for (int i = 0; i <= kValueTicks; ++i) {
-    const double value = range.low + (range.high - range.low) * i / kValueTicks;
+  for (const double value : ticks) {
     const double yy = y(value);
     painter.setPen(gridPen);
     painter.drawLine(QPointF(plot.left(), yy), QPointF(plot.right(), yy));
@@ -151,7 +166,12 @@ void TTraceView::paintEvent(QPaintEvent* event) {
 
 void SetUpIpTrace(TTraceView& view, const TraceData& trace) {
   view.SetTrace(trace);
-  view.SetValueFormat([](double ua) { return FormatValue16(IpType, static_cast<int16_t>(ua), false); },
+  view.SetValueFormat(
+      [](double ua) {
+        // Rounded, not cut: a label of 3199.9999 uA reads 3.200.
+        const long rounded = std::clamp(std::lround(ua), long{INT16_MIN}, long{INT16_MAX});
+        return FormatValue16(IpType, static_cast<int16_t>(rounded), false);
+      },
                       QStringLiteral("Ip ") + UnitCaption(IpType, false));
   view.SetMinimumValueWidth(kIpMinimumWidthUa);
   view.SetValueLimits(INT16_MIN, INT16_MAX);

@@ -22,6 +22,9 @@ class TTraceView : public QFrame {
   void SetTrace(const TraceData& trace);
   // Adds a point and repaints.
   void AddPoint(const TracePoint& point);
+  // Shows another trace as it is, points and all.
+  void ShowData(const TraceData& trace);
+  void SetTitle(const QString& title);
 
   // How the value axis labels its ticks (default: the number as it is),
   // and its title ("Ip (mA)").

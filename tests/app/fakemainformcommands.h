@@ -25,6 +25,8 @@ struct FakeMainFormCommands final : MainFormCommands {
   std::function<void(QVA_CONFIG_DATA&, const QString&, QWidget*)> sendConfiguration =
       [](QVA_CONFIG_DATA&, const QString&, QWidget*) {};
   std::function<void(const QString&, QWidget*)> liveData = [](const QString&, QWidget*) {};
+  std::function<void(SetupDocument&, QWidget*)> backups = [](SetupDocument&, QWidget*) {};
+  std::function<void(SetupDocument&, QWidget*)> compareWith = [](SetupDocument&, QWidget*) {};
   std::function<void(QWidget*)> fileLocationsDialog = [](QWidget*) {};
   std::function<void(QString&, QWidget*)> communicationsPortDialog = [](QString&, QWidget*) {};
   std::function<void(QString&, QWidget*)> portStartUp = [](QString&, QWidget*) {};
@@ -44,6 +46,8 @@ struct FakeMainFormCommands final : MainFormCommands {
     sendConfiguration(config, commPort, owner);
   }
   void LiveData(const QString& commPort, QWidget* owner) override { liveData(commPort, owner); }
+  void Backups(SetupDocument& document, QWidget* owner) override { backups(document, owner); }
+  void CompareWith(SetupDocument& document, QWidget* owner) override { compareWith(document, owner); }
   void FileLocationsDialog(QWidget* owner) override { fileLocationsDialog(owner); }
   void CommunicationsPortDialog(QString& commPort, QWidget* owner) override {
     communicationsPortDialog(commPort, owner);

@@ -23,6 +23,7 @@
 #include "config/newconfigform.h"
 #include "config/qvaconfig.h"
 #include "editors/cansetup.h"
+#include "editors/configcomparison.h"
 #include "editors/analogoutputsetup.h"
 #include "editors/digitalinputssetup.h"
 #include "editors/displaysetup.h"
@@ -139,9 +140,9 @@ int main(int argc, char** argv) {
   toSend.display_config.update_rate = 5;
   toSend.display_config.filter_time = 12;
   toSend.display_config.backlight_intensity = 80;
-  SendReview review;
-  review.difference = DiffConfigs(ToDeviceImage(SealForDevice(inMeter)), ToDeviceImage(SealForDevice(toSend)));
-  TFormSendReview sendReview(review, &main);
+  TFormSendReview sendReview(
+      SendReview::Kind::Differs,
+      CompareConfigs(ToDeviceImage(SealForDevice(inMeter)), ToDeviceImage(SealForDevice(toSend))), &main);
   shot("send-review", sendReview);
 
   // Live Data against the simulator, once the trace holds a few seconds of

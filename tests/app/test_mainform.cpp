@@ -29,11 +29,11 @@ const QStringList kConfigItems = {
     "MenuItemFileSave",          "MenuItemFileSaveAs",         "MenuItemSetupSensor",
     "MenuItemSetupDisplay",      "MenuItemSetupDigitalInputs", "MenuItemSetupCANCommunications",
     "MenuItemSetupAnalogOutput", "MenuItemSendConfiguration",  "MenuItemViewConfig",
-    "MenuItemFileExportSheet"};
+    "MenuItemFileCompareWith", "MenuItemFileExportSheet"};
 const QStringList kAlwaysItems = {
     "MenuItemFileNew",       "MenuItemFileOpen",           "MenuItemFileExit",   "MenuItemGetConfiguration",
     "MenuItemFileLocations", "MenuItemCommunicationsPort", "MenuItemHelpTopics", "MenuItemHelpAbout",
-    "MenuItemLiveData", "MenuItemReviewBeforeSend", "MenuItemVerifyAfterSend"};
+    "MenuItemLiveData", "MenuItemReviewBeforeSend", "MenuItemVerifyAfterSend", "MenuItemFileBackups"};
 
 void StoreHistory(const QStringList& entries) {
   TRegistry registry(RegistryRoot::CurrentUser);
@@ -96,7 +96,8 @@ TEST_F(MainFormTest, MenusCarryTheirCaptionsInOrder) {
   const MenuCase menus[] = {
       {"MenuItemFile",
        "&File",
-       {"&New...", "&Open...", "&Save", "Save &As...", "&Export Setup Sheet...", "", "", "E&xit"}},
+       {"&New...", "&Open...", "&Save", "Save &As...", "Compare &With...", "&Backups...", "&Export Setup Sheet...",
+        "", "", "E&xit"}},
       {"Setup1",
        "&Setup",
        {"&Sensor...", "&Display...", "Digital &Inputs...", "&CAN Messages...", "&Analog Output..."}},
@@ -570,4 +571,22 @@ TEST_F(MainFormTest, SendChecksAreOffUntilChosenAndAreRemembered) {
   TFormQVASetupMain next(prompter, commands);
   EXPECT_TRUE(next.findChild<QAction*>(QStringLiteral("MenuItemReviewBeforeSend"))->isChecked());
   EXPECT_FALSE(next.findChild<QAction*>(QStringLiteral("MenuItemVerifyAfterSend"))->isChecked());
+}
+
+TEST_F(MainFormTest, BackupsAndCompareWithWorkOnTheWindowsDocument) {
+  QStringList ran;
+  commands.backups = [&](SetupDocument& document, QWidget* owner) {
+    EXPECT_EQ(&document, &form->Document());
+    EXPECT_EQ(owner, form.get());
+    ran << QStringLiteral("backups");
+  };
+  commands.compareWith = [&](SetupDocument& document, QWidget*) {
+    EXPECT_EQ(&document, &form->Document());
+    ran << QStringLiteral("compare");
+  };
+  // The backups can be opened as copies before anything is loaded.
+  Action(QStringLiteral("MenuItemFileBackups"))->trigger();
+  Action(QStringLiteral("MenuItemFileNew"))->trigger();
+  Action(QStringLiteral("MenuItemFileCompareWith"))->trigger();
+  EXPECT_EQ(ran, (QStringList{QStringLiteral("backups"), QStringLiteral("compare")}));
 }

@@ -93,7 +93,7 @@ TEST(CliOptions, OptionsBelongToTheirCommands) {
 TEST(CliOptions, EveryCommandIsListed) {
   EXPECT_EQ(CliCommands(), (QStringList{QStringLiteral("dump"), QStringLiteral("diff"), QStringLiteral("set"),
                                         QStringLiteral("get"), QStringLiteral("send"), QStringLiteral("live"),
-                                        QStringLiteral("sheet")}));
+                                        QStringLiteral("backups"), QStringLiteral("sheet")}));
 }
 
 TEST(CliOptions, TheCommandsThatTalkToTheMeterOrEditAFileCheckTheirArguments) {
@@ -109,6 +109,9 @@ TEST(CliOptions, TheCommandsThatTalkToTheMeterOrEditAFileCheckTheirArguments) {
   EXPECT_EQ(live.seconds, 60);
   EXPECT_EQ(live.csv, QStringLiteral("r.csv"));
   EXPECT_EQ(Parse({"live", "--port", "COM1"}).seconds, 0);
+  const CommandLine msl = Parse({"live", "--port", "COM1", "--msl", "r.msl", "--smooth", "60"});
+  EXPECT_EQ(msl.msl, QStringLiteral("r.msl"));
+  EXPECT_EQ(msl.smooth, 60);
 
   const std::pair<QStringList, const char*> refused[] = {
       {{"diff", "--port", "COM1", "a.Q11", "b.Q11"}, "Unexpected argument \"b.Q11\"."},
@@ -122,6 +125,11 @@ TEST(CliOptions, TheCommandsThatTalkToTheMeterOrEditAFileCheckTheirArguments) {
       {{"live", "--port", "COM1", "--seconds", "86401"},
        "--seconds needs a whole number from 1 to 86400, not \"86401\"."},
       {{"get", "--port", "COM1", "-o", "x", "--verify"}, "Unknown option \"--verify\" for get."},
+      {{"live", "--port", "COM1", "--csv", "a", "--msl", "b"}, "live records to one file: --csv or --msl, not both."},
+      {{"live", "--port", "COM1", "--smooth", "2"}, "--smooth goes with --csv or --msl."},
+      {{"live", "--port", "COM1", "--msl", "b", "--smooth", "0"}, "--smooth needs a whole number from 1 to 60, not \"0\"."},
+      {{"live", "--port", "COM1", "--csv", "b", "--smooth", "1.5"},
+       "--smooth needs a whole number from 1 to 60, not \"1.5\"."},
       {{"sheet", "a.Q11"}, "sheet needs -o FILE."},
       {{"sheet", "-o", "a.pdf"}, "sheet needs a setup file."},
       {{"sheet", "a.Q11", "-o", "a.pdf", "--port", "COM1"}, "Unknown option \"--port\" for sheet."},

@@ -2,6 +2,10 @@
 
 #include <cstdio>
 
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -102,4 +106,39 @@ TEST(CliProgress, ShowsEachStatusOnceWhileItRepeats) {
     progress.Status(QString::fromLatin1(text));
   }
   EXPECT_EQ(capture.Err(), QByteArray("Copying config to EE.\nWaiting for result.\nConfig sent ok.\n"));
+}
+
+// The REC line of qva-cli live: rewritten in place on a terminal, ended
+// before the next message; absent from a file, which keeps only messages.
+TEST(CliOutputStatus, IsRewrittenOnATerminalAndLeftOutOfAFile) {
+  CapturedOutput capture;
+  capture.Output().Status(QStringLiteral("REC 1 row"));
+  capture.Output().EndStatus();
+  capture.Output().Error(QStringLiteral("1 readings recorded."));
+  EXPECT_EQ(capture.Err(), QByteArray("1 readings recorded.\n"));
+
+  const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(::grantpt(master), 0);
+  ASSERT_EQ(::unlockpt(master), 0);
+  std::FILE* terminal = std::fopen(::ptsname(master), "w");
+  ASSERT_NE(terminal, nullptr);
+  termios raw{};
+  ::tcgetattr(::fileno(terminal), &raw);
+  ::cfmakeraw(&raw);  // the bytes as written, no line discipline
+  ::tcsetattr(::fileno(terminal), TCSANOW, &raw);
+  {
+    CliOutput output(stdout, terminal);
+    output.Status(QStringLiteral("REC 1 row"));
+    output.Status(QStringLiteral("REC 2 rows"));
+    output.EndStatus();
+    output.EndStatus();  // once only
+    output.Error(QStringLiteral("2 readings recorded."));
+  }
+  std::fclose(terminal);
+  QByteArray shown;
+  char buffer[256];
+  for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;) shown.append(buffer, n);
+  ::close(master);
+  EXPECT_EQ(shown, QByteArray("\rREC 1 row\x1b[K\rREC 2 rows\x1b[K\n2 readings recorded.\n"));
 }

@@ -7,7 +7,9 @@
 #include <functional>
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QThread>
@@ -258,4 +260,93 @@ INSTANTIATE_TEST_SUITE_P(
                     // Room for the header and one and a half rows.
                     UnwritableCase{"FullDisk", true,
                                    [] { LimitFileSizeOfThisProcess(kHeader.size() + 70); }}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST(CliLive, RecordsADatalogThatLogViewersOpen) {
+  SimProcess sim(
+      {QStringLiteral("--ip"), QStringLiteral("-1234"), QStringLiteral("--sensor-type"), QStringLiteral("2")});
+  ASSERT_TRUE(sim.Started());
+  const QString msl = Csv(QStringLiteral("run 1.msl"));
+  const CliResult result =
+      RunQvaCli({QStringLiteral("live"), QStringLiteral("--port"), sim.Port(), QStringLiteral("--seconds"),
+                 QStringLiteral("3"), QStringLiteral("--msl"), msl, QStringLiteral("--smooth"), QStringLiteral("2")});
+  ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+  EXPECT_TRUE(result.out.isEmpty());
+  const QStringList lines = QString::fromUtf8(ReadAll(msl)).split(QLatin1Char('\n'));
+  ASSERT_GE(lines.size(), 4);
+  // A preamble naming the program and the capture's start, then the header
+  // and units rows.
+  const QRegularExpression preamble(
+      QStringLiteral("^\"Ulmora Quvarant Setup [0-9.]+, captured 20[0-9]{2}-[0-9]{2}-[0-9]{2}T[0-9:]{8}"
+                     "(Z|[+-][0-9]{2}:[0-9]{2})\"$"));
+  EXPECT_TRUE(preamble.match(lines[0]).hasMatch()) << lines[0].toStdString();
+  EXPECT_TRUE(lines[1].startsWith(QStringLiteral("Time\tState\tSensor\tIp\tIp avg 2 s\tWord0\t")));
+  EXPECT_TRUE(lines[1].endsWith(QStringLiteral("\tWord13")));
+  EXPECT_EQ(lines[2], QStringLiteral("s\t\t\tmA\tmA") + QString(14, QLatin1Char('\t')));
+  QStringList rows = lines.mid(3);
+  EXPECT_EQ(rows.takeLast(), QString());  // every row is whole
+  // 3 s at a tick every 250 ms: 12 ticks, fewer on a busy machine.
+  ASSERT_GE(rows.size(), 8);
+  ASSERT_LE(rows.size(), 12);
+  double previous = -1;
+  for (const QString& row : rows) {
+    const QStringList fields = row.split(QLatin1Char('\t'));
+    ASSERT_EQ(fields.size(), 19) << row.toStdString();
+    EXPECT_EQ(fields.mid(1, 5), (QStringList{"0", "2", "-1.234", "-1.234", "64302"})) << row.toStdString();
+    const double time = fields[0].toDouble();
+    EXPECT_GT(time, previous) << row.toStdString();
+    previous = time;
+  }
+  EXPECT_TRUE(rows.front().startsWith(QStringLiteral("0.000\t")));
+  EXPECT_EQ(ErrLines(result.err),
+            (QStringList{QStringLiteral("Recording to %1.").arg(msl),
+                         QStringLiteral("%1 readings recorded to %2.").arg(rows.size()).arg(msl)}));
+}
+
+struct UnmadeLogCase {
+  const char* name;
+  QStringList (*arguments)(const QString& folder);
+  QString (*message)(const QString& folder);
+  qint64 fileSizeLimit = 0;  // none when 0
+};
+
+class CliLiveUnmadeLog : public testing::TestWithParam<UnmadeLogCase> {};
+
+TEST_P(CliLiveUnmadeLog, SaysTheRealCauseAndLeavesNoEmptyLog) {
+  SimProcess sim({QStringLiteral("--ip"), QStringLiteral("100")});
+  ASSERT_TRUE(sim.Started());
+  const QString folder = Csv(QStringLiteral("a folder/x")).chopped(2);
+  const CliResult result =
+      RunQvaCli(QStringList{QStringLiteral("live"), QStringLiteral("--port"), sim.Port(),
+                            QStringLiteral("--seconds"), QStringLiteral("1")} +
+                    GetParam().arguments(folder),
+                [limit = GetParam().fileSizeLimit] {
+                  if (limit > 0) LimitFileSizeOfThisProcess(limit);
+                });
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_EQ(QString::fromLocal8Bit(result.err), GetParam().message(folder));
+  EXPECT_TRUE(QFileInfo(folder).isDir());
+  EXPECT_TRUE(QDir(folder).isEmpty());
+  EXPECT_TRUE(QFileInfo::exists(QStringLiteral("/dev/full")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, CliLiveUnmadeLog,
+    testing::Values(
+        UnmadeLogCase{"AFolder", [](const QString& folder) { return QStringList{"--csv", folder}; },
+                      [](const QString& folder) { return folder + QStringLiteral(":\nIs a directory\n"); }},
+        UnmadeLogCase{"AFolderWithForce",
+                      [](const QString& folder) { return QStringList{"--msl", folder, "--force"}; },
+                      [](const QString& folder) { return folder + QStringLiteral(":\nIs a directory\n"); }},
+        UnmadeLogCase{"AFullDevice", [](const QString&) { return QStringList{"--csv", "/dev/full"}; },
+                      [](const QString&) { return QStringLiteral("/dev/full:\nNo space left on device\n"); }},
+        // Under a file-size limit that leaves room for the port's lock file
+        // but not for the datalog's header: the file that would hold only
+        // part of it is removed.
+        UnmadeLogCase{"AHeaderThatDoesNotFit",
+                      [](const QString& folder) {
+                        return QStringList{"--msl", folder + "/cut.msl", "--smooth", "60"};
+                      },
+                      [](const QString& folder) { return folder + QStringLiteral("/cut.msl:\nFile write error\n"); },
+                      160}),
     [](const auto& param) { return std::string(param.param.name); });

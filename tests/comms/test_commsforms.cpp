@@ -32,6 +32,26 @@ void OnNextDialog(std::function<void(QDialog*)> action) {
   });
 }
 
+// The comparison a review shows is built above this layer; this stand-in
+// keeps what it was asked to compare and answers with one row.
+QVA_CONFIG_DATA comparedMeter{};
+QVA_CONFIG_DATA comparedToSend{};
+
+ConfigComparison OneRowComparison(const QVA_CONFIG_DATA& meter, const QVA_CONFIG_DATA& toSend) {
+  comparedMeter = meter;
+  comparedToSend = toSend;
+  ConfigComparison comparison;
+  comparison.equal = false;
+  comparison.sections = {{QStringLiteral("Display"),
+                          {{QStringLiteral("Update Rate"),
+                            {},
+                            {{QStringLiteral("Update Rate"), QString::number(meter.display_config.update_rate),
+                              QString::number(toSend.display_config.update_rate)}}}}}};
+  comparison.checksum = ComparisonRow{QStringLiteral("Checksum (cfg_crc16)"), QStringLiteral("0x0001"),
+                                      QStringLiteral("0x0002")};
+  return comparison;
+}
+
 template <typename T>
 T* Find(QWidget* parent, const char* name) {
   T* child = parent->findChild<T*>(QString::fromLatin1(name));
@@ -361,6 +381,7 @@ TEST(SendWindow, TheReviewListsTheMetersDifferencesAndCancelWritesNothing) {
   next.display_config.update_rate = 4;
   QString summary;
   QStringList rows;
+  QString note;
   // The review is a dialog over the progress window; look for it until it shows.
   auto* poll = new QTimer;
   QObject::connect(poll, &QTimer::timeout, [&] {
@@ -370,41 +391,82 @@ TEST(SendWindow, TheReviewListsTheMetersDifferencesAndCancelWritesNothing) {
       EXPECT_EQ(widget->windowTitle(), QStringLiteral("Sending Configuration  to QVA"));
       summary = Find<QLabel>(widget, "LabelReview")->text();
       auto* tree = Find<QTreeWidget>(widget, "TreeDifferences");
-      for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* item = tree->topLevelItem(i);
-        rows << item->text(0) + QLatin1Char('|') + item->text(1) + QLatin1Char('|') + item->text(2);
-      }
+      for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        rows << (*it)->text(0) + QLatin1Char('|') + (*it)->text(1) + QLatin1Char('|') + (*it)->text(2);
+      note = Find<QLabel>(widget, "LabelComparisonNote")->text();
       EXPECT_TRUE(Find<QPushButton>(widget, "ButtonCancel")->isDefault());
       Find<QPushButton>(widget, "ButtonCancel")->click();
     }
   });
   poll->start(10);
   const SendOutcome outcome =
-      RunSendConfigurationWindow(nullptr, *link.comms, next, prompter, link.sleeper, {.review = true});
+      RunSendConfigurationWindow(nullptr, *link.comms, next, prompter, link.sleeper, {.review = true},
+                                 OneRowComparison);
   delete poll;
   EXPECT_EQ(outcome, SendOutcome::Declined);
   EXPECT_EQ(summary, QStringLiteral("The configuration to send differs from the one in the QVA in 1 field.\n"
                                     "Send the configuration?"));
-  ASSERT_EQ(rows.size(), 2);
-  EXPECT_TRUE(rows[0].startsWith(QStringLiteral("cfg_crc16|")));
-  EXPECT_EQ(rows[1], QStringLiteral("display_config.update_rate|%1|4").arg(old.display_config.update_rate));
+  // The meter's record and the one to send, in host order, are compared.
+  EXPECT_TRUE(ConfigsEqual(comparedMeter, ToDeviceImage(SealForDevice(old))));
+  EXPECT_EQ(comparedToSend.display_config.update_rate, 4);
+  EXPECT_EQ(comparedToSend.cfg_crc16, ToDeviceImage(SealForDevice(next)).cfg_crc16);
+  // The count names the rows: the checksum is shown apart, below the list.
+  EXPECT_EQ(rows, (QStringList{QStringLiteral("Display||"),
+                               QStringLiteral("Update Rate|%1|4").arg(old.display_config.update_rate)}));
+  EXPECT_EQ(note, QStringLiteral("Checksum (cfg_crc16) (not a setting) — In the QVA: 0x0001, To send: 0x0002"));
   EXPECT_EQ(device.fullImageWrites, 0);
   EXPECT_EQ(device.copies, 0);
 }
 
 TEST(SendReviewForm, SaysWhatStandsInsteadOfAList) {
-  SendReview review;
-  review.kind = SendReview::Kind::Identical;
-  EXPECT_EQ(TFormSendReview::Summary(review),
+  EXPECT_EQ(TFormSendReview::Summary(SendReview::Kind::Identical, {}),
             QStringLiteral("The QVA already holds this configuration.\nSend it anyway?"));
-  review.kind = SendReview::Kind::MeterNotValid;
-  EXPECT_EQ(TFormSendReview::Summary(review),
+  EXPECT_EQ(TFormSendReview::Summary(SendReview::Kind::MeterNotValid, {}),
             QStringLiteral("The configuration stored in the QVA is not valid, so there is nothing to compare "
                            "with.\nSend the configuration?"));
-  review.kind = SendReview::Kind::Differs;
-  review.difference.fields = {{QStringLiteral("cfg_crc16"), QStringLiteral("1"), QStringLiteral("2")}};
-  review.difference.reservedOffsets = {40, 41};
-  EXPECT_EQ(TFormSendReview::Summary(review),
+  ConfigComparison reservedOnly;
+  reservedOnly.equal = false;
+  reservedOnly.checksum = ComparisonRow{QStringLiteral("Checksum (cfg_crc16)"), QStringLiteral("0x0001"),
+                                        QStringLiteral("0x0002")};
+  reservedOnly.reservedOffsets = {40, 41};
+  EXPECT_EQ(TFormSendReview::Summary(SendReview::Kind::Differs, reservedOnly),
             QStringLiteral("The configuration to send differs from the one in the QVA only in reserved bytes.\n"
                            "Send the configuration?"));
+}
+
+TEST(SendReviewForm, CountsItsRowsAndWrapsALongListOfReservedBytes) {
+  ConfigComparison comparison;
+  comparison.equal = false;
+  comparison.sections = {
+      {QStringLiteral("Display"),
+       {{QStringLiteral("Filter Time"), {}, {{QStringLiteral("Filter Time"), QStringLiteral("2.5 s"), QStringLiteral("7.7 s")}}}}},
+      {QStringLiteral("Output Table 1"),
+       {{QStringLiteral("Table"),
+         {},
+         {{QStringLiteral("Point 1"), QStringLiteral("0.000 mA → 1.00"), QStringLiteral("0.000 mA → -0.05")},
+          {QStringLiteral("Point 2"), QStringLiteral("1.000 mA → 2.00"), QStringLiteral("1.000 mA → -0.06")}}}}}};
+  comparison.checksum = ComparisonRow{QStringLiteral("Checksum (cfg_crc16)"), QStringLiteral("0x1234"),
+                                      QStringLiteral("0xEDCB")};
+  QStringList offsets;
+  for (std::size_t offset = 600; offset < 672; ++offset) {
+    comparison.reservedOffsets.push_back(offset);
+    offsets << QString::number(offset);
+  }
+  TFormSendReview form(SendReview::Kind::Differs, comparison, nullptr);
+  form.show();
+  auto* tree = Find<QTreeWidget>(&form, "TreeDifferences");
+  int valueRows = 0;
+  for (QTreeWidgetItemIterator it(tree); *it; ++it)
+    if (!(*it)->text(2).isEmpty()) ++valueRows;
+  EXPECT_EQ(valueRows, 3);
+  EXPECT_EQ(Find<QLabel>(&form, "LabelReview")->text(),
+            QStringLiteral("The configuration to send differs from the one in the QVA in 3 fields.\n"
+                           "Reserved bytes differ as well.\nSend the configuration?"));
+  auto* note = Find<QLabel>(&form, "LabelComparisonNote");
+  EXPECT_EQ(note->text(), QStringLiteral("Checksum (cfg_crc16) (not a setting) — In the QVA: 0x1234, To send: 0xEDCB\n"
+                                         "Reserved bytes differ at offsets: ") +
+                              offsets.join(QStringLiteral(", ")));
+  // The offsets wrap within the window instead of widening it past the screen.
+  EXPECT_TRUE(note->wordWrap());
+  EXPECT_LE(form.width(), 900);
 }

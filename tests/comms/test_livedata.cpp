@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "comms/livedata.h"
+#include "comms/livelog.h"
 #include "commstestsupport.h"
 #include "platform/qvaerrors.h"
 #include "support/filesizelimit.h"
@@ -121,10 +122,10 @@ TEST(LivePoll, SilentLineRaisesTheLinksFailure) {
   EXPECT_THROW(PollLiveData(*link.comms, 0), ESerialCommunications);
 }
 
-TEST(LiveCsvRecorder, ReplacesTheFileWithHeaderAndRowsTimedFromTheFirst) {
+TEST(LiveCsvWriter, ReplacesTheFileWithHeaderAndRowsTimedFromTheFirst) {
   const QString path = TestEnvironment::PathIn(QStringLiteral("live.csv"));
   WriteAll(path, QByteArray(5000, 'x'));
-  LiveCsvRecorder recorder(path);
+  LiveCsvWriter recorder(path);
   LiveReading reading = ReadingOf(kReadingCases[2]);
   reading.elapsedMs = 1000;
   recorder.Append(reading);
@@ -140,11 +141,11 @@ TEST(LiveCsvRecorder, ReplacesTheFileWithHeaderAndRowsTimedFromTheFirst) {
   EXPECT_THROW(recorder.Append(reading), EFileWrite);
 }
 
-TEST(LiveCsvRecorder, FileThatCannotBeMadeNamesThePath) {
+TEST(LiveCsvWriter, FileThatCannotBeMadeNamesThePath) {
   const QString path =
       TestEnvironment::PathIn(QStringLiteral("missing")) + QStringLiteral("/folder/live.csv");
   try {
-    LiveCsvRecorder recorder(path);
+    LiveCsvWriter recorder(path);
     FAIL() << "no error";
   } catch (const ESystemError& error) {
     EXPECT_TRUE(error.Message().startsWith(path + QStringLiteral(":\n"))) << error.Message().toStdString();
@@ -152,19 +153,24 @@ TEST(LiveCsvRecorder, FileThatCannotBeMadeNamesThePath) {
   EXPECT_FALSE(QFile::exists(path));
 }
 
-TEST(LiveCsvRecorder, FullDiskIsReportedAtTheRowThatDidNotFitAndKeepsTheRowsBefore) {
+TEST(LiveCsvWriter, FullDiskIsReportedAtTheRowThatDidNotFitAndKeepsTheRowsBefore) {
   const QString path = TestEnvironment::PathIn(QStringLiteral("full.csv"));
   const LiveReading reading = ReadingOf(kReadingCases[0]);
   const qint64 header = QByteArray(kHeader).size();
   const qint64 row = LiveCsvRow(reading).size();
   const LimitedRun run = RunUnderFileSizeLimit(header + 2 * row + row / 2, [&] {
-    LiveCsvRecorder recorder(path);
-    for (int rows = 0; rows < 10; ++rows) recorder.Append(reading);
+    LiveCsvWriter recorder(path);
+    // A tick every 250 ms: the rows are alike but for their times.
+    for (int rows = 0; rows < 10; ++rows) {
+      LiveReading tick = reading;
+      tick.elapsedMs += 250 * rows;
+      recorder.Append(tick);
+    }
   });
   ASSERT_TRUE(run.completed);
   EXPECT_TRUE(run.raised);
   EXPECT_EQ(run.message, QStringLiteral("File write error"));
   const QByteArray written = ReadAll(path);
   // Whole rows only: the half row that fitted is taken back.
-  EXPECT_EQ(written, QByteArray(kHeader) + LiveCsvRow(reading, 12250) + LiveCsvRow(reading, 12250));
+  EXPECT_EQ(written, QByteArray(kHeader) + LiveCsvRow(reading, 12250) + LiveCsvRow(reading, 12000));
 }

@@ -1,10 +1,17 @@
 // The Live Data window over the real serial stack against qva-device-sim
 // on a pseudo-terminal: the labels follow the meter, Pause stops the reads,
-// "Record to CSV..." records, a link that dies stops everything but the
-// window, and the Online menu opens the window on the chosen port.
+// Record and "Record As..." record with the REC mark showing, a link that
+// dies stops everything but the window, and the Online menu opens the
+// window on the chosen port.
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QSpinBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -20,6 +27,7 @@
 #include "app/programcommands.h"
 #include "app/mainform.h"
 #include "comms/formlivedata.h"
+#include "comms/livelogsettings.h"
 #include "comms/qvaserialcomms.h"
 #include "support/devicesimulator.h"
 #include "support/scriptedprompter.h"
@@ -68,6 +76,22 @@ void ExpectRunRows(const QByteArray& csv, std::size_t atLeast) {
   }
 }
 
+// A datalog of the same readings: preamble, header, units, then rows.
+void ExpectRunMslRows(const QByteArray& msl, std::size_t atLeast) {
+  const QList<QByteArray> lines = msl.split('\n');
+  ASSERT_GE(static_cast<std::size_t>(lines.size()), atLeast + 4) << msl.left(300).toStdString();
+  EXPECT_TRUE(lines[0].startsWith("\"Ulmora Quvarant Setup "));
+  EXPECT_TRUE(lines[1].startsWith("Time\tState\tSensor\tIp\tWord0\t"));
+  EXPECT_TRUE(lines[2].startsWith("s\t\t\tmA\t"));
+  EXPECT_TRUE(lines.back().isEmpty());  // every row is whole
+  EXPECT_TRUE(lines[3].startsWith("0.000\t"));
+  for (qsizetype i = 3; i + 1 < lines.size(); ++i) {
+    const QList<QByteArray> columns = lines[i].split('\t');
+    ASSERT_EQ(columns.size(), 18) << lines[i].toStdString();
+    EXPECT_EQ(columns.mid(1, 4), (QList<QByteArray>{"0", "3", "1.234", "1234"}));
+  }
+}
+
 }  // namespace
 
 TEST(LiveDataE2E, ShowsTheMeterRecordsPausesAndSurvivesALinkThatDies) {
@@ -87,29 +111,42 @@ TEST(LiveDataE2E, ShowsTheMeterRecordsPausesAndSurvivesALinkThatDies) {
   EXPECT_EQ(Text(form, "LabelStatus"), QStringLiteral("Reading every 250 ms."));
   EXPECT_EQ(form.findChild<TTraceView*>(QStringLiteral("TraceLive"))->Data().Points().back().value, 1234.0);
 
-  // A recording; the name typed without an extension gets ".csv".
-  const QString first = TestEnvironment::PathIn(QStringLiteral("out/first"));
+  // Record As: the file's name chooses the format, here the CSV.
+  const QString first = TestEnvironment::PathIn(QStringLiteral("out/first.csv"));
   prompter.ExpectSaveFile(first);
-  Button(form, "ButtonRecord")->click();
+  Button(form, "ButtonRecordAs")->click();
   ASSERT_TRUE(prompter.AllAnswered());
-  EXPECT_EQ(prompter.FileDialogs().back().title, QStringLiteral("Record to CSV"));
+  EXPECT_EQ(prompter.FileDialogs().back().title, QStringLiteral("Record Live Data"));
   EXPECT_TRUE(prompter.FileDialogs().back().overwritePrompt);
+  EXPECT_TRUE(QRegularExpression(QStringLiteral("^QVA \\d{4}-\\d\\d-\\d\\d \\d\\d-\\d\\d-\\d\\d\\.msl$"))
+                  .match(prompter.FileDialogs().back().fileName)
+                  .hasMatch())
+      << prompter.FileDialogs().back().fileName.toStdString();
   EXPECT_EQ(Text(form, "ButtonRecord"), QStringLiteral("Stop Recording"));
+  EXPECT_FALSE(Button(form, "ButtonRecordAs")->isEnabled());
   ASSERT_TRUE(WaitForReadings(form, 3));
-  EXPECT_TRUE(Text(form, "LabelStatus").startsWith(QStringLiteral("Reading every 250 ms. Recording to first.csv: ")))
-      << Text(form, "LabelStatus").toStdString();
+  EXPECT_TRUE(QRegularExpression(QStringLiteral("^\u25CF REC first\\.csv  [0-9]+ rows?  0:00:0[0-9]$"))
+                  .match(Text(form, "LabelRec"))
+                  .hasMatch())
+      << Text(form, "LabelRec").toStdString();
+  EXPECT_EQ(Text(form, "LabelStatus"), QStringLiteral("Reading every 250 ms."));
   Button(form, "ButtonRecord")->click();
-  EXPECT_EQ(Text(form, "ButtonRecord"), QStringLiteral("Record to CSV..."));
-  ExpectRunRows(ReadAll(first + QStringLiteral(".csv")), 3);
+  EXPECT_EQ(Text(form, "ButtonRecord"), QStringLiteral("Record"));
+  EXPECT_EQ(Text(form, "LabelRec"), QString());
+  ExpectRunRows(ReadAll(first), 3);
 
-  // Pause stops the reads until Resume.
-  const QString second = TestEnvironment::PathIn(QStringLiteral("out/second.csv"));
-  prompter.ExpectSaveFile(second);
+  // Record is one click: a new datalog named for the time in the folder
+  // Record As used last. Pause stops the reads until Resume.
   Button(form, "ButtonRecord")->click();
+  const QFileInfoList logs =
+      QDir(QFileInfo(first).absolutePath()).entryInfoList({QStringLiteral("QVA *.msl")}, QDir::Files);
+  ASSERT_EQ(logs.size(), 1);
+  const QString second = logs.front().absoluteFilePath();
   ASSERT_TRUE(WaitForReadings(form, 2));
   Button(form, "ButtonPause")->click();
   EXPECT_EQ(Text(form, "ButtonPause"), QStringLiteral("Resume"));
-  EXPECT_TRUE(Text(form, "LabelStatus").startsWith(QStringLiteral("Paused. Recording to second.csv: ")));
+  EXPECT_EQ(Text(form, "LabelStatus"), QStringLiteral("Paused."));
+  EXPECT_TRUE(Text(form, "LabelRec").startsWith(QStringLiteral("\u25CF REC ") + logs.front().fileName()));
   const std::size_t paused = TracePoints(form);
   QTest::qWait(600);
   EXPECT_EQ(TracePoints(form), paused);
@@ -127,12 +164,13 @@ TEST(LiveDataE2E, ShowsTheMeterRecordsPausesAndSurvivesALinkThatDies) {
   EXPECT_FALSE(form.LinkOpen());
   EXPECT_TRUE(form.isVisible());
   EXPECT_EQ(Text(form, "LabelStatus"), QStringLiteral("The link failed: live data stopped."));
-  EXPECT_EQ(Text(form, "ButtonRecord"), QStringLiteral("Record to CSV..."));
+  EXPECT_EQ(Text(form, "ButtonRecord"), QStringLiteral("Record"));
+  EXPECT_EQ(Text(form, "LabelRec"), QString());
   EXPECT_FALSE(Button(form, "ButtonPause")->isEnabled());
   EXPECT_FALSE(Button(form, "ButtonRecord")->isEnabled());
   EXPECT_EQ(TracePoints(form), paused);
   // The recording keeps what was read before the failure.
-  ExpectRunRows(ReadAll(second), 2);
+  ExpectRunMslRows(ReadAll(second), 2);
 
   Button(form, "ButtonClose")->click();
   EXPECT_FALSE(form.isVisible());
@@ -173,10 +211,10 @@ TEST(LiveDataE2E, AFullDiskEndsTheRecordingWithTheFilesMessageAndTheReadingsGoOn
   {
     // Room for the header and half a row more than one.
     const FullDisk full(static_cast<rlim_t>(kHeader.size() + 75));
-    Button(form, "ButtonRecord")->click();
+    Button(form, "ButtonRecordAs")->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return prompter.AllAnswered(); }, kWaitLimitMs));
   }
-  EXPECT_EQ(Text(form, "ButtonRecord"), QStringLiteral("Record to CSV..."));
+  EXPECT_EQ(Text(form, "ButtonRecord"), QStringLiteral("Record"));
   EXPECT_EQ(Text(form, "LabelStatus"), QStringLiteral("Reading every 250 ms."));
   EXPECT_TRUE(ReadAll(csv).startsWith(kHeader + "0.000,0,RUN,3,1.234,1234,"));
   EXPECT_TRUE(WaitForReadings(form, 2));
@@ -210,4 +248,46 @@ TEST(LiveDataE2E, OnlineMenuOpensTheWindowOnTheChosenPort) {
   EXPECT_EQ(shownIp, QStringLiteral("-0.250 mA"));
   // The port was given back when the window closed: it opens again.
   EXPECT_NO_THROW(QVASerialComms again(sim.PortPath()));
+}
+
+TEST(LiveDataE2E, SmoothedIpIsShownTracedAndRecordedBesideTheRawIp) {
+  DeviceSimulator sim({QStringLiteral("--no-pacing"), QStringLiteral("--sensor-type"), QStringLiteral("3"),
+                       QStringLiteral("--ip"), QStringLiteral("1234")});
+  ASSERT_TRUE(sim.Start()) << sim.Error().toStdString();
+  ScriptedPrompter prompter;
+  const QString logs = TestEnvironment::PathIn(QStringLiteral("logs/x")).chopped(2);
+  SetLiveLogFolder(logs);
+  {
+    TFormLiveData form(std::make_unique<QVASerialComms>(sim.PortPath()), prompter, nullptr);
+    form.show();
+    auto* smoothed = form.findChild<QCheckBox*>(QStringLiteral("CheckBoxSmoothed"));
+    auto* window = form.findChild<QSpinBox*>(QStringLiteral("SpinBoxSmoothing"));
+    auto* trace = form.findChild<QComboBox*>(QStringLiteral("ComboBoxTrace"));
+    EXPECT_FALSE(smoothed->isChecked());
+    EXPECT_FALSE(trace->isEnabled());
+    smoothed->setChecked(true);
+    window->setValue(3);
+    trace->setCurrentIndex(1);
+    ASSERT_TRUE(WaitForReadings(form, 2));
+    EXPECT_EQ(Text(form, "LabelIpSmoothed"), QStringLiteral("1.234 mA"));
+    EXPECT_EQ(form.findChild<TTraceView*>(QStringLiteral("TraceLive"))->Data().Points().back().value, 1234.0);
+
+    Button(form, "ButtonRecord")->click();
+    // The columns of a log are fixed while it is recorded.
+    EXPECT_FALSE(smoothed->isEnabled());
+    EXPECT_FALSE(window->isEnabled());
+    ASSERT_TRUE(WaitForReadings(form, 2));
+    Button(form, "ButtonClose")->click();  // closing ends the recording
+  }
+  const QStringList files = QDir(logs).entryList(QDir::Files);
+  ASSERT_EQ(files.size(), 1);
+  const QList<QByteArray> lines = ReadAll(logs + QLatin1Char('/') + files.front()).split('\n');
+  ASSERT_GE(lines.size(), 5);
+  EXPECT_TRUE(lines[1].startsWith("Time\tState\tSensor\tIp\tIp avg 3 s\tWord0\t"));
+  EXPECT_TRUE(lines[3].startsWith("0.000\t0\t3\t1.234\t1.234\t1234\t"));
+
+  // The next window smooths as the user chose last.
+  TFormLiveData again(std::make_unique<QVASerialComms>(sim.PortPath()), prompter, nullptr);
+  EXPECT_TRUE(again.findChild<QCheckBox*>(QStringLiteral("CheckBoxSmoothed"))->isChecked());
+  EXPECT_EQ(again.findChild<QSpinBox*>(QStringLiteral("SpinBoxSmoothing"))->value(), 3);
 }

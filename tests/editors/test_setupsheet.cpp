@@ -10,7 +10,7 @@
 
 #include "config/qvaconfig.h"
 #include "editors/canidentifiers.h"
-#include "editors/fieldpresentation.h"
+#include "editors/sheetpresentation.h"
 #include "editors/setupsheet.h"
 #include "support/samplerecords.h"
 #include "support/testenvironment.h"
@@ -64,16 +64,16 @@ QVA_CONFIG_DATA WorkshopConfig() {
   return config;
 }
 
-const PresentedSection* FindSection(const std::vector<PresentedSection>& sections, const QString& title) {
-  for (const PresentedSection& section : sections)
+const SheetSection* FindSection(const std::vector<SheetSection>& sections, const QString& title) {
+  for (const SheetSection& section : sections)
     if (section.title == title) return &section;
   return nullptr;
 }
 
-QString ValueOf(const std::vector<PresentedSection>& sections, const QString& title, const QString& label) {
-  const PresentedSection* section = FindSection(sections, title);
+QString ValueOf(const std::vector<SheetSection>& sections, const QString& title, const QString& label) {
+  const SheetSection* section = FindSection(sections, title);
   if (!section) return QStringLiteral("<no section>");
-  for (const PresentedRow& row : section->rows)
+  for (const SheetRow& row : section->rows)
     if (row.label == label) return row.value;
   return QStringLiteral("<no row>");
 }
@@ -86,8 +86,8 @@ struct RowCase {
 
 }  // namespace
 
-TEST(FieldPresentation, ShowsEachWindowsLabelsAndValuesAsTheWindowShowsThem) {
-  const std::vector<PresentedSection> sections = PresentSetupWindows(WorkshopConfig());
+TEST(SheetPresentation, ShowsEachWindowsLabelsAndValuesAsTheWindowShowsThem) {
+  const std::vector<SheetSection> sections = SheetSections(WorkshopConfig());
   const RowCase cases[] = {
       {"Sensor Setup", "Sensor Type", "Bosch LSU4.2"},
       {"Sensor Setup", "Calibration Method", "Enter calibration value"},
@@ -119,15 +119,15 @@ TEST(FieldPresentation, ShowsEachWindowsLabelsAndValuesAsTheWindowShowsThem) {
   }
 }
 
-TEST(FieldPresentation, ListsTheSectionsInTheOrderOfTheSetupMenu) {
+TEST(SheetPresentation, ListsTheSectionsInTheOrderOfTheSetupMenu) {
   QStringList titles;
-  for (const PresentedSection& section : PresentSetupWindows(SampleConfig())) titles << section.title;
+  for (const SheetSection& section : SheetSections(SampleConfig())) titles << section.title;
   EXPECT_EQ(titles, (QStringList{"Sensor Setup", "Display Setup", "Output Table Setup: Table 1",
                                  "Output Table Setup: Table 2", "Digital Inputs Setup", "CAN Message Setup",
                                  "Analog Output Setup"}));
 }
 
-TEST(FieldPresentation, ShowsTheRowsOfTheCalibrationMethodInUse) {
+TEST(SheetPresentation, ShowsTheRowsOfTheCalibrationMethodInUse) {
   struct Case {
     int method;
     uint16_t resistor;
@@ -146,9 +146,9 @@ TEST(FieldPresentation, ShowsTheRowsOfTheCalibrationMethodInUse) {
     config.sensor_cal_method = static_cast<uint8_t>(c.method);
     config.user_cal_resistor = c.resistor;
     config.user_gain_factor = c.gain;
-    const PresentedSection section = PresentSensor(config);
+    const SheetSection section = SheetSensor(config);
     QStringList labels;
-    for (const PresentedRow& row : section.rows) {
+    for (const SheetRow& row : section.rows) {
       if (row.label.contains(QLatin1String("calibration"))) labels << row.label;
     }
     EXPECT_EQ(labels, c.labels) << "method " << c.method;
@@ -158,10 +158,10 @@ TEST(FieldPresentation, ShowsTheRowsOfTheCalibrationMethodInUse) {
   o2.sensor_type = 2;
   o2.sensor_cal_method = 2;
   o2.user_gain_factor = 1562;
-  EXPECT_EQ(ValueOf({PresentSensor(o2)}, "Sensor Setup", "Equivalent resistor calibration"), "2710");
+  EXPECT_EQ(ValueOf({SheetSensor(o2)}, "Sensor Setup", "Equivalent resistor calibration"), "2710");
 }
 
-TEST(FieldPresentation, NamesCodesTheListsDoNotHoldInsteadOfShowingAnotherItem) {
+TEST(SheetPresentation, NamesCodesTheListsDoNotHoldInsteadOfShowingAnotherItem) {
   QVA_CONFIG_DATA config = MakeBlankConfig();
   config.sensor_type = 9;
   config.sensor_cal_method = 7;
@@ -169,7 +169,7 @@ TEST(FieldPresentation, NamesCodesTheListsDoNotHoldInsteadOfShowingAnotherItem) 
   config.dig_input_mode[1] = 3;  // Measure RPM is input 1's alone
   config.can_bit_rate = 200;
   config.analog_out_table.out_function = 5;
-  const std::vector<PresentedSection> sections = PresentSetupWindows(config);
+  const std::vector<SheetSection> sections = SheetSections(config);
   EXPECT_EQ(ValueOf(sections, "Sensor Setup", "Sensor Type"), "Unknown sensor type (9)");
   EXPECT_EQ(ValueOf(sections, "Sensor Setup", "Calibration Method"), "Not in the list (7)");
   EXPECT_EQ(ValueOf(sections, "Digital Inputs Setup", "Device Activation"), "Not in the list (9)");
@@ -177,7 +177,7 @@ TEST(FieldPresentation, NamesCodesTheListsDoNotHoldInsteadOfShowingAnotherItem) 
   EXPECT_EQ(ValueOf(sections, "Digital Inputs Setup", "RPM Pulses Per Rev"), "10 (not in use)");
   EXPECT_EQ(ValueOf(sections, "CAN Message Setup", "Bit Rate"), "Not in the list (200)");
   EXPECT_EQ(ValueOf(sections, "Analog Output Setup", "Output Function"), "Not in the list (5)");
-  const PresentedSection* analog = FindSection(sections, "Analog Output Setup");
+  const SheetSection* analog = FindSection(sections, "Analog Output Setup");
   ASSERT_NE(analog, nullptr);
   EXPECT_EQ(analog->notes,
             QStringList{"The analog output follows a function this program does not know (out_function 5, "
@@ -185,10 +185,10 @@ TEST(FieldPresentation, NamesCodesTheListsDoNotHoldInsteadOfShowingAnotherItem) 
   EXPECT_TRUE(analog->grids.empty());
 }
 
-TEST(FieldPresentation, ShowsCanIdentifiersInHexadecimalWithTheirFormat) {
-  const PresentedSection section = PresentCanMessages(WorkshopConfig());
+TEST(SheetPresentation, ShowsCanIdentifiersInHexadecimalWithTheirFormat) {
+  const SheetSection section = SheetCanMessages(WorkshopConfig());
   ASSERT_EQ(section.grids.size(), 1U);
-  const PresentedGrid& grid = section.grids.front();
+  const SheetGrid& grid = section.grids.front();
   EXPECT_EQ(grid.header, (QStringList{"", "Address Format", "Address (hex)", "Compound ID", "Message Rate"}));
   const std::vector<QStringList> expected = {
       {"Message 1", "Extended", "18FF0100", "2A", "5 per second"},
@@ -200,11 +200,11 @@ TEST(FieldPresentation, ShowsCanIdentifiersInHexadecimalWithTheirFormat) {
   EXPECT_EQ(grid.rows, expected);
   QVA_CONFIG_DATA off = WorkshopConfig();
   off.collect_master_config.message_rate = 0;
-  EXPECT_EQ(PresentCanMessages(off).grids.front().rows.back(),
+  EXPECT_EQ(SheetCanMessages(off).grids.front().rows.back(),
             (QStringList{"Collect Master", "Standard", "-", "-", "Off"}));
 }
 
-TEST(FieldPresentation, StatesTheAnalogOutputAsVoltagesAgainstTheFollowedValue) {
+TEST(SheetPresentation, StatesTheAnalogOutputAsVoltagesAgainstTheFollowedValue) {
   struct Case {
     uint8_t function;
     uint8_t table;
@@ -246,29 +246,29 @@ TEST(FieldPresentation, StatesTheAnalogOutputAsVoltagesAgainstTheFollowedValue) 
   }
 }
 
-TEST(FieldPresentation, NeverReadsPastThe32PointsATableHolds) {
+TEST(SheetPresentation, NeverReadsPastThe32PointsATableHolds) {
   QVA_CONFIG_DATA config = WorkshopConfig();
   config.output_table[0].num_rows = 200;
   config.analog_out_table.num_rows = 255;
   config.user_cal_table.num_rows = 33;
   config.sensor_cal_method = 3;
-  for (const PresentedSection& section : PresentSetupWindows(config)) {
-    for (const PresentedTable& table : section.tables) {
+  for (const SheetSection& section : SheetSections(config)) {
+    for (const SheetTable& table : section.tables) {
       EXPECT_LE(table.points.size(), 32U) << table.title.toStdString();
       EXPECT_EQ(table.Cells().rows.size(), table.points.size());
       EXPECT_LE(table.beside.rows.size(), 32U);
     }
-    for (const PresentedGrid& grid : section.grids) EXPECT_LE(grid.rows.size(), 32U);
+    for (const SheetGrid& grid : section.grids) EXPECT_LE(grid.rows.size(), 32U);
   }
-  const PresentedTable user = PresentSensor(config).tables.at(0);
+  const SheetTable user = SheetSensor(config).tables.at(0);
   EXPECT_EQ(user.storedCount, 33);
   EXPECT_EQ(user.points.size(), 32U);
 }
 
-TEST(FieldPresentation, ShowsTablePointsInTheirColumnsUnits) {
-  const PresentedTable table = PresentOutputTable(WorkshopConfig(), 0).tables.at(0);
+TEST(SheetPresentation, ShowsTablePointsInTheirColumnsUnits) {
+  const SheetTable table = SheetOutputTable(WorkshopConfig(), 0).tables.at(0);
   EXPECT_EQ(table.title, "Table 1: Lambda");
-  const PresentedGrid cells = table.Cells();
+  const SheetGrid cells = table.Cells();
   EXPECT_EQ(cells.header, (QStringList{"Ipn ( mA )", "Output"}));
   const std::vector<QStringList> expected = {{"-1.200", "0.700"}, {"0.000", "1.000"}, {"1.500", "1.300"}};
   EXPECT_EQ(cells.rows, expected);
@@ -279,7 +279,7 @@ TEST(FieldPresentation, ShowsTablePointsInTheirColumnsUnits) {
   EXPECT_EQ(curve.Points().back().y, 1300);
 }
 
-TEST(FieldPresentation, PlainLabelDropsAcceleratorsAndColons) {
+TEST(SheetPresentation, PlainLabelDropsAcceleratorsAndColons) {
   const std::pair<const char*, const char*> cases[] = {
       {"&Sensor Type :", "Sensor Type"}, {"Heater &Voltage (NTK Only) :", "Heater Voltage (NTK Only)"},
       {"Fuel && Air :", "Fuel & Air"},   {"Address:", "Address"},
@@ -295,10 +295,10 @@ TEST(SetupSheet, TitleBlockNamesTheFileDateProgramNoteAndChecksum) {
   const SetupSheet sheet = BuildSetupSheet(config, {QStringLiteral("/work/cars/Golf.Q11"), QDate(2026, 3, 14),
                                                     QStringLiteral("Golf GTI, J. Smith")});
   ASSERT_EQ(sheet.titleRows.size(), 5U);
-  EXPECT_EQ(sheet.titleRows[0], (PresentedRow{"File", "Golf.Q11", {}}));
-  EXPECT_EQ(sheet.titleRows[1], (PresentedRow{"Date", "2026-03-14", {}}));
+  EXPECT_EQ(sheet.titleRows[0], (SheetRow{"File", "Golf.Q11", {}}));
+  EXPECT_EQ(sheet.titleRows[1], (SheetRow{"Date", "2026-03-14", {}}));
   EXPECT_TRUE(sheet.titleRows[2].value.startsWith("Ulmora Quvarant Setup "));
-  EXPECT_EQ(sheet.titleRows[3], (PresentedRow{"Note", "Golf GTI, J. Smith", {}}));
+  EXPECT_EQ(sheet.titleRows[3], (SheetRow{"Note", "Golf GTI, J. Smith", {}}));
   EXPECT_EQ(sheet.titleRows[4].label, "Checksum (cfg_crc16)");
   // The checksum a send seals into the meter's copy, high byte first.
   const ConfigBytes sealed = ConfigToBytes(SealForDevice(config));
@@ -317,14 +317,14 @@ TEST(SetupSheet, TitleBlockNamesTheFileDateProgramNoteAndChecksum) {
   const SetupSheet untitled =
       BuildSetupSheet(MakeBlankConfig(), {QString(), QDate(2026, 3, 14), QString(), true});
   EXPECT_EQ(untitled.titleRows[0].value, "untitled");
-  for (const PresentedRow& row : untitled.titleRows) EXPECT_NE(row.label, "Note");
+  for (const SheetRow& row : untitled.titleRows) EXPECT_NE(row.label, "Note");
 }
 
 TEST(SetupSheet, ShowsAChecksumTheRecordHoldsFromBeforeItsLastChange) {
   const QVA_CONFIG_DATA config = SampleConfig();  // holds 0xBEEF, not its checksum
   const SetupSheet sheet =
       BuildSetupSheet(config, {QStringLiteral("Sample.Q11"), QDate(2026, 1, 2), QString()});
-  const PresentedRow& last = sheet.titleRows.back();
+  const SheetRow& last = sheet.titleRows.back();
   EXPECT_EQ(last.label, "cfg_crc16 held in the record");
   EXPECT_TRUE(last.value.startsWith("0xBEEF (48879): from before the last change"))
       << last.value.toStdString();
@@ -351,7 +351,7 @@ TEST(SetupSheet, RefusesToReplaceTheSetupFileItIsMadeFrom) {
   EXPECT_TRUE(SheetTargetRefusal(setup, QString()).isEmpty());
 }
 
-TEST(FieldPresentation, TableNotesSayWhatTheReaderMustKnowAboutThePoints) {
+TEST(SheetPresentation, TableNotesSayWhatTheReaderMustKnowAboutThePoints) {
   struct Case {
     std::vector<TablePoint> points;
     int storedCount;
@@ -371,7 +371,7 @@ TEST(FieldPresentation, TableNotesSayWhatTheReaderMustKnowAboutThePoints) {
         "would not store them as they are."}},
   };
   for (const Case& c : cases) {
-    PresentedTable table;
+    SheetTable table;
     table.inputType = IpType;
     table.points = c.points;
     table.storedCount = c.storedCount;

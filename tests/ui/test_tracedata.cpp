@@ -64,3 +64,53 @@ TEST(TraceData, ARangeReachingPastTheLimitsIsMovedBackInside) {
 }
 
 }  // namespace
+
+namespace {
+
+struct StepCase {
+  double width;
+  int maxIntervals;
+  double step;
+};
+
+class TraceAxisStep : public testing::TestWithParam<StepCase> {};
+
+TEST_P(TraceAxisStep, IsTheSmallestOneTwoOrFiveTimesAPowerOfTenThatFits) {
+  EXPECT_DOUBLE_EQ(RoundTickStep(GetParam().width, GetParam().maxIntervals), GetParam().step)
+      << GetParam().width << " / " << GetParam().maxIntervals;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Widths, TraceAxisStep,
+    testing::Values(StepCase{110, 5, 50},   // a steady Ip: 110 uA wide
+                    StepCase{100, 5, 20},   // exactly five steps of 20
+                    StepCase{101, 5, 50},   // just over: the next round step
+                    StepCase{260, 5, 100},  // labelled 3.380, 3.315, 3.250... before
+                    StepCase{330, 5, 100},  // 66 a step at least
+                    StepCase{65535, 5, 20000}, StepCase{9, 5, 2}, StepCase{1, 4, 0.5},
+                    StepCase{0.03, 5, 0.01}, StepCase{7000, 7, 1000}, StepCase{1e6, 5, 200000},
+                    StepCase{0, 5, 1},     // no width: any step
+                    StepCase{-20, 5, 1},   // an upside-down range
+                    StepCase{50, 0, 1}));  // no room for a step
+
+TEST(TraceAxisTicks, AreTheRoundValuesWithinTheRange) {
+  struct Case {
+    double low, high;
+    std::vector<double> ticks;
+  };
+  const Case cases[] = {
+      {3185.0, 3315.0, {3200.0, 3250.0, 3300.0}},
+      {445.0, 555.0, {450.0, 500.0, 550.0}},
+      {-55.0, 55.0, {-50.0, 0.0, 50.0}},
+      {3000.0, 3300.0, {3000.0, 3100.0, 3200.0, 3300.0}},  // ends on multiples are labelled
+      {-32768.0, 32767.0, {-20000.0, 0.0, 20000.0}},
+      {0.1, 0.4, {0.1, 0.2, 0.3, 0.4}},  // 0.1 steps that binary cannot hold exactly
+  };
+  for (const Case& c : cases) {
+    const std::vector<double> ticks = RoundTicks(TraceData::Range{c.low, c.high}, 5);
+    ASSERT_EQ(ticks.size(), c.ticks.size()) << c.low << ".." << c.high;
+    for (std::size_t i = 0; i < ticks.size(); ++i) EXPECT_NEAR(ticks[i], c.ticks[i], 1e-9) << c.low;
+  }
+}
+
+}  // namespace

@@ -92,7 +92,7 @@ QString ListText(const CodeList& items, int code) {
   for (const CodeItem& item : items) {
     if (item.code == code) return item.text;
   }
-  return QStringLiteral("Not in the list (%1)").arg(code);
+  return QStringLiteral("Unknown (%1)").arg(code);
 }
 
 QString ShownValue16(const ValueType& type, int16_t raw, bool showUnit) {

@@ -10,12 +10,14 @@
 #include "ui/fieldbindingcodes.h"
 #include "ui/qvavalues.h"
 
-// How the setup windows present a configuration to a user: each window's
-// own labels, with the values as the window shows them (units, decimals,
-// list texts, CAN identifiers in hexadecimal). Anything that puts the
-// record in front of a user in the windows' terms (the printable setup
-// sheet, a labelled comparison) reads it from here, so a label or a format
-// is defined once.
+// A configuration as the setup windows show it to the user, for the
+// printable setup sheet: each window under its caption, the settings in use
+// under the window's own labels, with the values as the window shows them
+// (units, decimals, list texts, CAN identifiers in hexadecimal), each table
+// as its points and curve. Each row names the record fields it shows. The
+// comparison of two records has its own presentation, one row for every
+// byte (editors/fieldpresentation.h); both take their lists and value types
+// from the editors' rules.
 
 // One labelled value of a window.
 struct SheetRow {
@@ -72,7 +74,7 @@ struct SheetSection {
 QString PlainLabel(const QString& windowLabel);
 
 // The text of a code in a window's list; a code the list does not hold
-// reads "Not in the list (N)" instead of the item the window would fall
+// reads "Unknown (N)" instead of the item the window would fall
 // back to, so nothing is shown that the record does not say.
 QString ListText(const CodeList& items, int code);
 

@@ -171,12 +171,12 @@ TEST(SheetPresentation, NamesCodesTheListsDoNotHoldInsteadOfShowingAnotherItem) 
   config.analog_out_table.out_function = 5;
   const std::vector<SheetSection> sections = SheetSections(config);
   EXPECT_EQ(ValueOf(sections, "Sensor Setup", "Sensor Type"), "Unknown sensor type (9)");
-  EXPECT_EQ(ValueOf(sections, "Sensor Setup", "Calibration Method"), "Not in the list (7)");
-  EXPECT_EQ(ValueOf(sections, "Digital Inputs Setup", "Device Activation"), "Not in the list (9)");
-  EXPECT_EQ(ValueOf(sections, "Digital Inputs Setup", "Input 2 Mode"), "Not in the list (3)");
+  EXPECT_EQ(ValueOf(sections, "Sensor Setup", "Calibration Method"), "Unknown (7)");
+  EXPECT_EQ(ValueOf(sections, "Digital Inputs Setup", "Device Activation"), "Unknown (9)");
+  EXPECT_EQ(ValueOf(sections, "Digital Inputs Setup", "Input 2 Mode"), "Unknown (3)");
   EXPECT_EQ(ValueOf(sections, "Digital Inputs Setup", "RPM Pulses Per Rev"), "10 (not in use)");
-  EXPECT_EQ(ValueOf(sections, "CAN Message Setup", "Bit Rate"), "Not in the list (200)");
-  EXPECT_EQ(ValueOf(sections, "Analog Output Setup", "Output Function"), "Not in the list (5)");
+  EXPECT_EQ(ValueOf(sections, "CAN Message Setup", "Bit Rate"), "Unknown (200)");
+  EXPECT_EQ(ValueOf(sections, "Analog Output Setup", "Output Function"), "Unknown (5)");
   const SheetSection* analog = FindSection(sections, "Analog Output Setup");
   ASSERT_NE(analog, nullptr);
   EXPECT_EQ(analog->notes,

@@ -24,6 +24,7 @@ const QString kNotATableRow = QStringLiteral("%1: %2 is not a table row \"input,
 const QString kNotLatin1 = QStringLiteral("%1: %2 has a character that does not fit in one byte (only Latin-1 characters can be stored).");
 const QString kNotQuoted = QStringLiteral("%1: %2 is not a quoted text as dump prints it (inside the quotes only \\\", \\\\ and \\xNN are escapes).");
 const QString kTooLong = QStringLiteral("%1: %2 is longer than %3 characters.");
+const QString kZeroByte = QStringLiteral("%1: %2 holds a zero byte (\\x00), which would end the name there; a name cannot hold one.");
 const QString kChecksumNotSet = QStringLiteral("cfg_crc16 cannot be set: the checksum is computed whenever the configuration is sent to the meter.");
 const QString kVersionNotSet = QStringLiteral("version cannot be set: it says which layout the record has (the desktop program upgrades an older file when it opens it).");
 const QString kOtherVersion = QStringLiteral("version: %1 is not the file's version (%2); set does not change a file's version.");
@@ -132,6 +133,11 @@ QByteArray TextBytes(const ConfigField& field, const QString& value) {
   const qsizetype longest = field.size > 0 ? field.size - 1 : 0;
   if (name.size() > longest) {
     Refuse(kTooLong.arg(field.name, Shown(value), QString::number(longest)));
+  }
+  // The meter, the viewer and dump all stop a name at its first zero byte:
+  // what came after it would be stored unseen.
+  if (name.contains('\0')) {
+    Refuse(kZeroByte.arg(field.name, Shown(value)));
   }
   QByteArray bytes(field.size, '\0');
   std::copy(name.begin(), name.end(), bytes.begin());

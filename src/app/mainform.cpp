@@ -36,6 +36,30 @@ QString EscapeMnemonics(QString text) {
   return text.replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
 
+// The File menu's keys: the desktop's standard ones, or where its key scheme
+// has none (Save As outside GNOME, Exit without a desktop) the keys the
+// other desktops use.
+struct FileMenuKey {
+  const char* item;
+  QKeySequence::StandardKey key;
+  QKeyCombination usual;
+};
+constexpr FileMenuKey kFileMenuKeys[] = {
+    {"MenuItemFileNew", QKeySequence::New, Qt::ControlModifier | Qt::Key_N},
+    {"MenuItemFileOpen", QKeySequence::Open, Qt::ControlModifier | Qt::Key_O},
+    {"MenuItemFileSave", QKeySequence::Save, Qt::ControlModifier | Qt::Key_S},
+    {"MenuItemFileSaveAs", QKeySequence::SaveAs, Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_S},
+    {"MenuItemFileExit", QKeySequence::Quit, Qt::ControlModifier | Qt::Key_Q},
+};
+
+void SetFileMenuKeys(QMenu* menu) {
+  for (const FileMenuKey& entry : kFileMenuKeys) {
+    const QList<QKeySequence> standard = QKeySequence::keyBindings(entry.key);
+    menu->findChild<QAction*>(QLatin1String(entry.item))
+        ->setShortcuts(standard.isEmpty() ? QList<QKeySequence>{QKeySequence(entry.usual)} : standard);
+  }
+}
+
 }  // namespace
 
 QPixmap PaintQvaLogo(int size) {
@@ -151,6 +175,7 @@ void TFormQVASetupMain::BuildMenus() {
   exitItem->setObjectName(QStringLiteral("MenuItemFileExit"));
   exitItem->setStatusTip(QStringLiteral("Exits this program"));
   connect(exitItem, &QAction::triggered, this, &TFormQVASetupMain::MenuItemFileExitClick);
+  SetFileMenuKeys(menuFile_);
 
   QMenu* setup = bar->addMenu(QStringLiteral("&Setup"));
   setup->setObjectName(QStringLiteral("Setup1"));

@@ -1,5 +1,6 @@
 #include "app/setupdocument.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include "app/custommessagebox.h"
@@ -9,8 +10,24 @@
 #include "comms/transferprocedures.h"
 #include "config/qvasetupfiler.h"
 #include "platform/appinfo.h"
+#include "platform/qvaerrors.h"
 #include "platform/fileattributes.h"
 #include "platform/registeredfilepath.h"
+
+namespace {
+
+// A file the system cannot read (gone, no permission) is named on the line
+// before the system's message, as the file dialog names a file it cannot
+// find: a recent file or a template is not in front of the user.
+QVA_CONFIG_DATA ReadNamedSetupFile(const QString& path) {
+  try {
+    return ReadSetupFile(path);
+  } catch (const ESystemError& e) {
+    throw ESystemError(e.Code(), QDir::toNativeSeparators(path));
+  }
+}
+
+}  // namespace
 
 SetupDocument::SetupDocument(Prompter& prompter, DocumentObserver* observer)
     : prompter_(prompter), observer_(observer) {}
@@ -135,13 +152,13 @@ void SetupDocument::ReplaceConfig(const QVA_CONFIG_DATA& record, const QString& 
 }
 
 void SetupDocument::OpenConfigFile(const QString& path) {
-  QVA_CONFIG_DATA record = ReadSetupFile(path);
+  QVA_CONFIG_DATA record = ReadNamedSetupFile(path);
   const bool upgraded = UpgradeConfig(record);
   ReplaceConfig(record, path, upgraded, upgraded);
 }
 
 void SetupDocument::LoadTemplate(const QString& path) {
-  ReplaceConfig(ReadSetupFile(path), QString(), false, false);
+  ReplaceConfig(ReadNamedSetupFile(path), QString(), false, false);
 }
 
 void SetupDocument::OpenCopy(const QVA_CONFIG_DATA& record, bool upgraded) {

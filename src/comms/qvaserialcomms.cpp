@@ -70,9 +70,12 @@ QString PortOpenFailureMessage(PortOpenFailure failure, const QString& port, con
       {PortOpenFailure::Timeouts, "There was an internal error while setting parameters for communication port %1.\n\nYou should contact your Ulmora dealer for advice.\n%2 reported the following error : %3 when attempting to set the communication timeouts.\n"},
   };
   // clang-format on
-  for (const Text& entry : kTexts)
-    if (entry.failure == failure)
-      return QString::fromLatin1(entry.text).arg(port, OperatingSystemName(), systemText);
+  for (const Text& entry : kTexts) {
+    if (entry.failure != failure) continue;
+    // A port held by another program quotes no system text.
+    const QString text = QString::fromLatin1(entry.text);
+    return text.contains(QLatin1String("%3")) ? text.arg(port, OperatingSystemName(), systemText) : text.arg(port);
+  }
   return {};
 }
 

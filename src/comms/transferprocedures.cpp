@@ -67,7 +67,16 @@ SendReview ReviewOf(const QVA_CONFIG_DATA& meterImage, const QVA_CONFIG_DATA& se
 bool VerifyStoredImage(QVASerialComms& comms, const QVA_CONFIG_DATA& image, TransferProgress& progress,
                        Prompter& prompter) {
   progress.Status(QStringLiteral("Verifying config."));
-  const QVA_CONFIG_DATA stored = ReadDeviceConfig(comms);
+  QVA_CONFIG_DATA stored;
+  try {
+    stored = ReadDeviceConfig(comms);
+  } catch (const ESerialCommunications& e) {
+    // The meter has taken the configuration; only the check is missing.
+    throw ESerialCommunications(
+        QStringLiteral("The QVA reported the configuration stored, but it could not be read back to check it.\n") +
+            e.Message(),
+        e.ErrorKind(), e.Code());
+  }
   if (std::memcmp(&stored, &image, sizeof image) == 0) {
     progress.Status(QStringLiteral("Config verified ok."));
     return true;

@@ -21,16 +21,10 @@ class TFormAnalogOutputSetup : public TSetupDialogOf<TFormAnalogOutputSetup> {
   ~TFormAnalogOutputSetup() override;
 
  private:
-  // Shows the analog output of the work copy: points, default output,
-  // function.
-  // loaded: the points came from a table file, a step the user can undo.
-  void ShowTable(bool loaded = false);
   // The button and the input column follow the chosen function.
   void ComboBoxOutputFunctionClick();
-  void ButtonOutputTablesClick();
   void ButtonLoadClick();
   void ButtonSaveAsClick();
-  void FillFunctionList(int code);
 
   std::unique_ptr<Ui::TFormAnalogOutputSetup> ui_;
 };

@@ -48,7 +48,6 @@ TFormCANSetup::TFormCANSetup(Prompter& prompter, QVA_CONFIG_DATA& config, QWidge
   connect(ui_->ComboBoxMessageRate, &QComboBox::currentIndexChanged, this, &TFormCANSetup::ComboBoxMessageRateChange);
   connect(ui_->EditAddress, &QLineEdit::textChanged, this, &TFormCANSetup::ShowBusView);
   connect(ui_->RadioButtonIDFormatExtended, &QAbstractButton::toggled, this, &TFormCANSetup::ShowBusView);
-  connect(ui_->ButtonOutputTables, &QPushButton::clicked, this, &TFormCANSetup::ButtonOutputTablesClick);
 
   // The bus always runs at 1 Mbps: the list only shows it.
   Edited().can_bit_rate = kCanBitRate1Mbps;
@@ -57,7 +56,11 @@ TFormCANSetup::TFormCANSetup(Prompter& prompter, QVA_CONFIG_DATA& config, QWidge
   FieldBindings& fields = Bindings();
   fields.Step([this](QVA_CONFIG_DATA& candidate) { return StoreTab(candidate); });
   fields.CodeCombo(ui_->ComboBoxBitRate, QVA_FIELD(can_bit_rate), CanBitRateItems());
-  fields.CodeCombo(ui_->ComboBoxOutputToTransmit, QVA_FIELD(can_output_to_send)).ItemsFrom(&OutputTableItems);
+  // The names may change in Output Tables; the table shown last there is
+  // selected here.
+  fields.CodeCombo(ui_->ComboBoxOutputToTransmit, QVA_FIELD(can_output_to_send))
+      .ItemsFrom(&OutputTableItems)
+      .RefillAfter(ui_->ButtonOutputTables, TFormOutputTableSetup::Opener(GetPrompter(), Edited(), this));
   FinishSetup(kCANSetupCaption);
   ShowTab();
 }
@@ -117,16 +120,6 @@ bool TFormCANSetup::StoreTab(QVA_CONFIG_DATA& record) {
 void TFormCANSetup::ComboBoxMessageRateChange() {
   ui_->EditAddress->setEnabled(CanAddressEnabled(currentTab_, GetComboItemCode(ui_->ComboBoxMessageRate)));
   ShowBusView();
-}
-
-void TFormCANSetup::ButtonOutputTablesClick() {
-  QComboBox* list = ui_->ComboBoxOutputToTransmit;
-  int index = GetComboItemCode(list);
-  if (!TFormOutputTableSetup::Execute(GetPrompter(), this, Edited(), index)) return;
-  // The names may have changed; the table shown last there is selected here.
-  list->clear();
-  for (const CodeItem& item : OutputTableItems(Edited())) list->addItem(item.text, item.code);
-  SelectComboItemByCodeOrFirst(list, index);
 }
 
 CanIdFormat TFormCANSetup::CheckedFormat() const {

@@ -30,7 +30,6 @@ class TFormCANSetup : public TSetupDialogOf<TFormCANSetup> {
   // Checks the edits of the tab on screen and writes its block into record.
   bool StoreTab(QVA_CONFIG_DATA& record);
   void ComboBoxMessageRateChange();
-  void ButtonOutputTablesClick();
   CanIdFormat CheckedFormat() const;
   // The read-only identifier and register bytes of what the tab would store.
   void ShowBusView();

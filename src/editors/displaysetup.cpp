@@ -1,10 +1,8 @@
 #include "editors/displaysetup.h"
 
-#include "platform/errorhandler.h"
 #include "editors/display.h"
 #include "editors/outputtables.h"
 #include "editors/outputtablesetup.h"
-#include "ui/validatorsgui.h"
 #include "ui_displaysetup.h"
 
 TFormDisplaySetup::TFormDisplaySetup(Prompter& prompter, QVA_CONFIG_DATA& config, QWidget* owner)
@@ -26,21 +24,12 @@ TFormDisplaySetup::TFormDisplaySetup(Prompter& prompter, QVA_CONFIG_DATA& config
       .ZeroShowsAs(kMinUpdateRate);
   fields.UpDown(ui_->EditBacklightIntensity, ui_->UpDownBacklightIntensity,
                 QVA_FIELD(display_config.backlight_intensity), QStringLiteral("backlight intensity"));
+  // The names may change in Output Tables; the list follows the table
+  // shown last there.
   fields.CodeCombo(ui_->ComboBoxOutputToDisplay, QVA_FIELD(display_config.output_to_display))
-      .ItemsFrom(&OutputTableItems);
-  connect(ui_->ButtonOutputTables, &QPushButton::clicked, this,
-          Guarded(GetPrompter(), [this] { ButtonOutputTablesClick(); }));
+      .ItemsFrom(&OutputTableItems)
+      .RefillAfter(ui_->ButtonOutputTables, TFormOutputTableSetup::Opener(GetPrompter(), Edited(), this));
   FinishSetup(kDisplaySetupCaption);
 }
 
 TFormDisplaySetup::~TFormDisplaySetup() = default;
-
-void TFormDisplaySetup::ButtonOutputTablesClick() {
-  int index = GetComboItemCode(ui_->ComboBoxOutputToDisplay);
-  if (!TFormOutputTableSetup::Execute(GetPrompter(), this, Edited(), index)) return;
-  // The names may have changed; the list follows the table shown last.
-  QComboBox* list = ui_->ComboBoxOutputToDisplay;
-  list->clear();
-  for (const CodeItem& item : OutputTableItems(Edited())) list->addItem(item.text, item.code);
-  SelectComboItemByCodeOrFirst(list, index);
-}

@@ -20,7 +20,5 @@ class TFormDisplaySetup : public TSetupDialogOf<TFormDisplaySetup> {
   ~TFormDisplaySetup() override;
 
  private:
-  void ButtonOutputTablesClick();
-
   std::unique_ptr<Ui::TFormDisplaySetup> ui_;
 };

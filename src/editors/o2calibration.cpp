@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "comms/devicecommands.h"
+#include "comms/qvaserialcomms.h"
 #include "editors/gaintable.h"
 #include "editors/sensorrules.h"
 #include "platform/prompter.h"
@@ -179,4 +180,40 @@ O2CalibrationResult EvaluateO2Calibration(int o2Percent, int16_t storedIp, int d
                       FormatValue32(PlainNumberType, result.gain, true) + QStringLiteral("\n") +
                       QStringLiteral("   Calculated equivalent resistor calibration : ") + resistorText;
   return result;
+}
+
+O2CalibrationOutcome RunO2CalibrationProcedure(const O2CalibrationRequest& request, const CalibrationAccess& access,
+                                               O2CalibrationDisplay& display, Prompter& prompter,
+                                               const QString& caption, QVA_CONFIG_DATA& record) {
+  int16_t storedIp = 0;
+  uint8_t deviceSensorType = 0;
+  {
+    // The port is held only while the meter is read.
+    const std::unique_ptr<QVASerialComms> link =
+        access.openLink ? access.openLink(request.portName) : std::make_unique<QVASerialComms>(request.portName);
+    // A gain measured with another sensor than the configuration's would
+    // be wrong for it: the meter must hold this configuration first.
+    if (ReadStatusBlock(*link).SensorType() != request.selectedSensorType) {
+      ShowInformation(prompter, kSensorTypeMismatchMessage, caption);
+      return O2CalibrationOutcome::SensorMismatch;
+    }
+    O2Calibration calibration(*link, prompter);
+    if (!display.Measure(calibration)) return O2CalibrationOutcome::NotStored;
+    storedIp = calibration.StoredIp();
+    deviceSensorType = calibration.DeviceSensorType();
+  }
+  const O2CalibrationResult result =
+      EvaluateO2Calibration(request.o2Percent, storedIp, deviceSensorType, request.selectedSensorType);
+  if (!result.refusal.isEmpty()) {
+    ShowInformation(prompter, result.refusal, caption);
+    return O2CalibrationOutcome::Refused;
+  }
+  display.ShowResult(result.resultText);
+  record.user_cal_resistor = 0;
+  record.user_gain_factor = static_cast<int16_t>(result.gain);
+  MessageRequest done;
+  done.text = kCalibrationCompletedMessage;
+  done.caption = caption;
+  prompter.Message(done);
+  return O2CalibrationOutcome::Calibrated;
 }

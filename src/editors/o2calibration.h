@@ -1,12 +1,17 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 
 #include <QString>
 
+#include "config/qvaconfig.h"
+
 class Prompter;
 class QVASerialComms;
+class Sleeper;
 
 // The timed measurement of the O2 calibration: the meter runs in gas of
 // known O2 concentration, its pump current Ip is read once a tick and
@@ -116,3 +121,47 @@ inline const QString kSensorTypeMismatchMessage = QStringLiteral(
     "The sensor type in the QVA is different to the sensor type selected. This calibration cannot be performed until the current configuration is sent to the QVA.");
 inline const QString kCalibrationCompletedMessage = QStringLiteral(
     "Calibration completed successfully.\nYou should send the configuration to the QVA for the new calibration to take effect.");
+
+// How the O2 calibration reaches the meter: openLink opens the link on a
+// port name (raising ESerialCommunications when it cannot), sleeper waits
+// while an ending stays on screen. Empty: the real serial link and wait.
+struct CalibrationAccess {
+  std::function<std::unique_ptr<QVASerialComms>(const QString& portName)> openLink;
+  Sleeper* sleeper = nullptr;
+};
+
+// What shows an O2 calibration: the measurement window and the result.
+class O2CalibrationDisplay {
+ public:
+  virtual ~O2CalibrationDisplay() = default;
+  // Runs the calibration's ticks on screen until it stores a reading
+  // (true) or ends (false).
+  virtual bool Measure(O2Calibration& calibration) = 0;
+  // "New calibration values", shown before the completion message.
+  virtual void ShowResult(const QString& text) = 0;
+};
+
+// What a calibration is asked to do: the port, the O2 concentration of the
+// gas (0.01 %) and the sensor type the configuration selects.
+struct O2CalibrationRequest {
+  QString portName;
+  int o2Percent = 0;
+  int selectedSensorType = 0;
+};
+
+enum class O2CalibrationOutcome {
+  Calibrated,      // record holds the new gain; the completion message was shown
+  SensorMismatch,  // the meter has another sensor type; the message was shown
+  NotStored,       // the measurement ended without a stored reading
+  Refused,         // the reading gives no usable gain; the message was shown
+};
+
+// The whole O2 calibration: opens the link (the port is held only while
+// the meter is read), checks that the meter's sensor type is the one
+// selected, has display run the measurement, and from a stored reading
+// writes the gain into record (the resistor cleared). Messages go through
+// prompter titled with caption; link failures before the measurement raise
+// ESerialCommunications, those during it end the measurement.
+O2CalibrationOutcome RunO2CalibrationProcedure(const O2CalibrationRequest& request, const CalibrationAccess& access,
+                                               O2CalibrationDisplay& display, Prompter& prompter,
+                                               const QString& caption, QVA_CONFIG_DATA& record);

@@ -29,14 +29,10 @@ QColor LineColour(StatusColour colour, const QPalette& palette) {
 
 }  // namespace
 
-TFormO2Concentration::TFormO2Concentration(QVASerialComms& link, Prompter& prompter, QWidget* owner)
-    : TFormO2Concentration(link, prompter, owner, DefaultSleeper()) {}
-
-TFormO2Concentration::TFormO2Concentration(QVASerialComms& link, Prompter& prompter, QWidget* owner,
-                                           Sleeper& sleeper)
+TFormO2Concentration::TFormO2Concentration(O2Calibration& calibration, QWidget* owner, Sleeper& sleeper)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       ui_(std::make_unique<Ui::TFormO2Concentration>()),
-      calibration_(link, prompter),
+      calibration_(calibration),
       sleeper_(sleeper) {
   ui_->setupUi(this);
   setWindowTitle(kO2CalibrationCaption);

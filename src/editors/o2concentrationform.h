@@ -7,9 +7,7 @@
 
 #include "editors/o2calibration.h"
 
-class Prompter;
 class QTimer;
-class QVASerialComms;
 class Sleeper;
 
 namespace Ui {
@@ -17,7 +15,7 @@ class TFormO2Concentration;
 }
 
 // "O2 Concentration Calibration ": the measurement window. Its Timer1
-// drives the O2Calibration tick by tick and the window shows the two status
+// drives the caller's O2Calibration tick by tick and the window shows the two status
 // lines, the Store button and a trace of the last minute of Ip readings
 // with the filtered Ip and its 2 % band. Closes with Accepted once a
 // reading is stored, else with Rejected after showing the ending.
@@ -25,13 +23,9 @@ class TFormO2Concentration : public QDialog {
   Q_OBJECT
 
  public:
-  TFormO2Concentration(QVASerialComms& link, Prompter& prompter, QWidget* owner);
   // sleeper: the 2000 ms the ending stays on screen.
-  TFormO2Concentration(QVASerialComms& link, Prompter& prompter, QWidget* owner, Sleeper& sleeper);
+  TFormO2Concentration(O2Calibration& calibration, QWidget* owner, Sleeper& sleeper);
   ~TFormO2Concentration() override;
-
-  int16_t StoredIp() const { return calibration_.StoredIp(); }
-  uint8_t DeviceSensorType() const { return calibration_.DeviceSensorType(); }
 
   void reject() override;
 
@@ -47,7 +41,7 @@ class TFormO2Concentration : public QDialog {
   void ShowEnding();
 
   std::unique_ptr<Ui::TFormO2Concentration> ui_;
-  O2Calibration calibration_;
+  O2Calibration& calibration_;
   Sleeper& sleeper_;
   QTimer* Timer1;
   QElapsedTimer clock_;

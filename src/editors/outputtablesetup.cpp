@@ -1,7 +1,5 @@
 #include "editors/outputtablesetup.h"
 
-#include <algorithm>
-
 #include <QValidator>
 
 #include "editors/outputtables.h"
@@ -28,26 +26,19 @@ class TableNameValidator : public QValidator {
 
 }  // namespace
 
-TFormOutputTableSetup::TFormOutputTableSetup(Prompter& prompter, QWidget* owner, QVA_CONFIG_DATA& config,
+TFormOutputTableSetup::TFormOutputTableSetup(Prompter& prompter, QVA_CONFIG_DATA& config, QWidget* owner,
                                              int& tableIndex)
     : TSetupDialogOf(prompter, config, WriteBack::WorkCopy, owner),
       ui_(std::make_unique<Ui::TFormOutputTableSetup>()), tableIndex_(tableIndex),
       current_(ChooseTableIndex(tableIndex)) {
   ui_->setupUi(this);
-  GivePrompterToFrames<TFrameTable2DEdit>();
   for (int t = 0; t < kOutputTableCount; ++t) ui_->TabControl1->addTab(OutputTableTabText(t));
   ui_->TabControl1->setCurrentIndex(current_);
-
-  TFrameTable2DEdit* frame = ui_->FrameOutputTable;
-  frame->SetupTable(kMaxTablePoints, IpType, OutputColumnType(0));
-  frame->SetColumnTitle(0, OutputTableInputTitle());
-  frame->SetColumnTitle(1, kOutputTableOutputTitle);
-  ui_->LayoutTable->addWidget(new TCurveView(frame, this));
   ui_->EditTableName->setMaxLength(kOutputNameLength);
   ui_->EditTableName->setValidator(new TableNameValidator(ui_->EditTableName));
 
-  // The page: decimal places first, then the table; both go to the table
-  // on screen.
+  // Every field is the table on screen's: decimal places first, then the
+  // points, then the name.
   FieldBindings& fields = Bindings();
   fields.UpDown(ui_->EditDecimalPlaces, ui_->UpDownDecimalPlaces,
                 FieldAccess{[this](const QVA_CONFIG_DATA& c) -> int64_t {
@@ -57,25 +48,29 @@ TFormOutputTableSetup::TFormOutputTableSetup(Prompter& prompter, QWidget* owner,
                               c.output_table[current_].decimal_places = static_cast<uint8_t>(v);
                             }},
                 QStringLiteral("decimal places"));
-  fields.Step([this](QVA_CONFIG_DATA& candidate) {
-    QVA_OUTPUT_CAL_TABLE& table = candidate.output_table[current_];
-    if (!ui_->FrameOutputTable->ReadPoints(table.values, table.num_rows)) return false;
-    SetOutputTableName(table, ui_->EditTableName->text());
-    return true;
-  });
+  fields
+      .Table(ui_->FrameOutputTable,
+             TableAccess{[this](const QVA_CONFIG_DATA& c) { return PointsOf(c.output_table[current_]); },
+                         [this](QVA_CONFIG_DATA& c, const TablePoints& p) { StorePoints(p, c.output_table[current_]); }},
+             IpType, OutputColumnType(0), {OutputTableInputTitle(), kOutputTableOutputTitle})
+      .ColumnTypeFrom(1, [this](const QVA_CONFIG_DATA& c) {
+        return OutputColumnType(c.output_table[current_].decimal_places);
+      });
+  fields.Text(ui_->EditTableName,
+              TextAccess{[this](const QVA_CONFIG_DATA& c) { return OutputTableName(c.output_table[current_]); },
+                         [this](QVA_CONFIG_DATA& c, const QString& name) {
+                           SetOutputTableName(c.output_table[current_], name);
+                         }});
+  ui_->LayoutTable->addWidget(new TCurveView(ui_->FrameOutputTable, this));
 
-  ui_->TabControl1->SetOnChanging([this](int) { return TabControl1Changing(); });
+  ui_->TabControl1->SetOnChanging([this](int) { return StorePage(); });
   connect(ui_->TabControl1, &QTabBar::currentChanged, this, &TFormOutputTableSetup::TabControl1Change);
   connect(ui_->EditDecimalPlaces, &QLineEdit::textChanged, this, &TFormOutputTableSetup::EditDecimalPlacesChange);
-  connect(frame, &TFrameTable2DEdit::FrameExit, this, [this](QWidget* newFocus) {
-    if (newFocus != ui_->ButtonCancel) ui_->FrameOutputTable->CommitOnExit();
-  });
   connect(ui_->ButtonLoad, &QPushButton::clicked, this, &TFormOutputTableSetup::ButtonLoadClick);
   connect(ui_->ButtonSaveAs, &QPushButton::clicked, this, &TFormOutputTableSetup::ButtonSaveAsClick);
   // The caller learns which table was on screen when OK passed.
   connect(this, &QDialog::accepted, this, [this] { tableIndex_ = current_; });
   FinishSetup(kOutputTableCaption);
-  ShowPage();
 }
 
 TFormOutputTableSetup::~TFormOutputTableSetup() = default;
@@ -84,24 +79,12 @@ QVA_OUTPUT_CAL_TABLE& TFormOutputTableSetup::CurrentTable() {
   return Edited().output_table[current_];
 }
 
-void TFormOutputTableSetup::ShowPage(bool loaded) {
-  const QVA_OUTPUT_CAL_TABLE& table = CurrentTable();
-  ui_->EditTableName->setText(OutputTableName(table));
+void TFormOutputTableSetup::ShowPage() {
   Bindings().Load(Edited());
-  ui_->FrameOutputTable->ChangeColumnFormat(1, OutputColumnType(table.decimal_places));
-  if (loaded) {
-    ui_->FrameOutputTable->LoadPoints(table.values, std::min<int>(table.num_rows, kMaxTablePoints));
-  } else {
-    ui_->FrameOutputTable->ShowPoints(table.values, std::min<int>(table.num_rows, kMaxTablePoints));
-  }
 }
 
 bool TFormOutputTableSetup::StorePage() {
   return Bindings().Store(Edited());
-}
-
-bool TFormOutputTableSetup::TabControl1Changing() {
-  return StorePage();
 }
 
 void TFormOutputTableSetup::TabControl1Change(int index) {
@@ -121,7 +104,7 @@ void TFormOutputTableSetup::ButtonLoadClick() {
     switch (LoadTableFromFile(GetPrompter(), windowTitle(), work, kOpenTitle)) {
       case TableLoadResult::LoadedBinary:
         CurrentTable() = work;
-        ShowPage(true);
+        Bindings().LoadFromFile(Edited());
         break;
       case TableLoadResult::LoadedPoints:
         // Name and decimal places stay; the points reach the table when the

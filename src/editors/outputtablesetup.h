@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "ui/setupdialog.h"
@@ -16,27 +17,32 @@ struct QVA_OUTPUT_CAL_TABLE;
 // and Analog Output dialogs on their own work copy: OK writes the tables
 // back into `config` and the index of the tab shown last into `tableIndex`
 // (an index that names no table opens Table 1); Cancel writes nothing.
-//   TFormOutputTableSetup::Execute(prompter, owner, config, tableIndex)
+//   TFormOutputTableSetup::Execute(prompter, config, owner, tableIndex)
 class TFormOutputTableSetup : public TSetupDialogOf<TFormOutputTableSetup> {
   Q_OBJECT
 
  public:
-  TFormOutputTableSetup(Prompter& prompter, QWidget* owner, QVA_CONFIG_DATA& config, int& tableIndex);
+  TFormOutputTableSetup(Prompter& prompter, QVA_CONFIG_DATA& config, QWidget* owner, int& tableIndex);
   ~TFormOutputTableSetup() override;
 
   // The table on screen (0-based).
   int CurrentIndex() const { return current_; }
 
+  // Opens the dialog over owner on config for a list refilled after it
+  // (FieldBinding::RefillAfter): the code is the table shown first and,
+  // after OK, the one shown last.
+  static std::function<bool(int& tableIndex)> Opener(Prompter& prompter, QVA_CONFIG_DATA& config, QWidget* owner) {
+    return [&prompter, &config, owner](int& tableIndex) { return Execute(prompter, config, owner, tableIndex); };
+  }
+
  private:
   QVA_OUTPUT_CAL_TABLE& CurrentTable();
   // Shows the current table of the work copy: name, decimal places, points.
-  // loaded: the points came from a table file, a step the user can undo.
-  void ShowPage(bool loaded = false);
+  void ShowPage();
   // Checks the page and writes it into the work copy; false keeps the
   // user on it with the message shown.
   bool StorePage();
 
-  bool TabControl1Changing();
   void TabControl1Change(int index);
   void EditDecimalPlacesChange(const QString& text);
   void ButtonLoadClick();

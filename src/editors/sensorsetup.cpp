@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "comms/devicecommands.h"
-#include "comms/qvaserialcomms.h"
+#include <QLayout>
+#include <QStackedWidget>
+
 #include "editors/gaintable.h"
-#include "editors/o2calibration.h"
 #include "editors/o2concentrationform.h"
 #include "editors/sensorrules.h"
 #include "platform/errorhandler.h"
@@ -31,18 +31,7 @@ TFormSensorSetup::TFormSensorSetup(Prompter& prompter, QVA_CONFIG_DATA& config, 
       portName_(portName),
       access_(std::move(access)) {
   ui_->setupUi(this);
-  if (!access_.openLink)
-    access_.openLink = [](const QString& port) { return std::make_unique<QVASerialComms>(port); };
   if (access_.sleeper == nullptr) access_.sleeper = &DefaultSleeper();
-  GivePrompterToFrames<TFrameTable2DEdit>();
-
-  TFrameTable2DEdit* table = ui_->FrameUserCalTable;
-  table->SetupTable(kMaxTablePoints, IpType, IpType);
-  table->SetColumnTitle(0, QStringLiteral("Ip ") + UnitCaption(IpType, true));
-  table->SetColumnTitle(1, QStringLiteral("Ipn ") + UnitCaption(IpType, true));
-  table->ShowPoints(Edited().user_cal_table.values,
-                    std::min<int>(Edited().user_cal_table.num_rows, kMaxTablePoints));
-  ui_->LayoutCalTable->addWidget(new TCurveView(table, this), 1, 1);
   ui_->EditOxygenPercent->setText(FormatValue16(O2PercentType, kAirO2Percent, false));
   ui_->LabelCalResistorUnits->setText(UnitCaption(PlainNumberType, true));
   ui_->LabelHeaterVoltageUnits->setText(UnitCaption(HeaterVoltsType, true));
@@ -53,9 +42,10 @@ TFormSensorSetup::TFormSensorSetup(Prompter& prompter, QVA_CONFIG_DATA& config, 
   fields.CodeCombo(ui_->ComboBoxSensorType, QVA_FIELD(sensor_type), SensorTypeItems());
   fields.CodeCombo(ui_->ComboBoxCalMethod, QVA_FIELD(sensor_cal_method), CalMethodItems());
   fields.Step([this](QVA_CONFIG_DATA& candidate) { return StoreCalValue(candidate); });
-  fields.Step([this](QVA_CONFIG_DATA& candidate) {
-    return candidate.sensor_cal_method != kCalEnterTable || ui_->FrameUserCalTable->ValidateTable();
-  });
+  fields
+      .Table(ui_->FrameUserCalTable, QVA_TABLE(user_cal_table), IpType, IpType,
+             {QStringLiteral("Ip ") + UnitCaption(IpType, true), QStringLiteral("Ipn ") + UnitCaption(IpType, true)})
+      .When([this] { return TableMethodChosen(); });
   fields
       .Scaled16(ui_->EditHeaterVoltage, QVA_FIELD(ntk_heater_voltage), HeaterVoltsType, kMinHeaterVoltage,
                 kMaxHeaterVoltage, QStringLiteral("ntk heater voltage"), true)
@@ -66,22 +56,33 @@ TFormSensorSetup::TFormSensorSetup(Prompter& prompter, QVA_CONFIG_DATA& config, 
         return candidate.sensor_type == kSensorNone ? kSensorTypeRequiredMessage : QString();
       },
       ui_->ComboBoxSensorType);
-  fields.Step([this](QVA_CONFIG_DATA& candidate) { return StoreCalTable(candidate); });
+  fields.Rule(
+      [](const QVA_CONFIG_DATA& candidate) {
+        return candidate.sensor_cal_method != kCalEnterTable
+                   ? QString()
+                   : CalibrationPointsMessage(candidate.user_cal_table.num_rows);
+      },
+      ui_->FrameUserCalTable->Grid());
   fields.Check(ui_->CheckPreventSensorTimeout, QVA_FIELD(prevent_sensor_timeout));
   fields.React(ui_->ComboBoxCalMethod, [this] { ComboBoxCalMethodChange(); });
   fields.React(ui_->RadioUserCalResistor, [this] { RadioUserCalibrationClick(); });
+  ui_->LayoutCalTable->addWidget(new TCurveView(ui_->FrameUserCalTable, this), 1, 1);
 
-  connect(table, &TFrameTable2DEdit::FrameExit, this, &TFormSensorSetup::FrameUserCalTableExit);
   connect(ui_->ButtonLoad, &QPushButton::clicked, this, &TFormSensorSetup::ButtonLoadClick);
   connect(ui_->ButtonSaveAs, &QPushButton::clicked, this, &TFormSensorSetup::ButtonSaveAsClick);
   connect(ui_->ButtonCalibrate, &QPushButton::clicked, this, &TFormSensorSetup::ButtonCalibrateClick);
   FinishSetup(kSensorSetupCaption);
+  FitWidestPage();
 }
 
 TFormSensorSetup::~TFormSensorSetup() = default;
 
 int TFormSensorSetup::SelectedSensorType() const {
   return GetComboItemCode(ui_->ComboBoxSensorType);
+}
+
+bool TFormSensorSetup::TableMethodChosen() const {
+  return GetComboItemCode(ui_->ComboBoxCalMethod) == kCalEnterTable;
 }
 
 void TFormSensorSetup::FillValuePage() {
@@ -100,6 +101,22 @@ void TFormSensorSetup::FillCurrentCalibration() {
   ui_->LabelCurrentCalibration->setText(CurrentCalibrationText(Edited()));
 }
 
+void TFormSensorSetup::FitWidestPage() {
+  QStackedWidget* pages = ui_->Notebook1;
+  QWidget* shown = pages->currentWidget();
+  QSize largest;
+  for (int page = 0; page < pages->count(); ++page) {
+    pages->setCurrentIndex(page);
+    layout()->invalidate();
+    layout()->activate();
+    largest = largest.expandedTo(size());
+  }
+  pages->setCurrentWidget(shown);
+  // From here on the size stays: a calibration result wraps within it.
+  layout()->setSizeConstraint(QLayout::SetDefaultConstraint);
+  setFixedSize(largest);
+}
+
 void TFormSensorSetup::ComboBoxCalMethodChange() {
   const int method = GetComboItemCode(ui_->ComboBoxCalMethod);
   const QString page = ui_->ComboBoxCalMethod->currentIndex() < 0 ? kPageDefault : CalMethodPage(method);
@@ -112,10 +129,6 @@ void TFormSensorSetup::RadioUserCalibrationClick() {
   const bool resistor = ui_->RadioUserCalResistor->isChecked();
   ui_->EditUserCalResistor->setEnabled(resistor);
   ui_->EditUserGainFactor->setEnabled(!resistor);
-}
-
-void TFormSensorSetup::FrameUserCalTableExit(QWidget* newFocus) {
-  if (newFocus != ui_->ButtonCancel) ui_->FrameUserCalTable->CommitOnExit();
 }
 
 bool TFormSensorSetup::StoreCalValue(QVA_CONFIG_DATA& candidate) {
@@ -145,20 +158,6 @@ bool TFormSensorSetup::StoreCalValue(QVA_CONFIG_DATA& candidate) {
   return true;
 }
 
-bool TFormSensorSetup::StoreCalTable(QVA_CONFIG_DATA& candidate) {
-  if (candidate.sensor_cal_method != kCalEnterTable) return true;
-  QVA_USER_CAL_TABLE read = candidate.user_cal_table;
-  if (!ui_->FrameUserCalTable->ReadPoints(read.values, read.num_rows)) return false;
-  const QString message = CalibrationPointsMessage(read.num_rows);
-  if (!message.isEmpty()) {
-    ShowInformation(GetPrompter(), message, windowTitle());
-    ShowAndFocusControl(ui_->FrameUserCalTable->Grid());
-    return false;
-  }
-  candidate.user_cal_table = read;
-  return true;
-}
-
 void TFormSensorSetup::ButtonLoadClick() {
   RunCommand(GetPrompter(), [this] {
     QVA_USER_CAL_TABLE work = Edited().user_cal_table;
@@ -177,42 +176,30 @@ void TFormSensorSetup::ButtonSaveAsClick() {
   RunCommand(GetPrompter(), [&] { SaveTableToFile(GetPrompter(), candidate.user_cal_table, kSaveCalibrationTitle); });
 }
 
+// Shows the calibration in this dialog: the measurement window over it,
+// the result in its label.
+class TFormSensorSetup::CalibrationDisplay : public O2CalibrationDisplay {
+ public:
+  explicit CalibrationDisplay(TFormSensorSetup& dialog) : dialog_(dialog) {}
+  bool Measure(O2Calibration& calibration) override {
+    TFormO2Concentration window(calibration, &dialog_, *dialog_.access_.sleeper);
+    return window.exec() == QDialog::Accepted;
+  }
+  void ShowResult(const QString& text) override { dialog_.ui_->LabelCalibrationResult->setText(text); }
+
+ private:
+  TFormSensorSetup& dialog_;
+};
+
 void TFormSensorSetup::ButtonCalibrateClick() {
   ui_->LabelCalibrationResult->clear();
   if (!ValidateScaledEdit(GetPrompter(), ui_->EditOxygenPercent, 0, kMaxO2Percent,
                           QStringLiteral("O2 concentration"), this, O2PercentType, true, false))
     return;
-  const int o2Percent = ParseValue16(O2PercentType, ui_->EditOxygenPercent->text());
-  RunCommand(GetPrompter(), [&] { Calibrate(o2Percent); });
-}
-
-void TFormSensorSetup::Calibrate(int o2Percent) {
-  // The port is ours only while the calibration runs.
-  const std::unique_ptr<QVASerialComms> link = access_.openLink(portName_);
-  const DeviceStatusBlock status = ReadStatusBlock(*link);
-  if (status.SensorType() != SelectedSensorType()) {
-    ShowInformation(GetPrompter(), kSensorTypeMismatchMessage, windowTitle());
-    return;
-  }
-  int16_t storedIp = 0;
-  uint8_t deviceSensorType = 0;
-  {
-    TFormO2Concentration window(*link, GetPrompter(), this, *access_.sleeper);
-    if (window.exec() != QDialog::Accepted) return;
-    storedIp = window.StoredIp();
-    deviceSensorType = window.DeviceSensorType();
-  }
-  const O2CalibrationResult result =
-      EvaluateO2Calibration(o2Percent, storedIp, deviceSensorType, SelectedSensorType());
-  if (!result.refusal.isEmpty()) {
-    ShowInformation(GetPrompter(), result.refusal, windowTitle());
-    return;
-  }
-  ui_->LabelCalibrationResult->setText(result.resultText);
-  Edited().user_cal_resistor = 0;
-  Edited().user_gain_factor = static_cast<int16_t>(result.gain);
-  MessageRequest done;
-  done.text = kCalibrationCompletedMessage;
-  done.caption = windowTitle();
-  GetPrompter().Message(done);
+  const O2CalibrationRequest request{portName_, ParseValue16(O2PercentType, ui_->EditOxygenPercent->text()),
+                                     SelectedSensorType()};
+  CalibrationDisplay display(*this);
+  RunCommand(GetPrompter(), [&] {
+    RunO2CalibrationProcedure(request, access_, display, GetPrompter(), windowTitle(), Edited());
+  });
 }

@@ -1,28 +1,17 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 
 #include <QString>
 
+#include "editors/o2calibration.h"
 #include "ui/setupdialog.h"
 
-class QVASerialComms;
 class QWidget;
 
 namespace Ui {
 class TFormSensorSetup;
 }
-
-class Sleeper;
-
-// How the O2 calibration reaches the meter: openLink opens the link on a
-// port name (raising ESerialCommunications when it cannot), sleeper waits
-// while an ending stays on screen. Empty: the real serial link and wait.
-struct CalibrationAccess {
-  std::function<std::unique_ptr<QVASerialComms>(const QString& portName)> openLink;
-  Sleeper* sleeper = nullptr;
-};
 
 // "Sensor Setup": the sensor type, the calibration method with its value,
 // O2 calibration or table, the NTK heater voltage and the sensor timeout.
@@ -38,22 +27,24 @@ class TFormSensorSetup : public TSetupDialogOf<TFormSensorSetup> {
   ~TFormSensorSetup() override;
 
  private:
+  class CalibrationDisplay;
+
   void ComboBoxCalMethodChange();
   void RadioUserCalibrationClick();
-  void FrameUserCalTableExit(QWidget* newFocus);
   void ButtonLoadClick();
   void ButtonSaveAsClick();
   void ButtonCalibrateClick();
-  void Calibrate(int o2Percent);
+  // Every page laid out once, so that the dialog keeps the size of the
+  // largest and its buttons stay where they are whatever the method.
+  void FitWidestPage();
 
   // The value page and the existing-calibration text, from the work copy.
   void FillValuePage();
   void FillCurrentCalibration();
   int SelectedSensorType() const;
+  bool TableMethodChosen() const;
   // The "Enter calibration value" step of OK: the typed resistor or gain.
   bool StoreCalValue(QVA_CONFIG_DATA& candidate);
-  // The table read of OK: at least two points.
-  bool StoreCalTable(QVA_CONFIG_DATA& candidate);
 
   std::unique_ptr<Ui::TFormSensorSetup> ui_;
   QString portName_;

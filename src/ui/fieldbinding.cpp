@@ -1,11 +1,15 @@
 #include "ui/fieldbinding.h"
 
+#include <algorithm>
+
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QSpinBox>
 
+#include "platform/errorhandler.h"
 #include "platform/prompter.h"
 #include "ui/validators.h"
 #include "ui/validatorsgui.h"
@@ -37,6 +41,21 @@ FieldBinding& FieldBinding::ItemsFrom(std::function<CodeList(const QVA_CONFIG_DA
   return *this;
 }
 
+FieldBinding& FieldBinding::RefillAfter(QAbstractButton* button, std::function<bool(int& code)> nested) {
+  // The nested dialog may fail: its message is shown, the list stays.
+  QObject::connect(button, &QAbstractButton::clicked, button,
+                   Guarded(bindings_.prompter_, [this, nested = std::move(nested)] {
+                     int code = GetComboItemCode(static_cast<const QComboBox*>(control_));
+                     if (nested(code)) Refill(code);
+                   }));
+  return *this;
+}
+
+FieldBinding& FieldBinding::ColumnTypeFrom(int column, std::function<ValueType(const QVA_CONFIG_DATA&)> type) {
+  columnTypes_.emplace_back(column, std::move(type));
+  return *this;
+}
+
 namespace {
 
 void FillCombo(QComboBox* combo, const CodeList& items) {
@@ -48,9 +67,58 @@ QLineEdit* Edit(QWidget* control) {
   return static_cast<QLineEdit*>(control);
 }
 
+// Up and Down in the edit of an up-down pair step it as its arrows do: by
+// one, within the up-down's range.
+class UpDownKeys : public QObject {
+ public:
+  UpDownKeys(QLineEdit* edit, QSpinBox* upDown) : QObject(edit), upDown_(upDown) { edit->installEventFilter(this); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::KeyPress) {
+      const auto* key = static_cast<QKeyEvent*>(event);
+      const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+      if (plain && (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
+        if (upDown_->isEnabled()) upDown_->stepBy(key->key() == Qt::Key_Up ? 1 : -1);
+        return true;
+      }
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  QSpinBox* upDown_;
+};
+
 }  // namespace
 
-void FieldBinding::Load(const QVA_CONFIG_DATA& record) {
+void FieldBinding::Refill(int code) {
+  auto* combo = static_cast<QComboBox*>(control_);
+  {
+    // The reactions run once, on the whole new list.
+    const QSignalBlocker quiet(combo);
+    if (items_ && bindings_.edited_ != nullptr) FillCombo(combo, items_(*bindings_.edited_));
+    SelectComboItemByCodeOrFirst(combo, code);
+  }
+  bindings_.RunReactions();
+}
+
+void FieldBinding::Load(const QVA_CONFIG_DATA& record, bool fromFile) {
+  if (kind_ == Kind::Text) {
+    Edit(control_)->setText(textAccess_.get(record));
+    return;
+  }
+  if (kind_ == Kind::Table) {
+    // The types first: the points are shown in them.
+    for (const auto& [column, type] : columnTypes_) frame_->ChangeColumnFormat(column, type(record));
+    const TablePoints points = tableAccess_.get(record);
+    const int count = std::clamp(points.count, 0, kMaxTablePoints);
+    if (fromFile)
+      frame_->LoadPoints(points.values.data(), count);
+    else
+      frame_->ShowPoints(points.values.data(), count);
+    return;
+  }
   int64_t value = access_.get(record);
   if (value == 0 && zeroShowsAs_) value = *zeroShowsAs_;
   switch (kind_) {
@@ -77,6 +145,9 @@ void FieldBinding::Load(const QVA_CONFIG_DATA& record) {
     case Kind::Check:
       static_cast<QAbstractButton*>(control_)->setChecked(value != 0);
       break;
+    case Kind::Text:
+    case Kind::Table:
+      break;
     case Kind::RadioGroup: {
       QAbstractButton* chosen = radios_.empty() ? nullptr : radios_.front().first;
       for (const auto& [button, code] : radios_)
@@ -102,12 +173,34 @@ bool FieldBinding::Validate(Prompter& prompter, QWidget* owner) {
     case Kind::Hex:
       return ValidateHexEdit(prompter, Edit(control_), static_cast<uint32_t>(low_), static_cast<uint32_t>(high_),
                              fieldName_, owner, digits_);
+    case Kind::Table:
+      return frame_->ReadPoints(read_.values.data(), kMaxTablePoints, read_.count);
     case Kind::CodeCombo:
     case Kind::Check:
     case Kind::RadioGroup:
+    case Kind::Text:
       return true;
   }
   return true;
+}
+
+void FieldBinding::Write(QVA_CONFIG_DATA& candidate) const {
+  switch (kind_) {
+    case Kind::Text:
+      textAccess_.set(candidate, Edit(control_)->text());
+      return;
+    case Kind::Table: {
+      // The points past the count keep what the record held.
+      TablePoints points = tableAccess_.get(candidate);
+      std::copy_n(read_.values.begin(), read_.count, points.values.begin());
+      points.count = read_.count;
+      tableAccess_.set(candidate, points);
+      return;
+    }
+    default:
+      access_.set(candidate, Value());
+      return;
+  }
 }
 
 int64_t FieldBinding::Value() const {
@@ -133,6 +226,9 @@ int64_t FieldBinding::Value() const {
       for (const auto& [button, code] : radios_)
         if (button->isChecked()) return code;
       return radios_.empty() ? 0 : radios_.front().second;
+    case Kind::Text:
+    case Kind::Table:
+      return 0;  // written by Write from their own access
   }
   return 0;
 }
@@ -144,7 +240,7 @@ FieldBindings::~FieldBindings() = default;
 FieldBinding& FieldBindings::Add(FieldBinding::Kind kind, QWidget* control, FieldAccess access,
                                  const QString& fieldName) {
   Entry entry;
-  entry.binding.reset(new FieldBinding(kind, std::move(access), fieldName));
+  entry.binding.reset(new FieldBinding(*this, kind, std::move(access), fieldName));
   entry.binding->control_ = control;
   entries_.push_back(std::move(entry));
   return *entries_.back().binding;
@@ -156,6 +252,7 @@ FieldBinding& FieldBindings::UpDown(QLineEdit* edit, QSpinBox* upDown, FieldAcce
   binding.upDown_ = upDown;
   // The up-down shows no text of its own: its arrows step the edit's number.
   upDown->setFocusPolicy(Qt::NoFocus);
+  new UpDownKeys(edit, upDown);
   QObject::connect(upDown, &QSpinBox::valueChanged, edit,
                    [edit](int value) { edit->setText(QString::number(value)); });
   QObject::connect(edit, &QLineEdit::textEdited, upDown, [upDown](const QString& text) {
@@ -214,6 +311,27 @@ FieldBinding& FieldBindings::RadioGroup(std::vector<std::pair<QAbstractButton*, 
   return binding;
 }
 
+FieldBinding& FieldBindings::Text(QLineEdit* edit, TextAccess access) {
+  FieldBinding& binding = Add(FieldBinding::Kind::Text, edit, {}, QString());
+  binding.textAccess_ = std::move(access);
+  return binding;
+}
+
+FieldBinding& FieldBindings::AddTable(std::unique_ptr<TableFrame> frame, TableAccess access,
+                                      const ValueType& inputType, const ValueType& outputType,
+                                      const QStringList& titles) {
+  frame->SetPrompter(&prompter_);
+  frame->SetupTable(kMaxTablePoints, inputType, outputType);
+  for (int column = 0; column < std::min<int>(titles.size(), 2); ++column)
+    if (!titles[column].isEmpty()) frame->SetColumnTitle(column, titles[column]);
+  // Cancel must close the dialog whatever the table holds.
+  frame->CommitOnExitExceptTo(owner_->findChild<QWidget*>(QStringLiteral("ButtonCancel")));
+  FieldBinding& binding = Add(FieldBinding::Kind::Table, frame->Widget(), {}, QString());
+  binding.frame_ = std::move(frame);
+  binding.tableAccess_ = std::move(access);
+  return binding;
+}
+
 void FieldBindings::Rule(std::function<QString(const QVA_CONFIG_DATA&)> rule, QWidget* focus) {
   Entry entry;
   entry.rule = std::move(rule);
@@ -238,8 +356,20 @@ void FieldBindings::React(QAbstractButton* control, std::function<void()> react)
 }
 
 void FieldBindings::Load(const QVA_CONFIG_DATA& record) {
+  LoadAll(record, false);
+}
+
+void FieldBindings::LoadFromFile(const QVA_CONFIG_DATA& record) {
+  LoadAll(record, true);
+}
+
+void FieldBindings::LoadAll(const QVA_CONFIG_DATA& record, bool fromFile) {
   for (Entry& entry : entries_)
-    if (entry.binding) entry.binding->Load(record);
+    if (entry.binding) entry.binding->Load(record, fromFile);
+  RunReactions();
+}
+
+void FieldBindings::RunReactions() {
   for (const auto& react : reactions_) react();
 }
 
@@ -252,7 +382,7 @@ bool FieldBindings::Store(QVA_CONFIG_DATA& record) {
       FieldBinding& binding = *entry.binding;
       if (!binding.Active()) continue;
       if (!binding.Validate(prompter_, owner_)) return false;
-      binding.access_.set(candidate, binding.Value());
+      binding.Write(candidate);
     } else if (entry.step) {
       if (!entry.step(candidate)) return false;
     } else if (entry.rule) {

@@ -8,7 +8,7 @@
 
 TSetupDialog::TSetupDialog(Prompter& prompter, QVA_CONFIG_DATA& record, WriteBack writeBack, QWidget* owner)
     : QDialog(owner), prompter_(prompter), record_(record), work_(record), writeBack_(writeBack),
-      bindings_(prompter, this) {
+      bindings_(prompter, this, writeBack == WriteBack::WorkCopy ? &work_ : &record) {
   setModal(true);
 }
 

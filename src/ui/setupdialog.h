@@ -39,13 +39,6 @@ class TSetupDialog : public QDialog {
   // The record the dialog edits: its work copy, or the caller's record.
   QVA_CONFIG_DATA& Edited() { return writeBack_ == WriteBack::WorkCopy ? work_ : record_; }
 
-  // Gives every child of type Frame (the table frames, from a layer above)
-  // this dialog's prompter for its messages.
-  template <class Frame>
-  void GivePrompterToFrames() {
-    for (Frame* frame : findChildren<Frame*>()) frame->SetPrompter(&prompter_);
-  }
-
   void ButtonOkClick();
   void ButtonHelpClick();
 

@@ -8,7 +8,13 @@
 TStdTabControl::TStdTabControl(QWidget* parent) : QTabBar(parent) {
   // Window-wide, so that the keys work whichever control has the focus.
   next_ = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this);
-  previous_ = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), this);
+  // Shift turns Tab into Backtab, but shortcuts are matched against what the
+  // keyboard mapper makes of the key: under X11 and Wayland that is Ctrl+Shift+Tab
+  // (or Ctrl+Backtab, Shift used up), never Ctrl+Shift+Backtab; other
+  // platforms and synthetic events carry Ctrl+Shift+Backtab as it is.
+  previous_ = new QShortcut(this);
+  previous_->setKeys({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+                      QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab)});
   for (QShortcut* shortcut : {next_, previous_}) shortcut->setContext(Qt::WindowShortcut);
   const auto forward = [this] { DialogKey(false); };
   const auto backward = [this] { DialogKey(true); };

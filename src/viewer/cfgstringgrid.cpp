@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
+#include <QScrollBar>
 #include <QTextOption>
 #include <qdrawutil.h>
 
@@ -43,6 +44,68 @@ TCfgStringGrid::TCfgStringGrid(QWidget* parent) : QTableView(parent) {
   setWordWrap(false);
   verticalHeader()->setMinimumSectionSize(1);
   horizontalHeader()->setMinimumSectionSize(1);
+
+  fixedColumns_ = new QTableView(this);
+  fixedColumns_->setObjectName(QStringLiteral("StringGrid1FixedColumns"));
+  fixedColumns_->setFocusPolicy(Qt::NoFocus);
+  fixedColumns_->setSelectionMode(QAbstractItemView::NoSelection);
+  fixedColumns_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  fixedColumns_->setFrameShape(QFrame::NoFrame);
+  fixedColumns_->setWordWrap(false);
+  fixedColumns_->horizontalHeader()->hide();
+  fixedColumns_->verticalHeader()->hide();
+  fixedColumns_->verticalHeader()->setMinimumSectionSize(1);
+  fixedColumns_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  fixedColumns_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  fixedColumns_->hide();
+  viewport()->stackUnder(fixedColumns_);
+  connect(verticalScrollBar(), &QScrollBar::valueChanged, fixedColumns_->verticalScrollBar(),
+          &QScrollBar::setValue);
+  connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column, int, int width) {
+    if (column >= fixedColumnCount_) return;
+    fixedColumns_->setColumnWidth(column, width);
+    PlaceFixedColumns();
+  });
+  connect(verticalHeader(), &QHeaderView::sectionResized, this,
+          [this](int row, int, int height) { fixedColumns_->setRowHeight(row, height); });
+}
+
+void TCfgStringGrid::setModel(QAbstractItemModel* model) {
+  QTableView::setModel(model);
+  fixedColumns_->setModel(model);
+}
+
+int TCfgStringGrid::FixedColumnsWidth() const {
+  if (fixedColumns_->isHidden()) return 0;
+  int width = 0;
+  for (int column = 0; column < fixedColumnCount_; ++column) width += columnWidth(column);
+  return width;
+}
+
+void TCfgStringGrid::PlaceFixedColumns() {
+  if (fixedColumns_ == nullptr) return;  // still being built
+  const QRect cells = viewport()->geometry();
+  fixedColumns_->setGeometry(cells.x(), cells.y(), std::min(FixedColumnsWidth(), cells.width()), cells.height());
+}
+
+void TCfgStringGrid::resizeEvent(QResizeEvent* event) {
+  QTableView::resizeEvent(event);
+  PlaceFixedColumns();
+}
+
+// A scroll bar that comes or goes changes the cells' area.
+void TCfgStringGrid::updateGeometries() {
+  QTableView::updateGeometries();
+  PlaceFixedColumns();
+}
+
+void TCfgStringGrid::scrollTo(const QModelIndex& index, ScrollHint hint) {
+  QTableView::scrollTo(index, hint);
+  // A cell just right of the fixed columns would be hidden under them.
+  const int covered = FixedColumnsWidth();
+  if (!index.isValid() || index.column() < fixedColumnCount_ || covered == 0) return;
+  const int left = visualRect(index).left();
+  if (left < covered) horizontalScrollBar()->setValue(horizontalScrollBar()->value() - (covered - left));
 }
 
 void TCfgStringGrid::ApplyPage(const TCfgGrid::Page& page) {
@@ -58,6 +121,25 @@ void TCfgStringGrid::ApplyPage(const TCfgGrid::Page& page) {
   ScaleGridToScreen(this);
   StretchLastColumn(this);
   setEnabled(page.enabled);
+
+  // Only a grid that scrolls sideways needs its fixed columns drawn apart;
+  // it scrolls by pixels so that no cell hides half under them.
+  const bool sideways = page.scrollBars == TCfgGrid::ScrollBars::Both && page.fixedColumns > 0 && model();
+  fixedColumnCount_ = sideways ? page.fixedColumns : 0;
+  setHorizontalScrollMode(sideways ? QAbstractItemView::ScrollPerPixel : QAbstractItemView::ScrollPerItem);
+  fixedColumns_->setVisible(sideways);
+  if (sideways) {
+    fixedColumns_->setItemDelegate(itemDelegate());
+    fixedColumns_->setShowGrid(showGrid());
+    fixedColumns_->verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
+    for (int column = 0; column < model()->columnCount(); ++column) {
+      fixedColumns_->setColumnHidden(column, column >= fixedColumnCount_);
+      if (column < fixedColumnCount_) fixedColumns_->setColumnWidth(column, columnWidth(column));
+    }
+    for (int row = 0; row < model()->rowCount(); ++row) fixedColumns_->setRowHeight(row, rowHeight(row));
+    fixedColumns_->verticalScrollBar()->setValue(verticalScrollBar()->value());
+  }
+  PlaceFixedColumns();
 }
 
 void TCfgStringGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {

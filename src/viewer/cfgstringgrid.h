@@ -22,11 +22,27 @@ class TCfgStringGrid : public QTableView {
   // Runs after the current cell moved.
   std::function<void()> CellSelected;
 
+  void setModel(QAbstractItemModel* model) override;
+  void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+
  protected:
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
   void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void updateGeometries() override;
+
+ private:
+  // The width the fixed columns cover at the left of the cells (0 when
+  // they scroll with the rest).
+  int FixedColumnsWidth() const;
+  void PlaceFixedColumns();
+
+  // The fixed columns (the row labels of a table page) drawn again over the
+  // left of the cells, so they stay in view when the grid scrolls right.
+  QTableView* fixedColumns_ = nullptr;
+  int fixedColumnCount_ = 0;
 };
 
 // Draws the grid's cells and makes their in-place editors: read-only for

@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
   TFormAnalogOutputSetup analogOutput(prompter, config, &main);
   shot("analog-output", analogOutput);
   int tableIndex = 0;
-  TFormOutputTableSetup outputTables(prompter, &main, config, tableIndex);
+  TFormOutputTableSetup outputTables(prompter, config, &main, tableIndex);
   shot("output-tables", outputTables);
   TFormViewConfig viewer(prompter, config, &main);
   auto* sections = viewer.findChild<QTreeWidget*>(QStringLiteral("TreeView1"));

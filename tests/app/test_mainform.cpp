@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QStatusBar>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -117,6 +118,23 @@ TEST_F(MainFormTest, MenusCarryTheirCaptionsInOrder) {
     for (QAction* a : menu->actions()) texts << (a->isSeparator() ? QString() : a->text());
     EXPECT_EQ(texts, c.items) << c.menu;
   }
+}
+
+TEST_F(MainFormTest, FileItemsCarryTheDesktopsStandardKeysBesideTheirMnemonics) {
+  const std::pair<const char*, const char*> keys[] = {
+      {"MenuItemFileNew", "Ctrl+N"},          {"MenuItemFileOpen", "Ctrl+O"}, {"MenuItemFileSave", "Ctrl+S"},
+      {"MenuItemFileSaveAs", "Ctrl+Shift+S"}, {"MenuItemFileExit", "Ctrl+Q"},
+  };
+  for (const auto& [item, key] : keys)
+    EXPECT_EQ(Action(QString::fromLatin1(item))->shortcut().toString(QKeySequence::PortableText), QString::fromLatin1(key))
+        << item;
+  // A key press reaches the item: Ctrl+O asks for a file.
+  form->show();
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  prompter.ExpectOpenFile(std::nullopt);
+  QTest::keyClick(form.get(), Qt::Key_O, Qt::ControlModifier);
+  EXPECT_TRUE(prompter.AllAnswered());
 }
 
 TEST_F(MainFormTest, HintsShowInTheStatusBar) {
@@ -276,10 +294,18 @@ TEST_F(MainFormTest, MissingRecentFileShowsTheSystemErrorAndStaysListed) {
     message = e.Message();
   }
   ASSERT_FALSE(message.isEmpty());
-  prompter.ExpectError(message);
+  prompter.ExpectError(gone + QLatin1Char('\n') + message);
   Action(QStringLiteral("MenuItemHistory0"))->trigger();
   EXPECT_FALSE(form->Document().HasConfig());
   EXPECT_EQ(HistoryCaptions().size(), 1);
+}
+
+TEST_F(MainFormTest, AMissingFileChosenInTheOpenDialogIsNamedBeforeTheSystemsMessage) {
+  const QString gone = TestEnvironment::PathIn(QStringLiteral("gone/Chosen.Q11"));
+  prompter.ExpectOpenFile(gone).ExpectError(gone + QStringLiteral("\nNo such file or directory"));
+  Action(QStringLiteral("MenuItemFileOpen"))->trigger();
+  EXPECT_FALSE(form->Document().HasConfig());
+  EXPECT_TRUE(prompter.AllAnswered());
 }
 
 TEST_F(MainFormTest, AFailingSettingsStoreIsReportedButTheDocumentStillShows) {

@@ -59,7 +59,6 @@ const Accepted kAccepted[] = {
     {R"(output_table[0].output_name="  x ")", "output_table[0].output_name", R"("  x ")"},
     {R"(output_table[0].output_name="q\"b\\c\x01\xfF~")", "output_table[0].output_name",
      R"("q\"b\\c\x01\xFF~")"},
-    {R"(output_table[0].output_name="\x41\x00Z")", "output_table[0].output_name", R"("A")"},
     {"output_table[1].output_name=Gr\u00FC\u00DFe", "output_table[1].output_name", R"("Gr\xFC\xDFe")"},
 };
 
@@ -117,6 +116,10 @@ const Refused kRefused[] = {
      R"(output_table[0].output_name: "1234567890123456" is longer than 15 characters.)"},
     {R"(output_table[0].output_name="123456789012345\x00")",
      R"(output_table[0].output_name: "123456789012345\x00" is longer than 15 characters.)"},
+    {R"(output_table[0].output_name="\x41\x00Z")",
+     R"(output_table[0].output_name: "\x41\x00Z" holds a zero byte (\x00), which would end the name there; a name cannot hold one.)"},
+    {R"(output_table[0].output_name="AB\x00")",
+     R"(output_table[0].output_name: "AB\x00" holds a zero byte (\x00), which would end the name there; a name cannot hold one.)"},
     {R"(output_table[0].output_name="abc)",
      R"(output_table[0].output_name: "abc is not a quoted text as dump prints it (inside the quotes only \", \\ and \xNN are escapes).)"},
     {R"(output_table[0].output_name="a\qb")",

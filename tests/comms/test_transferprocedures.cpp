@@ -379,6 +379,31 @@ TEST(SendProcedure, VerifyReadsBackAndReportsAMeterThatStoredAnotherImage) {
   }
 }
 
+TEST(SendProcedure, AVerifyReadBackLostOnTheLineSaysTheMeterStoredTheConfiguration) {
+  Bench bench;
+  // Once the meter has stored the image, every read of it fails on the line.
+  bench.link.line->responder = [&device = bench.device](const QByteArray& request) {
+    FakeSerialPort::Reply reply = device.Answer(request);
+    reply.writeFails = static_cast<uint8_t>(request.at(5)) == ConfigReadBase && !device.storedCopies.empty();
+    reply.code = EIO;
+    return reply;
+  };
+  try {
+    RunSendProcedure(*bench.link.comms, SampleConfig({.seed = 9}), bench.progress, bench.prompter,
+                     bench.link.sleeper, {.verify = true});
+    ADD_FAILURE() << "the send reported no failure";
+  } catch (const ESerialCommunications& e) {
+    EXPECT_EQ(e.Message(),
+              "The QVA reported the configuration stored, but it could not be read back to check it.\n"
+              "There was an error communicating with the device.\n"
+              "You should check that the device is properly connected and powered on.\n\n"
+              "If the problem persists, you should contact your Ulmora dealer for advice.\n"
+              "Linux reported the following error : Input/output error when attempting to write to COM1 (/dev/ttyS0).\n");
+  }
+  EXPECT_EQ(bench.device.copies, 1);
+  EXPECT_EQ(bench.progress.texts.back(), QStringLiteral("Verifying config."));
+}
+
 TEST(TransferProcedures, WithoutAStatusLineToReadOnlyTheDevicePacedWaitsRemain) {
   Bench bench;
   ASSERT_EQ(RunGetProcedure(*bench.link.comms, bench.progress, bench.prompter, bench.link.sleeper,

@@ -1,6 +1,8 @@
 // The O2 calibration measurement tick by tick against a meter on the fake
 // line, and what a stored reading makes of the gain.
 
+#include <cstring>
+
 #include <gtest/gtest.h>
 
 #include "comms/devicecommands.h"
@@ -262,6 +264,135 @@ TEST(O2CalibrationResultTest, TheResultTextInFull) {
             "   Measured Ip : 3.200 mA\n"
             "   Calculated gain factor calibration : 1562 \n"
             "   Calculated equivalent resistor calibration : 2710 ");
+}
+
+}  // namespace
+
+// ---- The whole procedure: link, status check, measurement, result --------
+
+namespace {
+
+// Runs the measurement as the window would, tick by tick: presses Store
+// once it is enabled, or cancels after cancelAfter ticks. Records what the
+// procedure showed, and whether the port was open meanwhile.
+class FakeCalibrationDisplay : public O2CalibrationDisplay {
+ public:
+  explicit FakeCalibrationDisplay(const FakeSerialPort::State& line) : line_(line) {}
+  bool Measure(O2Calibration& calibration) override {
+    ++measured;
+    openWhileMeasuring = !line_.closed;
+    for (int tick = 0; tick < 1000; ++tick) {
+      if (tick == cancelAfter) calibration.Cancel();
+      if (calibration.View().storeEnabled) calibration.RequestStore();
+      const TickResult result = calibration.Tick();
+      if (result != TickResult::Continue) return result == TickResult::Stored;
+    }
+    ADD_FAILURE() << "the measurement did not end";
+    return false;
+  }
+  void ShowResult(const QString& text) override {
+    results.push_back(text);
+    closedAtResult = line_.closed;
+  }
+
+  int cancelAfter = -1;
+  int measured = 0;
+  bool openWhileMeasuring = false;
+  bool closedAtResult = false;
+  std::vector<QString> results;
+
+ private:
+  const FakeSerialPort::State& line_;
+};
+
+// The procedure on the fake line, with a fresh meter, display and record.
+struct ProcedureBench {
+  ProcedureBench() {
+    line->responder = [this](const QByteArray& request) { return meter.Answer(request); };
+    access.openLink = [this](const QString& port) {
+      openedPorts.push_back(port);
+      return std::make_unique<QVASerialComms>(port, std::make_unique<FakeSerialPort>(line), sleeper);
+    };
+    record = MakeBlankConfig();
+    record.user_cal_resistor = 1500;
+    record.user_gain_factor = 1200;
+  }
+  O2CalibrationOutcome Run(int selectedSensorType) {
+    return RunO2CalibrationProcedure({QStringLiteral("COM3"), 2094, selectedSensorType}, access, display, prompter,
+                                     QStringLiteral("Sensor Setup"), record);
+  }
+
+  std::shared_ptr<FakeSerialPort::State> line = std::make_shared<FakeSerialPort::State>();
+  RecordingSleeper sleeper;
+  O2TestMeter meter;
+  CalibrationAccess access;
+  std::vector<QString> openedPorts;
+  FakeCalibrationDisplay display{*line};
+  ScriptedPrompter prompter;
+  QVA_CONFIG_DATA record{};
+};
+
+const QString kCompleted = QStringLiteral(
+    "Calibration completed successfully.\n"
+    "You should send the configuration to the QVA for the new calibration to take effect.");
+
+TEST(O2CalibrationProcedureTest, EachEndingLeavesTheRecordAsItsOutcomeSays) {
+  struct Case {
+    const char* name;
+    int selectedType;  // the meter has sensor type 2
+    int16_t ip;
+    int cancelAfter;
+    O2CalibrationOutcome outcome;
+    QString message;  // empty: none
+    int measured;
+    int gain;  // the record's gain afterwards
+  };
+  const Case cases[] = {
+      {"stored", 2, 3200, -1, O2CalibrationOutcome::Calibrated, kCompleted, 1, 1562},
+      {"other sensor", 1, 3200, -1, O2CalibrationOutcome::SensorMismatch,
+       QStringLiteral("The sensor type in the QVA is different to the sensor type selected. This calibration "
+                      "cannot be performed until the current configuration is sent to the QVA."),
+       0, 1200},
+      {"cancelled", 2, 3200, 5, O2CalibrationOutcome::NotStored, QString(), 1, 1200},
+      {"gain too large", 2, 50, -1, O2CalibrationOutcome::Refused,
+       QStringLiteral("The calculated gain factor (100000) is out of range.\nThe calibration could not be completed."),
+       1, 1200},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ProcedureBench bench;
+    bench.meter.sensorType = 2;
+    bench.meter.ip = c.ip;
+    bench.display.cancelAfter = c.cancelAfter;
+    if (!c.message.isEmpty()) bench.prompter.ExpectMessage(c.message);
+
+    EXPECT_EQ(bench.Run(c.selectedType), c.outcome);
+    EXPECT_TRUE(bench.prompter.AllAnswered());
+    if (!c.message.isEmpty()) {
+      EXPECT_EQ(bench.prompter.Messages().back().caption, QStringLiteral("Sensor Setup"));
+    }
+    EXPECT_EQ(bench.display.measured, c.measured);
+    EXPECT_EQ(+bench.record.user_gain_factor, c.gain);
+    // Only a calibration clears the resistor and shows a result.
+    const bool calibrated = c.outcome == O2CalibrationOutcome::Calibrated;
+    EXPECT_EQ(+bench.record.user_cal_resistor, calibrated ? 0 : 1500);
+    EXPECT_EQ(bench.display.results.size(), calibrated ? 1u : 0u);
+    // The port is held only while the meter is read.
+    EXPECT_EQ(bench.openedPorts, std::vector<QString>{QStringLiteral("COM3")});
+    EXPECT_EQ(bench.display.openWhileMeasuring, c.measured == 1);
+    EXPECT_EQ(bench.display.closedAtResult, calibrated);
+    EXPECT_TRUE(bench.line->closed);
+  }
+}
+
+TEST(O2CalibrationProcedureTest, ALinkFailureBeforeTheMeasurementRaisesAndChangesNothing) {
+  ProcedureBench bench;
+  bench.meter.failing = true;
+  const QVA_CONFIG_DATA before = bench.record;
+  EXPECT_THROW(bench.Run(2), ESerialCommunications);
+  EXPECT_EQ(bench.display.measured, 0);
+  EXPECT_EQ(std::memcmp(&before, &bench.record, sizeof before), 0);
+  EXPECT_TRUE(bench.line->closed);
 }
 
 }  // namespace

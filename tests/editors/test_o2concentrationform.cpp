@@ -16,7 +16,7 @@ class O2ConcentrationFormTest : public ::testing::Test {
  protected:
   O2ConcentrationFormTest() {
     meter.Attach(link);
-    window = std::make_unique<TFormO2Concentration>(*link.comms, prompter, nullptr, sleeper);
+    window = std::make_unique<TFormO2Concentration>(calibration, nullptr, sleeper);
   }
   QLabel* Line(int n) { return Find<QLabel>(window.get(), n == 1 ? "LabelStatusLine1" : "LabelStatusLine2"); }
   QPushButton* Store() { return Find<QPushButton>(window.get(), "ButtonOk"); }
@@ -37,6 +37,7 @@ class O2ConcentrationFormTest : public ::testing::Test {
   O2TestMeter meter;
   ScriptedPrompter prompter;
   RecordingSleeper sleeper;
+  O2Calibration calibration{*link.comms, prompter};
   std::unique_ptr<TFormO2Concentration> window;
 };
 
@@ -71,8 +72,8 @@ TEST_F(O2ConcentrationFormTest, SettlesInRedTracesTheReadingsAndStoresInGreen) {
   EXPECT_EQ(result, QDialog::Accepted);
   EXPECT_EQ(settling, QColor(255, 0, 0));
   EXPECT_EQ(stable, QColor(0, 128, 0));
-  EXPECT_EQ(window->StoredIp(), 3200);
-  EXPECT_EQ(window->DeviceSensorType(), 2);
+  EXPECT_EQ(calibration.StoredIp(), 3200);
+  EXPECT_EQ(calibration.DeviceSensorType(), 2);
   // One point a RUN reading, against the filtered Ip it was compared with.
   EXPECT_GE(tracedWhenStable, 61u);
   ASSERT_GE(Trace().Points().size(), 2u);

@@ -39,7 +39,7 @@ class OutputTableSetupTest : public ::testing::Test {
   void Open(const QVA_CONFIG_DATA& stored, int index) {
     config = stored;
     tableIndex = index;
-    dialog = std::make_unique<TFormOutputTableSetup>(prompter, nullptr, config, tableIndex);
+    dialog = std::make_unique<TFormOutputTableSetup>(prompter, config, nullptr, tableIndex);
     dialog->show();
     dialog->activateWindow();
   }

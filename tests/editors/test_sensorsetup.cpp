@@ -278,6 +278,27 @@ TEST_F(SensorSetupTest, SaveAsChecksTheTableAndLoadShowsTheSavedPoints) {
   }
 }
 
+// The dialog is sized once for its largest calibration page: neither its
+// size nor its buttons move when the method changes, whatever the sensor
+// type makes the existing-calibration text.
+TEST_F(SensorSetupTest, KeepsItsSizeAndButtonsInPlaceForEveryMethod) {
+  for (int sensorType : {0, 1, 2}) {
+    for (int method : {0, 1, 2, 3}) {
+      Open(Record(sensorType, method));
+      QApplication::processEvents();
+      const QSize size = dialog->size();
+      const QPoint ok = Control<QPushButton>("ButtonOk")->mapTo(dialog.get(), QPoint());
+      for (const char* chosen : {"Use measured calibration value", "Enter calibration value",
+                                 "Calculate from O2 concentration", "Enter calibration table"}) {
+        Choose(Control<QComboBox>("ComboBoxCalMethod"), chosen);
+        QApplication::processEvents();
+        EXPECT_EQ(dialog->size(), size) << sensorType << " " << method << " " << chosen;
+        EXPECT_EQ(Control<QPushButton>("ButtonOk")->mapTo(dialog.get(), QPoint()), ok) << chosen;
+      }
+    }
+  }
+}
+
 // ---- Calibrate -----------------------------------------------------------
 
 class SensorCalibrationTest : public SensorSetupTest {
@@ -336,6 +357,35 @@ TEST_F(SensorCalibrationTest, AStableReadingStoresItsGainInTheWorkingCopy) {
   EXPECT_EQ(+record.user_gain_factor, 1562);
   EXPECT_EQ(+record.user_cal_resistor, 0);
   EXPECT_EQ(record.sensor_cal_method, 2);
+}
+
+TEST_F(SensorCalibrationTest, TheResultWrapsWithinTheDialogsSize) {
+  Open(Record(2, 2));
+  QApplication::processEvents();
+  const QSize size = dialog->size();
+  // 200 uA: a gain of 25000, beyond the table, so the resistor line is
+  // long; a larger font makes it longer than the widest page.
+  meter.ip = 200;
+  QLabel* result = Control<QLabel>("LabelCalibrationResult");
+  QFont font = result->font();
+  font.setPointSizeF(font.pointSizeF() * 1.6);
+  result->setFont(font);
+  DriveWindow();
+  prompter.ExpectMessage(
+      QStringLiteral("Calibration completed successfully.\n"
+                     "You should send the configuration to the QVA for the new calibration to take effect."));
+  Press("ButtonCalibrate");
+  QApplication::processEvents();
+  EXPECT_TRUE(result->text().endsWith(
+      QStringLiteral("Calculated equivalent resistor calibration : Equivalent resistor cannot be calculated")));
+  EXPECT_EQ(dialog->size(), size);
+  // Every word of it can be read: its text fits within the label, and the
+  // label within its page.
+  const QWidget* page = Control<QWidget>("O2Percent");
+  const QRect text = result->fontMetrics().boundingRect(QRect(0, 0, result->width(), 10000),
+                                                        result->wordWrap() ? Qt::TextWordWrap : 0, result->text());
+  EXPECT_LE(text.height(), result->height());
+  EXPECT_TRUE(page->rect().contains(QRect(result->mapTo(page, QPoint()), text.size())));
 }
 
 TEST_F(SensorCalibrationTest, ADifferentSensorInTheMeterStopsBeforeTheWindow) {

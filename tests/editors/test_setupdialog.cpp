@@ -11,9 +11,20 @@
 
 #include "config/qvaconfig.h"
 #include "support/widgettestsupport.h"
+#include "tables/table2deditframe.h"
+#include "test_outputgrid.h"
 #include "ui/setupdialog.h"
 
 namespace {
+
+// A control named as in the setup dialogs' forms, laid out in dialog.
+template <class W>
+W* AddControl(QWidget* dialog, const char* name) {
+  auto* widget = new W(dialog);
+  widget->setObjectName(QString::fromLatin1(name));
+  dialog->layout()->addWidget(widget);
+  return widget;
+}
 
 // A dialog with one control of every binding kind, a step of its own and a
 // cross-field rule, declared the way the setup dialogs declare theirs.
@@ -79,10 +90,7 @@ class TTestSetupDialog : public TSetupDialogOf<TTestSetupDialog> {
  private:
   template <class W>
   W* Add(const char* name) {
-    auto* widget = new W(this);
-    widget->setObjectName(QString::fromLatin1(name));
-    layout()->addWidget(widget);
-    return widget;
+    return AddControl<W>(this, name);
   }
 };
 
@@ -160,6 +168,26 @@ TEST_F(SetupDialogTest, AnUpDownStepsItsEditAndFollowsWhatIsTyped) {
   EXPECT_EQ(upDown->value(), 4);
   upDown->stepUp();
   EXPECT_EQ(edit->text(), QStringLiteral("5"));
+}
+
+TEST_F(SetupDialogTest, UpAndDownInTheEditStepByOneWithinTheRange) {
+  struct Case {
+    uint8_t stored;
+    Qt::Key key;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {4, Qt::Key_Up, "5"}, {4, Qt::Key_Down, "3"}, {10, Qt::Key_Up, "10"}, {1, Qt::Key_Down, "1"},
+  };
+  for (const Case& c : cases) {
+    record.display_config.update_rate = c.stored;
+    Open();
+    auto* edit = Get("EditUpdateRate");
+    edit->setFocus();
+    QTest::keyClick(edit, c.key);
+    EXPECT_EQ(edit->text(), QString::fromLatin1(c.shown)) << int(c.stored) << " " << c.key;
+    EXPECT_EQ(Get<QSpinBox>("UpDownUpdateRate")->value(), edit->text().toInt());
+  }
 }
 
 TEST_F(SetupDialogTest, UnknownCodesShowTheFirstChoice) {
@@ -292,6 +320,148 @@ TEST_F(SetupDialogTest, ExecuteTellsOkFromCancel) {
   });
   EXPECT_TRUE(TTestSetupDialog::Execute(prompter, copy, TSetupDialog::WriteBack::WorkCopy, nullptr));
   EXPECT_EQ(copy.prevent_sensor_timeout, 0);
+}
+
+// ---- Tables, texts and lists refilled after a nested dialog --------------
+
+// Table 2 of the output tables declared as the table dialogs declare
+// theirs: its name, its points (the output column in its decimal places),
+// and a list of the table names that a nested dialog may rename.
+class TTableSetupDialog : public TSetupDialogOf<TTableSetupDialog> {
+ public:
+  TTableSetupDialog(Prompter& prompter, QVA_CONFIG_DATA& record)
+      : TSetupDialogOf(prompter, record, WriteBack::WorkCopy, nullptr) {
+    new QVBoxLayout(this);
+    auto* readTable = AddControl<QCheckBox>(this, "CheckReadTable");
+    readTable->setChecked(true);
+    auto* frame = AddControl<TFrameTable2DEdit>(this, "FrameTable");
+    auto* list = AddControl<QComboBox>(this, "ComboBoxOutputToDisplay");
+    auto* rename = AddControl<QPushButton>(this, "ButtonOutputTables");
+    for (const char* name : {"ButtonOk", "ButtonCancel", "ButtonHelp"}) AddControl<QPushButton>(this, name);
+
+    FieldBindings& fields = Bindings();
+    fields.Text(AddControl<QLineEdit>(this, "EditTableName"),
+                TextAccess{[](const QVA_CONFIG_DATA& c) { return QString::fromLatin1(c.output_table[1].output_name); },
+                           [](QVA_CONFIG_DATA& c, const QString& name) {
+                             std::strncpy(c.output_table[1].output_name, name.toLatin1().constData(), 15);
+                           }});
+    fields.Table(frame, QVA_TABLE(output_table[1]), IpType, OutputVoltsType, {QStringLiteral("Input"), QString()})
+        .ColumnTypeFrom(1, [](const QVA_CONFIG_DATA& c) { return DecimalPlacesType(c.output_table[1].decimal_places); })
+        .When([readTable] { return readTable->isChecked(); });
+    fields.CodeCombo(list, QVA_FIELD(display_config.output_to_display))
+        .ItemsFrom([](const QVA_CONFIG_DATA& c) {
+          return CodeList{{0, QString::fromLatin1(c.output_table[0].output_name)},
+                          {1, QString::fromLatin1(c.output_table[1].output_name)}};
+        })
+        .RefillAfter(rename, [this](int& code) {
+          codesAsked.push_back(code);
+          if (!nestedAccepts) return false;
+          std::strcpy(Edited().output_table[0].output_name, "Renamed");
+          code = 0;
+          return true;
+        });
+    fields.React(list, [this] { ++reactions; });
+    FinishSetup(QStringLiteral("Table Setup"));
+  }
+
+  bool nestedAccepts = true;
+  std::vector<int> codesAsked;
+  int reactions = 0;
+};
+
+class TableBindingTest : public ::testing::Test {
+ protected:
+  TableBindingTest() {
+    record = MakeBlankConfig();
+    record.output_table[1] = OutputTable("Lambda", 2, {{2000, 150}, {1000, 100}});
+    std::strcpy(record.output_table[0].output_name, "AFR");
+    record.output_table[1].values[5] = {1234, 5678};  // past num_rows
+    record.display_config.output_to_display = 1;
+  }
+  void Open() {
+    dialog = std::make_unique<TTableSetupDialog>(prompter, record);
+    dialog->show();
+  }
+  void Press(const char* button) { Find<QPushButton>(dialog.get(), button)->click(); }
+
+  ScriptedPrompter prompter;
+  QVA_CONFIG_DATA record{};
+  std::unique_ptr<TTableSetupDialog> dialog;
+};
+
+TEST_F(TableBindingTest, LoadShowsThePointsInTheRecordsTypesUnderTheHostsTitles) {
+  record.output_table[1].num_rows = 200;  // a damaged count shows the points there are
+  Open();
+  auto* frame = Find<TFrameTable2DEdit>(dialog.get(), "FrameTable");
+  EXPECT_EQ(frame->ColumnTitle(0), QStringLiteral("Input"));
+  EXPECT_EQ(frame->ColumnTitle(1), QStringLiteral("V"));  // no title given: the unit
+  EXPECT_EQ(CellText(dialog.get(), "FrameTable", 0, 0), QStringLiteral("2.000"));
+  EXPECT_EQ(CellText(dialog.get(), "FrameTable", 1, 0), QStringLiteral("1.50"));
+  EXPECT_EQ(CellText(dialog.get(), "FrameTable", 0, 5), QStringLiteral("1.234"));
+  EXPECT_EQ(frame->Model().RowCount(), 32);
+  EXPECT_EQ(Find<QLineEdit>(dialog.get(), "EditTableName")->text(), QStringLiteral("Lambda"));
+}
+
+TEST_F(TableBindingTest, OkStoresThePointsInInputOrderOrRefusesAndWritesNothing) {
+  const QString duplicate = QStringLiteral(
+      "The table may not contain duplicate source values.\n"
+      "Please check the table entries and change or remove one of the points.");
+  struct Case {
+    const char* name;
+    const char* input;  // typed into row 2, with output 0.75
+    bool read;          // the table takes part in Store
+    QString message;    // the refusal, empty when OK passes
+    int rows;           // stored afterwards; -1: nothing stored
+    int firstInput;     // the first point stored
+  };
+  const Case cases[] = {
+      {"a new first point", "0.5", true, QString(), 3, 500},
+      {"a duplicate input", "1", true, duplicate, -1, 0},
+      {"an unread table", "1", false, QString(), 2, 2000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QVA_CONFIG_DATA stored = record;
+    Open();
+    Find<QCheckBox>(dialog.get(), "CheckReadTable")->setChecked(c.read);
+    TypeCell(dialog.get(), "FrameTable", 0, 2, QString::fromLatin1(c.input));
+    TypeCell(dialog.get(), "FrameTable", 1, 2, QStringLiteral("0.75"));
+    TypeInto(Find<QLineEdit>(dialog.get(), "EditTableName"), QStringLiteral("Boost"));
+    if (!c.message.isEmpty()) prompter.ExpectMessage(c.message);
+    Press("ButtonOk");
+    EXPECT_TRUE(prompter.AllAnswered());
+    if (c.rows < 0) {
+      EXPECT_TRUE(dialog->isVisible());
+      EXPECT_TRUE(SameBytes(record, stored));
+      continue;
+    }
+    const QVA_OUTPUT_CAL_TABLE& table = record.output_table[1];
+    EXPECT_STREQ(table.output_name, "Boost");
+    EXPECT_EQ(table.num_rows, c.rows);
+    EXPECT_EQ(int{table.values[0].x}, c.firstInput);
+    EXPECT_EQ(int{table.values[5].x}, 1234);  // past the count: as it was
+    record = stored;
+  }
+}
+
+TEST_F(TableBindingTest, AListIsRefilledFromTheWorkCopyAfterTheNestedDialog) {
+  Open();
+  auto* list = Find<QComboBox>(dialog.get(), "ComboBoxOutputToDisplay");
+  const int reactionsAtOpen = dialog->reactions;
+  dialog->nestedAccepts = false;
+  Press("ButtonOutputTables");
+  EXPECT_EQ(ItemTexts(list), (QStringList{"AFR", "Lambda"}));
+  EXPECT_EQ(dialog->reactions, reactionsAtOpen);
+  dialog->nestedAccepts = true;
+  Press("ButtonOutputTables");
+  EXPECT_EQ(dialog->codesAsked, (std::vector<int>{1, 1}));
+  EXPECT_EQ(ItemTexts(list), (QStringList{"Renamed", "Lambda"}));
+  EXPECT_EQ(list->currentText(), QStringLiteral("Renamed"));
+  EXPECT_EQ(dialog->reactions, reactionsAtOpen + 1);  // once, on the whole new list
+  EXPECT_STREQ(record.output_table[0].output_name, "AFR");  // nothing reaches the caller before OK
+  Press("ButtonOk");
+  EXPECT_STREQ(record.output_table[0].output_name, "Renamed");
+  EXPECT_EQ(record.display_config.output_to_display, 0);
 }
 
 }  // namespace

@@ -72,7 +72,7 @@ TEST(TableEditingInDialogs, OutputTableSetupKeepsThePastedPointsAfterUndo) {
   QVA_CONFIG_DATA config = MakeBlankConfig();
   config.output_table[0] = OutputTable("AFR", 1, {{500, 147}, {1000, 160}});
   int tableIndex = 0;
-  TFormOutputTableSetup dialog(prompter, nullptr, config, tableIndex);
+  TFormOutputTableSetup dialog(prompter, config, nullptr, tableIndex);
   PasteInterpolateUndoOk(&dialog, c);
   ExpectPoints(config.output_table[0].values, config.output_table[0].num_rows, c);
 }
@@ -118,7 +118,7 @@ TEST(TableEditingInDialogs, EachTableFileLoadedIsOneStepUndo) {
   QVA_CONFIG_DATA config = MakeBlankConfig();
   config.output_table[0] = OutputTable("AFR", 1, {{500, 147}, {1000, 160}});
   int tableIndex = 0;
-  TFormOutputTableSetup dialog(prompter, nullptr, config, tableIndex);
+  TFormOutputTableSetup dialog(prompter, config, nullptr, tableIndex);
   dialog.show();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
   auto* frame = Find<TFrameTable2DEdit>(&dialog, "FrameOutputTable");

@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include "support/qtmessagecheck.h"
 #include "support/testenvironment.h"
 
 int main(int argc, char** argv) {
   TestEnvironment::Setup();
+  QtMessageCheck::Install();
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QLocale::setDefault(QLocale::c());
   int result = 0;

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTest>
 #include <QTreeWidget>
@@ -83,6 +84,13 @@ class FormViewConfigTest : public ::testing::Test {
   void ClickCell(int column, int row) {
     const QRect cell = grid->visualRect(grid->model()->index(row, column));
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+  }
+
+  // The cell a user sees at a point of the grid, whichever view draws it.
+  QModelIndex ShownAt(const QPoint& pointInGrid) const {
+    QWidget* widget = grid->childAt(pointInGrid);
+    auto* view = widget != nullptr ? qobject_cast<QAbstractItemView*>(widget->parentWidget()) : nullptr;
+    return view != nullptr ? view->indexAt(widget->mapFrom(grid, pointInGrid)) : QModelIndex();
   }
 
   QVA_CONFIG_DATA config = MakeBlankConfig();
@@ -191,6 +199,25 @@ TEST_F(FormViewConfigTest, TableCellsCommitWhenTheCurrentCellMoves) {
   ClickCell(4, 1);
   EXPECT_EQ(config.user_cal_table.values[2].y, -16);
   EXPECT_EQ(Cell(3, 2), QStringLiteral("-16"));
+}
+
+TEST_F(FormViewConfigTest, TablePagesKeepTheRowLabelsInViewWhenScrolledRight) {
+  Select(QStringLiteral("Config/user_cal_table/values"));
+  const QRect cells = grid->viewport()->geometry();
+  const int rowMiddle = grid->rowHeight(0) + grid->rowHeight(1) / 2;
+  QScrollBar* sideways = grid->horizontalScrollBar();
+  ASSERT_GT(sideways->maximum(), 0) << "the page is wider than the grid";
+  sideways->setValue(sideways->maximum());
+  const QModelIndex label = ShownAt(cells.topLeft() + QPoint(4, rowMiddle));
+  EXPECT_EQ(label.column(), 0);
+  EXPECT_EQ(label.data().toString(), QStringLiteral("0"));
+  // Back to the first entry with Home: it comes out beside the labels, not under them.
+  grid->setFocus();
+  grid->setCurrentIndex(grid->model()->index(1, 20));
+  QTest::keyClick(grid, Qt::Key_Home);
+  ASSERT_EQ(grid->currentIndex(), grid->model()->index(1, 1));
+  const QRect first = grid->visualRect(grid->currentIndex());
+  EXPECT_EQ(ShownAt(cells.topLeft() + first.center()), grid->currentIndex());
 }
 
 TEST_F(FormViewConfigTest, OutputNameTakesFifteenCharactersAndKeepsItsTerminator) {

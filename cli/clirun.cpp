@@ -19,6 +19,7 @@
 #include "exitcodes.h"
 #include "livecommand.h"
 #include "setcommand.h"
+#include "sheetcommand.h"
 #include "transfercommands.h"
 #include "platform/fileattributes.h"
 #include "platform/filepaths.h"
@@ -158,6 +159,7 @@ int Run(const CommandLine& line, CliOutput& output) {
   if (line.command == QLatin1String("live")) return LiveCommand(line, output);
   if (line.command == QLatin1String("set")) return SetCommand(line, output);
   if (line.command == QLatin1String("backups")) return BackupsCommand(line, output);
+  if (line.command == QLatin1String("sheet")) return SheetCommand(line, output);
   throw EUsage(QStringLiteral("Unknown command \"%1\".").arg(line.command), QString());
 }
 

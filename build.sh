@@ -11,7 +11,8 @@ cd "$(dirname "${BASH_SOURCE[0]}")"
 BUILD_DIR=${QVA_BUILD_DIR:-build}
 # What the programs need to build; the tests need the rest.
 PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev)
-TEST_PACKAGES=(libgtest-dev libgmock-dev man-db)
+# poppler-utils: pdftotext and pdfinfo read the setup sheet back.
+TEST_PACKAGES=(libgtest-dev libgmock-dev man-db poppler-utils)
 PROGRAMS=(qva-setup qva-cli qva-device-sim)
 
 installed() {

@@ -36,6 +36,8 @@ const char kProgramHelp[] =
     "                                     show or record the meter's live data\n"
     "  backups [--folder device|save] [--json]\n"
     "                                     list the backups the program keeps\n"
+    "  sheet FILE -o SHEET.pdf [--note TEXT] [--force]\n"
+    "                                     write a printable setup sheet (PDF)\n"
     "  ports [--probe [PATH...]]          list the serial ports, or find the meter among them\n"
     "  help [COMMAND]                     show this help or a command's\n"
     "\n"
@@ -228,6 +230,31 @@ const char kBackupsHelp[] =
     "  qva-cli backups --folder device\n"
     "\n";
 
+const char kSheetHelp[] =
+    "Usage: qva-cli sheet FILE -o SHEET.pdf [--note TEXT] [--force]\n"
+    "\n"
+    "Writes the setup sheet of setup file FILE as a PDF, the same sheet as the\n"
+    "desktop program's File > Export Setup Sheet: the file name, the date, the\n"
+    "program's version and the note, then each setup window's settings with its\n"
+    "labels and units, each table with its points and curve, how the engine\n"
+    "control unit must read the analog output, and the checksum (cfg_crc16) the\n"
+    "meter holds for the configuration. Pages are A4, or Letter where the\n"
+    "locale measures in inches. No display is needed. A file of an older\n"
+    "version is upgraded first, as opening it in the desktop program would; the\n"
+    "file itself is not changed. A failed write leaves no part of a sheet.\n"
+    "\n"
+    "Options:\n"
+    "  -o, --output SHEET.pdf\n"
+    "                 the PDF to write\n"
+    "  --note TEXT    a line printed under the title, such as the car and the\n"
+    "                 customer (at most 300 characters)\n"
+    "  --force        replace SHEET.pdf if it exists (never a read-only file)\n"
+    "  -h, --help     show this help\n"
+    "\n"
+    "Example:\n"
+    "  qva-cli sheet Workshop.Q11 -o Workshop.pdf --note \"Golf GTI, J. Smith\"\n"
+    "\n";
+
 const char kPortsHelp[] =
     "Usage: qva-cli ports [--probe [PATH...]]\n"
     "\n"
@@ -270,6 +297,8 @@ QString HelpText(const QString& command) {
     text = kLiveHelp;
   } else if (command == QLatin1String("backups")) {
     text = kBackupsHelp;
+  } else if (command == QLatin1String("sheet")) {
+    text = kSheetHelp;
   } else if (command == QLatin1String("ports")) {
     text = kPortsHelp;
   }

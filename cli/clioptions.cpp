@@ -3,6 +3,8 @@
 #include <array>
 #include <vector>
 
+#include "editors/setupsheet.h"
+
 namespace {
 
 // What an option sets in the command line: a flag, a text, or a whole
@@ -37,6 +39,7 @@ const std::array kOptions = {
     OptionSpec{"--from", nullptr, nullptr, &CommandLine::from},
     OptionSpec{"--units", nullptr, &CommandLine::units},
     OptionSpec{"--folder", nullptr, nullptr, &CommandLine::folder},
+    OptionSpec{"--note", nullptr, nullptr, &CommandLine::note},
     OptionSpec{"--probe", nullptr, &CommandLine::probe},
 };
 
@@ -55,6 +58,7 @@ const std::vector<CommandSpec>& CommandSpecs() {
       {"send", {"--port", "--retries", "--review", "--yes", "--verify"}, 1},
       {"live", {"--port", "--seconds", "--csv", "--msl", "--smooth", "--force"}, 0},
       {"backups", {"--folder", "--json"}, 0},
+      {"sheet", {"--output", "--note", "--force"}, 1},
       {"ports", {"--probe"}, 0},
   };
   return specs;
@@ -167,6 +171,8 @@ void CheckComplete(const CommandLine& line, const CommandSpec& definition) {
     throw EUsage(QStringLiteral("--units compares two setup files; it does not go with --port."), command);
   if (!line.folder.isEmpty() && line.folder != QLatin1String("device") && line.folder != QLatin1String("save"))
     throw EUsage(QStringLiteral("--folder takes device or save, not \"%1\".").arg(line.folder), command);
+  if (line.note.size() > kMaxSheetNoteLength)
+    throw EUsage(QStringLiteral("--note takes at most %1 characters.").arg(kMaxSheetNoteLength), command);
 }
 
 }  // namespace

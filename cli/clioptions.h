@@ -41,6 +41,7 @@ struct CommandLine {
   QString from;         // set: a dump output whose assignments to apply
   bool units = false;   // diff: grouped by setup window, in the windows' units
   QString folder;       // backups: "device" or "save"; empty for both
+  QString note;         // sheet: the free text printed under the title
   bool probe = false;   // ports: ask each port for a meter
   QStringList files;    // the positional arguments, in order (set: FILE, then NAME=VALUE...; ports --probe: PATH...)
 };

@@ -20,6 +20,7 @@
 #include "livecommand.h"
 #include "portscommand.h"
 #include "setcommand.h"
+#include "sheetcommand.h"
 #include "transfercommands.h"
 #include "comms/portdevices.h"
 #include "platform/fileattributes.h"
@@ -171,6 +172,7 @@ int Run(CommandLine line, CliOutput& output) {
   if (line.command == QLatin1String("live")) return LiveCommand(line, output);
   if (line.command == QLatin1String("set")) return SetCommand(line, output);
   if (line.command == QLatin1String("backups")) return BackupsCommand(line, output);
+  if (line.command == QLatin1String("sheet")) return SheetCommand(line, output);
   if (line.command == QLatin1String("ports")) return PortsCommand(line, output);
   throw EUsage(QStringLiteral("Unknown command \"%1\".").arg(line.command), QString());
 }

@@ -1,9 +1,12 @@
 #include <cstdio>
+#include <memory>
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLocale>
 
 #include "clirun.h"
+#include "sheetcommand.h"
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -35,11 +38,23 @@ int main(int argc, char** argv) {
 #ifdef Q_OS_UNIX
   ReserveClosedStandardStreams();
 #endif
-  QCoreApplication application(argc, argv);
+  QStringList arguments;
+  for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  std::unique_ptr<QCoreApplication> application;
+  if (CommandNeedsPainter(arguments)) {
+    // The sheet is painted, which needs a GUI application but no display:
+    // the offscreen platform, unless the caller names one. The program's
+    // own arguments are not handed over, so none is taken for a Qt option.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int guiArgc = 1;
+    application = std::make_unique<QGuiApplication>(guiArgc, argv);
+  } else {
+    application = std::make_unique<QCoreApplication>(argc, argv);
+    arguments = QCoreApplication::arguments();
+    arguments.removeFirst();
+  }
   // Numbers in reports are the same whatever the user's locale.
   QLocale::setDefault(QLocale::c());
-  QStringList arguments = QCoreApplication::arguments();
-  arguments.removeFirst();
   CliOutput output(stdout, stderr);
   return RunCli(arguments, output);
 }

@@ -77,7 +77,7 @@ TFormBackups::TFormBackups(SetupDocument& document, QWidget* parent) : QDialog(p
   connect(ComboBoxFolder, &QComboBox::currentIndexChanged, this, [this] { ComboBoxFolderChange(); });
   connect(TreeBackups, &QTreeWidget::currentItemChanged, this, [this] { TreeBackupsSelectionChange(); });
   connect(ButtonOpenAsCopy, &QPushButton::clicked, this,
-          [this] { RunCommand(document_.GetPrompter(), [this] { ButtonOpenAsCopyClick(); }); });
+          Guarded(document_.GetPrompter(), [this] { ButtonOpenAsCopyClick(); }));
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   connect(FrameTakeOver, &TFrameTakeOver::ConfigChanged, this, [this] { UpdateCounts(); });
 

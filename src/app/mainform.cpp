@@ -162,6 +162,9 @@ void TFormQVASetupMain::BuildMenus() {
   AddItem(menuFile_, "MenuItemFileBackups", QStringLiteral("&Backups..."),
           QStringLiteral("Lists the backups and compares them with the configuration"),
           &TFormQVASetupMain::MenuItemFileBackupsClick);
+  configItems_ << AddItem(menuFile_, "MenuItemFileExportSheet", QStringLiteral("&Export Setup Sheet..."),
+                          QStringLiteral("Writes a printable setup sheet (PDF) of the configuration"),
+                          &TFormQVASetupMain::MenuItemFileExportSheetClick);
   historyStart_ = menuFile_->addSeparator();
   historyStart_->setObjectName(QStringLiteral("MenuItemStartHistoryBar"));
   historyStart_->setVisible(false);
@@ -452,6 +455,11 @@ void TFormQVASetupMain::MenuItemSetupCANCommunicationsClick() {
 }
 void TFormQVASetupMain::MenuItemSetupAnalogOutputClick() {
   RunSetupEditor(SetupEditor::AnalogOutputSetup);
+}
+
+void TFormQVASetupMain::MenuItemFileExportSheetClick() {
+  // The sheet reads the record; the document stays as it is.
+  if (document_.HasConfig()) commands_.ExportSetupSheet(document_, this);
 }
 
 void TFormQVASetupMain::MenuItemViewConfigClick() {

@@ -54,6 +54,7 @@ class TFormQVASetupMain : public QMainWindow, private DocumentObserver {
   void MenuItemFileSaveAsClick();
   void MenuItemFileCompareWithClick();
   void MenuItemFileBackupsClick();
+  void MenuItemFileExportSheetClick();
   void MenuItemFileExitClick();
   void MenuItemHistoryClick(int index);
   void MenuItemSetupSensorClick();

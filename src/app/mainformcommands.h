@@ -33,6 +33,10 @@ class MainFormCommands {
                            const QString& commPort) = 0;
   // The configuration viewer on the loaded record.
   virtual void ViewConfig(QVA_CONFIG_DATA& config, QWidget* owner) = 0;
+  // File > Export Setup Sheet: the printable sheet of the loaded record as
+  // a PDF, naming the document's file and whether the record holds changes
+  // not saved to it. The document is not changed.
+  virtual void ExportSetupSheet(const SetupDocument& document, QWidget* owner) = 0;
   // The Get transfer with its progress window, after the main window's
   // questions. A cancelled transfer raises EAbort.
   virtual GetOutcome GetConfiguration(const QString& commPort, QWidget* owner) = 0;

@@ -3,6 +3,7 @@
 #include "app/formbackups.h"
 #include "app/formcomparewith.h"
 #include "app/qvaconfigfilelocationform.h"
+#include "app/setupdocument.h"
 #include "comms/formlivedata.h"
 #include "comms/formserialport.h"
 #include "comms/formtransfer.h"
@@ -15,6 +16,7 @@
 #include "editors/configcomparison.h"
 #include "editors/digitalinputssetup.h"
 #include "editors/displaysetup.h"
+#include "editors/exportsheetform.h"
 #include "editors/sensorsetup.h"
 #include "viewer/formviewconfig.h"
 
@@ -45,6 +47,11 @@ void ProgramCommands::EditSetup(SetupEditor editor, QVA_CONFIG_DATA& config, QWi
 
 void ProgramCommands::ViewConfig(QVA_CONFIG_DATA& config, QWidget* owner) {
   TFormViewConfig::Execute(prompter_, config, owner);
+}
+
+void ProgramCommands::ExportSetupSheet(const SetupDocument& document, QWidget* owner) {
+  if (const QVA_CONFIG_DATA* config = document.Config())
+    ::ExportSetupSheet(prompter_, owner, *config, {document.FileName(), document.Modified()});
 }
 
 GetOutcome ProgramCommands::GetConfiguration(const QString& commPort, QWidget* owner) {

@@ -14,6 +14,7 @@ class ProgramCommands final : public MainFormCommands {
   std::optional<QString> NewConfigDialog(QWidget* owner) override;
   void EditSetup(SetupEditor editor, QVA_CONFIG_DATA& config, QWidget* owner, const QString& commPort) override;
   void ViewConfig(QVA_CONFIG_DATA& config, QWidget* owner) override;
+  void ExportSetupSheet(const SetupDocument& document, QWidget* owner) override;
   GetOutcome GetConfiguration(const QString& commPort, QWidget* owner) override;
   void SendConfiguration(QVA_CONFIG_DATA& config, const QString& commPort, QWidget* owner) override;
   void LiveData(const QString& commPort, QWidget* owner) override;

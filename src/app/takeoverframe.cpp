@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "platform/errorhandler.h"
 #include "app/setupdocument.h"
 #include "editors/configcomparison.h"
 #include "ui/comparisonview.h"
@@ -29,7 +30,8 @@ TFrameTakeOver::TFrameTakeOver(SetupDocument& document, const QString& otherTitl
   row->addWidget(ButtonCopySelected);
   row->addStretch(1);
   layout->addLayout(row);
-  connect(ButtonCopySelected, &QPushButton::clicked, this, &TFrameTakeOver::ButtonCopySelectedClick);
+  connect(ButtonCopySelected, &QPushButton::clicked, this,
+          Guarded(document_.GetPrompter(), [this] { ButtonCopySelectedClick(); }));
   connect(FrameComparison, &TFrameComparison::CheckedChanged, this, &TFrameTakeOver::UpdateButtons);
   UpdateButtons();
 }

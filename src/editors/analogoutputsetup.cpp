@@ -60,8 +60,8 @@ TFormAnalogOutputSetup::TFormAnalogOutputSetup(Prompter& prompter, QVA_CONFIG_DA
   ScaleGridToScreen(frame->Grid());
   ui_->LayoutTable->addWidget(new TCurveView(frame, this));
 
-  connect(ui_->ButtonLoad, &QPushButton::clicked, this, &TFormAnalogOutputSetup::ButtonLoadClick);
-  connect(ui_->ButtonSaveAs, &QPushButton::clicked, this, &TFormAnalogOutputSetup::ButtonSaveAsClick);
+  connect(ui_->ButtonLoad, &QPushButton::clicked, this, Guarded(GetPrompter(), [this] { ButtonLoadClick(); }));
+  connect(ui_->ButtonSaveAs, &QPushButton::clicked, this, Guarded(GetPrompter(), [this] { ButtonSaveAsClick(); }));
   FinishSetup(kAnalogOutputCaption);
 }
 
@@ -76,26 +76,24 @@ void TFormAnalogOutputSetup::ComboBoxOutputFunctionClick() {
 }
 
 void TFormAnalogOutputSetup::ButtonLoadClick() {
-  RunCommand(GetPrompter(), [this] {
-    // The table chosen on screen is the one a file's Table function uses.
-    QVA_ANALOG_OUT_TABLE work = Edited().analog_out_table;
-    StoreAnalogFunctionCode(work, GetComboItemCode(ui_->ComboBoxOutputFunction));
-    switch (LoadTableFromFile(GetPrompter(), windowTitle(), work, kOpenTitle)) {
-      case TableLoadResult::LoadedBinary:
-        Edited().analog_out_table = work;
-        Bindings().LoadFromFile(Edited());
-        break;
-      case TableLoadResult::LoadedPoints:
-        ui_->FrameCalTable->LoadPoints(work.values, work.num_rows);
-        break;
-      case TableLoadResult::Cancelled:
-      case TableLoadResult::NoValues:
-        break;
-    }
-  });
+  // The table chosen on screen is the one a file's Table function uses.
+  QVA_ANALOG_OUT_TABLE work = Edited().analog_out_table;
+  StoreAnalogFunctionCode(work, GetComboItemCode(ui_->ComboBoxOutputFunction));
+  switch (LoadTableFromFile(GetPrompter(), windowTitle(), work, kOpenTitle)) {
+    case TableLoadResult::LoadedBinary:
+      Edited().analog_out_table = work;
+      Bindings().LoadFromFile(Edited());
+      break;
+    case TableLoadResult::LoadedPoints:
+      ui_->FrameCalTable->LoadPoints(work.values, work.num_rows);
+      break;
+    case TableLoadResult::Cancelled:
+    case TableLoadResult::NoValues:
+      break;
+  }
 }
 
 void TFormAnalogOutputSetup::ButtonSaveAsClick() {
   if (!Bindings().Store(Edited())) return;
-  RunCommand(GetPrompter(), [this] { SaveTableToFile(GetPrompter(), Edited().analog_out_table, kSaveTitle); });
+  SaveTableToFile(GetPrompter(), Edited().analog_out_table, kSaveTitle);
 }

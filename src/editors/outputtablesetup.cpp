@@ -66,8 +66,8 @@ TFormOutputTableSetup::TFormOutputTableSetup(Prompter& prompter, QVA_CONFIG_DATA
   ui_->TabControl1->SetOnChanging([this](int) { return StorePage(); });
   connect(ui_->TabControl1, &QTabBar::currentChanged, this, &TFormOutputTableSetup::TabControl1Change);
   connect(ui_->EditDecimalPlaces, &QLineEdit::textChanged, this, &TFormOutputTableSetup::EditDecimalPlacesChange);
-  connect(ui_->ButtonLoad, &QPushButton::clicked, this, &TFormOutputTableSetup::ButtonLoadClick);
-  connect(ui_->ButtonSaveAs, &QPushButton::clicked, this, &TFormOutputTableSetup::ButtonSaveAsClick);
+  connect(ui_->ButtonLoad, &QPushButton::clicked, this, Guarded(GetPrompter(), [this] { ButtonLoadClick(); }));
+  connect(ui_->ButtonSaveAs, &QPushButton::clicked, this, Guarded(GetPrompter(), [this] { ButtonSaveAsClick(); }));
   // The caller learns which table was on screen when OK passed.
   connect(this, &QDialog::accepted, this, [this] { tableIndex_ = current_; });
   FinishSetup(kOutputTableCaption);
@@ -99,26 +99,24 @@ void TFormOutputTableSetup::EditDecimalPlacesChange(const QString& text) {
 }
 
 void TFormOutputTableSetup::ButtonLoadClick() {
-  RunCommand(GetPrompter(), [this] {
-    QVA_OUTPUT_CAL_TABLE work = CurrentTable();
-    switch (LoadTableFromFile(GetPrompter(), windowTitle(), work, kOpenTitle)) {
-      case TableLoadResult::LoadedBinary:
-        CurrentTable() = work;
-        Bindings().LoadFromFile(Edited());
-        break;
-      case TableLoadResult::LoadedPoints:
-        // Name and decimal places stay; the points reach the table when the
-        // page is next stored.
-        ui_->FrameOutputTable->LoadPoints(work.values, work.num_rows);
-        break;
-      case TableLoadResult::Cancelled:
-      case TableLoadResult::NoValues:
-        break;
-    }
-  });
+  QVA_OUTPUT_CAL_TABLE work = CurrentTable();
+  switch (LoadTableFromFile(GetPrompter(), windowTitle(), work, kOpenTitle)) {
+    case TableLoadResult::LoadedBinary:
+      CurrentTable() = work;
+      Bindings().LoadFromFile(Edited());
+      break;
+    case TableLoadResult::LoadedPoints:
+      // Name and decimal places stay; the points reach the table when the
+      // page is next stored.
+      ui_->FrameOutputTable->LoadPoints(work.values, work.num_rows);
+      break;
+    case TableLoadResult::Cancelled:
+    case TableLoadResult::NoValues:
+      break;
+  }
 }
 
 void TFormOutputTableSetup::ButtonSaveAsClick() {
   if (!StorePage()) return;
-  RunCommand(GetPrompter(), [this] { SaveTableToFile(GetPrompter(), CurrentTable(), kSaveTitle); });
+  SaveTableToFile(GetPrompter(), CurrentTable(), kSaveTitle);
 }

@@ -68,9 +68,10 @@ TFormSensorSetup::TFormSensorSetup(Prompter& prompter, QVA_CONFIG_DATA& config, 
   fields.React(ui_->RadioUserCalResistor, [this] { RadioUserCalibrationClick(); });
   ui_->LayoutCalTable->addWidget(new TCurveView(ui_->FrameUserCalTable, this), 1, 1);
 
-  connect(ui_->ButtonLoad, &QPushButton::clicked, this, &TFormSensorSetup::ButtonLoadClick);
-  connect(ui_->ButtonSaveAs, &QPushButton::clicked, this, &TFormSensorSetup::ButtonSaveAsClick);
-  connect(ui_->ButtonCalibrate, &QPushButton::clicked, this, &TFormSensorSetup::ButtonCalibrateClick);
+  connect(ui_->ButtonLoad, &QPushButton::clicked, this, Guarded(GetPrompter(), [this] { ButtonLoadClick(); }));
+  connect(ui_->ButtonSaveAs, &QPushButton::clicked, this, Guarded(GetPrompter(), [this] { ButtonSaveAsClick(); }));
+  connect(ui_->ButtonCalibrate, &QPushButton::clicked, this,
+          Guarded(GetPrompter(), [this] { ButtonCalibrateClick(); }));
   FinishSetup(kSensorSetupCaption);
   FitWidestPage();
 }
@@ -159,13 +160,11 @@ bool TFormSensorSetup::StoreCalValue(QVA_CONFIG_DATA& candidate) {
 }
 
 void TFormSensorSetup::ButtonLoadClick() {
-  RunCommand(GetPrompter(), [this] {
-    QVA_USER_CAL_TABLE work = Edited().user_cal_table;
-    const TableLoadResult result = LoadTableFromFile(GetPrompter(), windowTitle(), work, kOpenCalibrationTitle);
-    if (result == TableLoadResult::LoadedBinary) Edited().user_cal_table = work;
-    if (result == TableLoadResult::LoadedBinary || result == TableLoadResult::LoadedPoints)
-      ui_->FrameUserCalTable->LoadPoints(work.values, std::min<int>(work.num_rows, kMaxTablePoints));
-  });
+  QVA_USER_CAL_TABLE work = Edited().user_cal_table;
+  const TableLoadResult result = LoadTableFromFile(GetPrompter(), windowTitle(), work, kOpenCalibrationTitle);
+  if (result == TableLoadResult::LoadedBinary) Edited().user_cal_table = work;
+  if (result == TableLoadResult::LoadedBinary || result == TableLoadResult::LoadedPoints)
+    ui_->FrameUserCalTable->LoadPoints(work.values, std::min<int>(work.num_rows, kMaxTablePoints));
 }
 
 void TFormSensorSetup::ButtonSaveAsClick() {
@@ -173,7 +172,7 @@ void TFormSensorSetup::ButtonSaveAsClick() {
   // in the dialog's record.
   QVA_CONFIG_DATA candidate = Edited();
   if (!Bindings().Store(candidate)) return;
-  RunCommand(GetPrompter(), [&] { SaveTableToFile(GetPrompter(), candidate.user_cal_table, kSaveCalibrationTitle); });
+  SaveTableToFile(GetPrompter(), candidate.user_cal_table, kSaveCalibrationTitle);
 }
 
 // Shows the calibration in this dialog: the measurement window over it,
@@ -199,7 +198,5 @@ void TFormSensorSetup::ButtonCalibrateClick() {
   const O2CalibrationRequest request{portName_, ParseValue16(O2PercentType, ui_->EditOxygenPercent->text()),
                                      SelectedSensorType()};
   CalibrationDisplay display(*this);
-  RunCommand(GetPrompter(), [&] {
-    RunO2CalibrationProcedure(request, access_, display, GetPrompter(), windowTitle(), Edited());
-  });
+  RunO2CalibrationProcedure(request, access_, display, GetPrompter(), windowTitle(), Edited());
 }

@@ -8,16 +8,9 @@
 #include <QRectF>
 
 #include "tables/curvedata.h"
+#include "tables/curvepainter.h"
 
 class TFrameTable2DEdit;
-
-// Where the plot of a curve view lies and the axes that fit it.
-struct CurveLayout {
-  QRect area;
-  QRectF plot;
-  CurveAxis x;
-  CurveAxis y;
-};
 
 // The curve beside a table frame: its points, input across and output up,
 // on axes titled by the frame's column titles and ticked in the columns'

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "app/mainformcommands.h"
+#include "app/setupdocument.h"
 
 // The main window's commands for tests: each does what its member function
 // says, and by default what a window closed with Cancel would do (New makes
@@ -17,6 +18,7 @@ struct FakeMainFormCommands final : MainFormCommands {
   std::function<void(SetupEditor, QVA_CONFIG_DATA&, QWidget*, const QString&)> setupEditor =
       [](SetupEditor, QVA_CONFIG_DATA&, QWidget*, const QString&) {};
   std::function<void(QVA_CONFIG_DATA&, QWidget*)> viewConfig = [](QVA_CONFIG_DATA&, QWidget*) {};
+  std::function<void(const SetupDocument&, QWidget*)> exportSetupSheet = [](const SetupDocument&, QWidget*) {};
   std::function<GetOutcome(const QString&, QWidget*)> getConfiguration = [](const QString&, QWidget*) {
     return GetOutcome{};
   };
@@ -35,6 +37,9 @@ struct FakeMainFormCommands final : MainFormCommands {
     setupEditor(editor, config, owner, commPort);
   }
   void ViewConfig(QVA_CONFIG_DATA& config, QWidget* owner) override { viewConfig(config, owner); }
+  void ExportSetupSheet(const SetupDocument& document, QWidget* owner) override {
+    exportSetupSheet(document, owner);
+  }
   GetOutcome GetConfiguration(const QString& commPort, QWidget* owner) override {
     return getConfiguration(commPort, owner);
   }

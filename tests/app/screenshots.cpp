@@ -27,6 +27,7 @@
 #include "editors/analogoutputsetup.h"
 #include "editors/digitalinputssetup.h"
 #include "editors/displaysetup.h"
+#include "editors/exportsheetform.h"
 #include "editors/outputtablesetup.h"
 #include "editors/sensorsetup.h"
 #include "support/autoanswerprompter.h"
@@ -96,6 +97,8 @@ int main(int argc, char** argv) {
 
   TFormAboutQVASetup about(&main);
   shot("about", about);
+  TFormExportSheet exportSheet(&main);
+  shot("export-setup-sheet", exportSheet);
   TFormNewConfig newConfig(prompter, &main);
   shot("new-configuration", newConfig);
   TFormQVAConfigFileLocation locations(prompter, &main);

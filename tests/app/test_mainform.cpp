@@ -30,7 +30,7 @@ const QStringList kConfigItems = {
     "MenuItemFileSave",          "MenuItemFileSaveAs",         "MenuItemSetupSensor",
     "MenuItemSetupDisplay",      "MenuItemSetupDigitalInputs", "MenuItemSetupCANCommunications",
     "MenuItemSetupAnalogOutput", "MenuItemSendConfiguration",  "MenuItemViewConfig",
-    "MenuItemFileCompareWith"};
+    "MenuItemFileCompareWith", "MenuItemFileExportSheet"};
 const QStringList kAlwaysItems = {
     "MenuItemFileNew",       "MenuItemFileOpen",           "MenuItemFileExit",   "MenuItemGetConfiguration",
     "MenuItemFileLocations", "MenuItemCommunicationsPort", "MenuItemHelpTopics", "MenuItemHelpAbout",
@@ -95,7 +95,10 @@ TEST_F(MainFormTest, MenusCarryTheirCaptionsInOrder) {
     QStringList items;
   };
   const MenuCase menus[] = {
-      {"MenuItemFile", "&File", {"&New...", "&Open...", "&Save", "Save &As...", "Compare &With...", "&Backups...", "", "", "E&xit"}},
+      {"MenuItemFile",
+       "&File",
+       {"&New...", "&Open...", "&Save", "Save &As...", "Compare &With...", "&Backups...", "&Export Setup Sheet...",
+        "", "", "E&xit"}},
       {"Setup1",
        "&Setup",
        {"&Sensor...", "&Display...", "Digital &Inputs...", "&CAN Messages...", "&Analog Output..."}},
@@ -415,6 +418,29 @@ TEST_F(MainFormTest, SetupItemsRunTheEditorAndMarkChanges) {
   EXPECT_EQ(ran, (std::vector<SetupEditor>{SetupEditor::SensorSetup, SetupEditor::DisplaySetup,
                                            SetupEditor::DigitalInputsSetup, SetupEditor::CANMessagesSetup,
                                            SetupEditor::AnalogOutputSetup}));
+}
+
+TEST_F(MainFormTest, ExportSetupSheetHandsOverTheRecordAndItsFileAndChangesNothing) {
+  const QString path = WriteSetup(QStringLiteral("Engine.Q11"), SampleConfig());
+  OpenThroughMenu(path);
+  QString exportedFile;
+  QByteArray exported;
+  commands.exportSetupSheet = [&](const SetupDocument& document, QWidget* owner) {
+    EXPECT_EQ(owner, form.get());
+    EXPECT_EQ(&document, &form->Document());
+    exportedFile = document.FileName();
+    exported = Bytes(*document.Config());
+  };
+  Action(QStringLiteral("MenuItemFileExportSheet"))->trigger();
+  EXPECT_EQ(exportedFile, path);
+  EXPECT_EQ(exported, Bytes(SampleConfig()));
+  EXPECT_FALSE(form->Document().Modified());
+  // A failed write is reported; the document stays as it was.
+  commands.exportSetupSheet = [](const SetupDocument&, QWidget*) { throw EFileWrite(); };
+  prompter.ExpectError(QStringLiteral("File write error"));
+  Action(QStringLiteral("MenuItemFileExportSheet"))->trigger();
+  EXPECT_FALSE(form->Document().Modified());
+  EXPECT_EQ(form->Document().FileName(), path);
 }
 
 TEST_F(MainFormTest, AFailingEditorIsReportedAndTheDocumentKept) {

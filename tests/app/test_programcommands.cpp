@@ -18,6 +18,7 @@
 #include "editors/sensorsetup.h"
 #include "fakemainformcommands.h"
 #include "platform/qvaerrors.h"
+#include "support/testenvironment.h"
 #include "support/widgettestsupport.h"
 #include "tables/gridutils.h"
 #include "viewer/formviewconfig.h"
@@ -241,3 +242,22 @@ TEST(ProgramCommandsTransfer, AnUnopenablePortEndsGetBeforeAnyWindowAndStartUpSt
 }
 
 }  // namespace
+
+// File > Export Setup Sheet... as a user runs it: the menu item, the
+// program's export dialog with the note, the file dialog, the PDF.
+TEST_F(ProgramEditorsTest, ExportSetupSheetWritesThePdfOfTheUntitledRecordWithTheNote) {
+  commands.exportSetupSheet = [this](const SetupDocument& document, QWidget* owner) {
+    program.ExportSetupSheet(document, owner);
+  };
+  const QString pdf = TestEnvironment::PathIn(QStringLiteral("sheets/Untitled.pdf"));
+  const bool modified = form->Document().Modified();
+  prompter.ExpectSaveFile(pdf);
+  OnNextDialog([](QDialog* dialog) {
+    Find<QLineEdit>(dialog, "EditNote")->setText(QStringLiteral("Golf GTI"));
+    Find<QPushButton>(dialog, "ButtonOk")->click();
+  });
+  Trigger("MenuItemFileExportSheet");
+  EXPECT_EQ(prompter.FileDialogs().at(0).fileName, QStringLiteral("Setup Sheet.pdf"));
+  EXPECT_TRUE(ReadAll(pdf).startsWith("%PDF-"));
+  EXPECT_EQ(form->Document().Modified(), modified);
+}

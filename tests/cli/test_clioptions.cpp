@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "clioptions.h"
+#include "sheetcommand.h"
 
 namespace {
 
@@ -92,7 +93,7 @@ TEST(CliOptions, OptionsBelongToTheirCommands) {
 TEST(CliOptions, EveryCommandIsListed) {
   EXPECT_EQ(CliCommands(), (QStringList{QStringLiteral("dump"), QStringLiteral("diff"), QStringLiteral("set"),
                                         QStringLiteral("get"), QStringLiteral("send"), QStringLiteral("live"),
-                                        QStringLiteral("backups"),
+                                        QStringLiteral("backups"), QStringLiteral("sheet"),
                                         QStringLiteral("ports")}));
 }
 
@@ -130,10 +131,27 @@ TEST(CliOptions, TheCommandsThatTalkToTheMeterOrEditAFileCheckTheirArguments) {
       {{"live", "--port", "COM1", "--msl", "b", "--smooth", "0"}, "--smooth needs a whole number from 1 to 60, not \"0\"."},
       {{"live", "--port", "COM1", "--csv", "b", "--smooth", "1.5"},
        "--smooth needs a whole number from 1 to 60, not \"1.5\"."},
+      {{"sheet", "a.Q11"}, "sheet needs -o FILE."},
+      {{"sheet", "-o", "a.pdf"}, "sheet needs a setup file."},
+      {{"sheet", "a.Q11", "-o", "a.pdf", "--port", "COM1"}, "Unknown option \"--port\" for sheet."},
+      {{"sheet", "a.Q11", "b.Q11", "-o", "a.pdf"}, "Unexpected argument \"b.Q11\"."},
   };
   for (const auto& [arguments, message] : refused) {
     EXPECT_EQ(UsageError(arguments), QLatin1String(message)) << arguments.join(QLatin1Char(' ')).toStdString();
   }
+}
+
+TEST(CliOptions, OnlyASheetToWriteNeedsThePainter) {
+  const std::pair<QStringList, bool> cases[] = {
+      {{"sheet", "a.Q11", "-o", "a.pdf", "--note", "-platform"}, true},
+      {{"sheet", "--help"}, false},
+      {{"help", "sheet"}, false},
+      {{"sheet", "a.Q11"}, false},
+      {{"dump", "a.Q11"}, false},
+      {{"--version"}, false},
+  };
+  for (const auto& [arguments, needed] : cases)
+    EXPECT_EQ(CommandNeedsPainter(arguments), needed) << arguments.join(QLatin1Char(' ')).toStdString();
 }
 
 TEST(CliOptions, PortsTakesPathsOnlyAfterProbe) {

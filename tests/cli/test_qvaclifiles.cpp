@@ -398,7 +398,8 @@ INSTANTIATE_TEST_SUITE_P(Requests, CliHelp,
 
 TEST(CliHelp, CommandHelpIsTheSameWhicheverWayItIsAsked) {
   for (const QString& command :
-       {QStringLiteral("dump"), QStringLiteral("diff"), QStringLiteral("get"), QStringLiteral("send")}) {
+       {QStringLiteral("dump"), QStringLiteral("diff"), QStringLiteral("get"), QStringLiteral("send"),
+        QStringLiteral("sheet")}) {
     const CliResult viaHelp = RunQvaCli({QStringLiteral("help"), command});
     const CliResult viaOption = RunQvaCli({command, QStringLiteral("--help")});
     EXPECT_EQ(viaHelp.out, viaOption.out) << command.toStdString();

@@ -14,15 +14,21 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <vector>
 #endif
 
 namespace {
 
 #ifdef Q_OS_UNIX
+// The re-entrant look-ups: the search asks from its own thread.
 QString GroupName(gid_t gid) {
-  const group* entry = ::getgrgid(gid);
-  return entry ? QString::fromLocal8Bit(entry->gr_name) : QString();
+  group entry{};
+  group* found = nullptr;
+  std::vector<char> buffer(4096);
+  while (::getgrgid_r(gid, &entry, buffer.data(), buffer.size(), &found) == ERANGE && buffer.size() < (1u << 20))
+    buffer.resize(buffer.size() * 2);
+  return found ? QString::fromLocal8Bit(found->gr_name) : QString();
 }
 
 QStringList NamesOf(const std::vector<gid_t>& gids) {
@@ -37,7 +43,12 @@ QStringList NamesOf(const std::vector<gid_t>& gids) {
 // The user's groups as the database lists them now, joined since log-in
 // or not.
 QStringList DatabaseGroups() {
-  const passwd* user = ::getpwuid(::getuid());
+  passwd entry{};
+  passwd* user = nullptr;
+  std::vector<char> buffer(4096);
+  while (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &user) == ERANGE &&
+         buffer.size() < (1u << 20))
+    buffer.resize(buffer.size() * 2);
   if (!user) return {};
   const QByteArray name(user->pw_name);
   const gid_t primary = user->pw_gid;

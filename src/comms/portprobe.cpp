@@ -23,10 +23,13 @@ namespace {
 
 // Holds a port to the probe's budget: once it is spent every read comes
 // back empty at once, and no read waits longer than what is left of it.
-// Remembers how the open went, which the link turns into a message only.
+// Tells the probe how the open went (which the link turns into a message
+// only); the probe keeps that answer itself, since a link that fails to open
+// destroys its port.
 class BudgetPort : public SerialPort {
  public:
-  explicit BudgetPort(std::unique_ptr<SerialPort> inner) : inner_(std::move(inner)), budget_(kProbeBudgetMs) {}
+  BudgetPort(std::unique_ptr<SerialPort> inner, PortOpenResult& openResult)
+      : inner_(std::move(inner)), budget_(kProbeBudgetMs), openResult_(openResult) {}
 
   PortOpenResult Open(const QString& deviceName) override {
     openResult_ = inner_->Open(deviceName);
@@ -45,12 +48,11 @@ class BudgetPort : public SerialPort {
   uint32_t TakeLineErrors() override { return inner_->TakeLineErrors(); }
   void Close() override { inner_->Close(); }
 
-  const PortOpenResult& OpenResult() const { return openResult_; }
 
  private:
   std::unique_ptr<SerialPort> inner_;
   QDeadlineTimer budget_;
-  PortOpenResult openResult_;
+  PortOpenResult& openResult_;
 };
 
 bool IsMissingCode(int code) {
@@ -123,16 +125,16 @@ ProbeResult ProbePort(const QString& device, std::unique_ptr<SerialPort> port) {
     return result;
   }
 #endif
-  auto budget = std::make_unique<BudgetPort>(std::move(port));
-  BudgetPort& watched = *budget;
+  PortOpenResult opened;
+  auto budget = std::make_unique<BudgetPort>(std::move(port), opened);
   // One attempt, so there is never a retry to settle for.
   const LinkTiming timing{1, kProbeAnswerTimeoutMs, 0};
   std::unique_ptr<QVASerialComms> comms;
   try {
     comms = std::make_unique<QVASerialComms>(device, std::move(budget), DefaultSleeper(), timing);
   } catch (const ESerialCommunications&) {
-    result.outcome = OpenOutcome(watched.OpenResult());
-    result.code = watched.OpenResult().code;
+    result.outcome = OpenOutcome(opened);
+    result.code = opened.code;
     return result;
   }
   try {

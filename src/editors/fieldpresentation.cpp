@@ -14,6 +14,9 @@
 #include "ui/fieldbindingcodes.h"
 #include "ui/qvavalues.h"
 
+// The bytes a member of the record takes; see Presenter::SpanAt.
+#define QVA_SPAN(presenter, member) (presenter).SpanAt(static_cast<const void*>(&(member)), sizeof(member))
+
 namespace {
 
 constexpr int kHexBase = 16;
@@ -24,11 +27,12 @@ class Presenter {
  public:
   explicit Presenter(const QVA_CONFIG_DATA& config) : config_(config) {}
 
-  template <typename Member>
-  ByteSpan Span(const Member& member) const {
+  // The bytes of one member, from its address and size (QVA_SPAN): the
+  // record is packed, so a reference to a wider member could be misaligned.
+  ByteSpan SpanAt(const void* member, std::size_t size) const {
     const auto* base = reinterpret_cast<const uint8_t*>(&config_);
-    const auto* at = reinterpret_cast<const uint8_t*>(&member);
-    return {static_cast<uint16_t>(at - base), static_cast<uint16_t>(sizeof(Member))};
+    const auto* at = static_cast<const uint8_t*>(member);
+    return {static_cast<uint16_t>(at - base), static_cast<uint16_t>(size)};
   }
 
   void Section(const QString& title) { sections_.push_back({title, {}}); }
@@ -52,13 +56,13 @@ class Presenter {
   template <typename Table>
   void Points(const QString& title, const Table& table, const ValueType& input, const ValueType& output) {
     Item(title);
-    Row(QStringLiteral("Points"), QString::number(table.num_rows), {Span(table.num_rows)});
+    Row(QStringLiteral("Points"), QString::number(table.num_rows), {QVA_SPAN(*this, table.num_rows)});
     for (int n = 0; n < kMaxTablePoints; ++n) {
       const TablePoint& point = table.values[n];
       const QString text = Value(input, point.x) + QStringLiteral(" → ") + Value(output, point.y);
       const bool unused = n >= table.num_rows;
       Row(QStringLiteral("Point %1").arg(n + 1), unused ? QStringLiteral("unused: ") + text : text,
-          {Span(table.values[n])}, unused);
+          {QVA_SPAN(*this, table.values[n])}, unused);
     }
   }
 
@@ -98,17 +102,17 @@ QString Hex(uint32_t value, int digits) {
 void PresentSensor(Presenter& p) {
   const QVA_CONFIG_DATA& c = p.config_;
   p.Section(QStringLiteral("Sensor"));
-  p.Field(QStringLiteral("Sensor Type"), SensorTypeName(c.sensor_type), {p.Span(c.sensor_type)});
+  p.Field(QStringLiteral("Sensor Type"), SensorTypeName(c.sensor_type), {QVA_SPAN(p, c.sensor_type)});
   p.Field(QStringLiteral("Calibration Method"), Presenter::Code(CalMethodItems(), c.sensor_cal_method),
-          {p.Span(c.sensor_cal_method)});
+          {QVA_SPAN(p, c.sensor_cal_method)});
   p.Field(QStringLiteral("Equivalent Resistor"), QString::number(c.user_cal_resistor),
-          {p.Span(c.user_cal_resistor)});
-  p.Field(QStringLiteral("Gain Factor"), QString::number(StoredGain(c)), {p.Span(c.user_gain_factor)});
+          {QVA_SPAN(p, c.user_cal_resistor)});
+  p.Field(QStringLiteral("Gain Factor"), QString::number(StoredGain(c)), {QVA_SPAN(p, c.user_gain_factor)});
   p.Points(QStringLiteral("Calibration Table"), c.user_cal_table, IpType, IpType);
   p.Field(QStringLiteral("Heater Voltage (NTK Only)"),
-          Presenter::Value(HeaterVoltsType, c.ntk_heater_voltage), {p.Span(c.ntk_heater_voltage)});
+          Presenter::Value(HeaterVoltsType, c.ntk_heater_voltage), {QVA_SPAN(p, c.ntk_heater_voltage)});
   p.Field(QStringLiteral("Ignore sensor errors (not recommended)"), YesNo(c.prevent_sensor_timeout),
-          {p.Span(c.prevent_sensor_timeout)});
+          {QVA_SPAN(p, c.prevent_sensor_timeout)});
 }
 
 void PresentDisplay(Presenter& p) {
@@ -116,17 +120,17 @@ void PresentDisplay(Presenter& p) {
   const QVA_DISPLAY_CONFIG& d = c.display_config;
   p.Section(QStringLiteral("Display"));
   p.Field(QStringLiteral("Output To Display"), Presenter::Code(OutputTableItems(c), d.output_to_display),
-          {p.Span(d.output_to_display)});
+          {QVA_SPAN(p, d.output_to_display)});
   p.Field(QStringLiteral("Display Decimals Table 1"), QString::number(d.table1_decimal_places),
-          {p.Span(d.table1_decimal_places)});
+          {QVA_SPAN(p, d.table1_decimal_places)});
   p.Field(QStringLiteral("Display Decimals Table 2"), QString::number(d.table2_decimal_places),
-          {p.Span(d.table2_decimal_places)});
+          {QVA_SPAN(p, d.table2_decimal_places)});
   p.Field(QStringLiteral("Update Rate"), QStringLiteral("%1 times per second").arg(d.update_rate),
-          {p.Span(d.update_rate)});
+          {QVA_SPAN(p, d.update_rate)});
   p.Field(QStringLiteral("Filter Time"), Presenter::Value(FilterTimeType, d.filter_time),
-          {p.Span(d.filter_time)});
+          {QVA_SPAN(p, d.filter_time)});
   p.Field(QStringLiteral("Backlight Intensity"), QStringLiteral("%1 %").arg(d.backlight_intensity),
-          {p.Span(d.backlight_intensity)});
+          {QVA_SPAN(p, d.backlight_intensity)});
 }
 
 void PresentOutputTable(Presenter& p, int index) {
@@ -134,9 +138,9 @@ void PresentOutputTable(Presenter& p, int index) {
   p.Section(QStringLiteral("Output Table %1").arg(index + 1));
   p.Field(QStringLiteral("Table Name"),
           QuoteBytes(QByteArray(t.output_name, sizeof t.output_name).split('\0').front()),
-          {p.Span(t.output_name)});
+          {QVA_SPAN(p, t.output_name)});
   p.Field(QStringLiteral("Table Decimal Places"), QString::number(t.decimal_places),
-          {p.Span(t.decimal_places)});
+          {QVA_SPAN(p, t.decimal_places)});
   p.Points(QStringLiteral("Table"), t, IpType, OutputColumnType(ShownDecimalPlaces(t.decimal_places)));
 }
 
@@ -144,22 +148,22 @@ void PresentCanMessage(Presenter& p, const QVA_CAN_MSG_CONFIG& m, const QString&
   p.Item(title);
   const CanIdentifier id = UnpackCanId({m.IDR0, m.IDR1, m.IDR2, m.IDR3});
   p.Row(QStringLiteral("Address"), CanIdBusText(id),
-        {p.Span(m.IDR0), p.Span(m.IDR1), p.Span(m.IDR2), p.Span(m.IDR3)});
+        {QVA_SPAN(p, m.IDR0), QVA_SPAN(p, m.IDR1), QVA_SPAN(p, m.IDR2), QVA_SPAN(p, m.IDR3)});
   // Collect Master has no compound id; the byte is still the record's.
   p.Row(collectMaster ? QStringLiteral("compound_id") : QStringLiteral("Compound ID"),
         collectMaster ? QString::number(m.compound_id) : Hex(m.compound_id, kCompoundIdDigits),
-        {p.Span(m.compound_id)});
+        {QVA_SPAN(p, m.compound_id)});
   p.Row(QStringLiteral("Message Rate"), Presenter::Code(CanMessageRateItems(), m.message_rate),
-        {p.Span(m.message_rate)});
+        {QVA_SPAN(p, m.message_rate)});
 }
 
 void PresentCan(Presenter& p) {
   const QVA_CONFIG_DATA& c = p.config_;
   p.Section(QStringLiteral("CAN"));
   p.Field(QStringLiteral("Bit Rate"), Presenter::Code(CanBitRateItems(), c.can_bit_rate),
-          {p.Span(c.can_bit_rate)});
+          {QVA_SPAN(p, c.can_bit_rate)});
   p.Field(QStringLiteral("Output To Transmit"), Presenter::Code(OutputTableItems(c), c.can_output_to_send),
-          {p.Span(c.can_output_to_send)});
+          {QVA_SPAN(p, c.can_output_to_send)});
   const QStringList captions = CanTabCaptions();
   for (int tab = 0; tab < kCanTabCount && tab < captions.size(); ++tab)
     PresentCanMessage(p, CanTabBlock(c, tab), captions[tab], tab == kCollectMasterTab);
@@ -171,9 +175,9 @@ void PresentAnalogOutput(Presenter& p) {
   const int code = StoredAnalogFunctionCode(a);
   p.Section(QStringLiteral("Analog Output"));
   p.Field(QStringLiteral("Output Function"), Presenter::Code(AnalogFunctionItems(c), code),
-          {p.Span(a.out_function), p.Span(a.out_table_index)});
+          {QVA_SPAN(p, a.out_function), QVA_SPAN(p, a.out_table_index)});
   p.Field(QStringLiteral("Default Output"), Presenter::Value(OutputVoltsType, a.default_output),
-          {p.Span(a.default_output)});
+          {QVA_SPAN(p, a.default_output)});
   p.Points(QStringLiteral("Calibration Table"), a, AnalogInputType(c, code), OutputVoltsType);
 }
 
@@ -181,13 +185,13 @@ void PresentDigitalInputs(Presenter& p) {
   const QVA_CONFIG_DATA& c = p.config_;
   p.Section(QStringLiteral("Digital Inputs"));
   p.Field(QStringLiteral("Device Activation"), Presenter::Code(ActivationModeItems(), c.activate_mode),
-          {p.Span(c.activate_mode)});
+          {QVA_SPAN(p, c.activate_mode)});
   p.Field(QStringLiteral("Input 1 Mode"), Presenter::Code(Input1ModeItems(), c.dig_input_mode[0]),
-          {p.Span(c.dig_input_mode[0])});
+          {QVA_SPAN(p, c.dig_input_mode[0])});
   p.Field(QStringLiteral("Input 2 Mode"), Presenter::Code(Input2ModeItems(), c.dig_input_mode[1]),
-          {p.Span(c.dig_input_mode[1])});
+          {QVA_SPAN(p, c.dig_input_mode[1])});
   p.Field(QStringLiteral("RPM Pulses Per Rev"), QString::number(c.rpm_pulses_per_rev),
-          {p.Span(c.rpm_pulses_per_rev)});
+          {QVA_SPAN(p, c.rpm_pulses_per_rev)});
 }
 
 // Every named field no window shows, by its record name. The checksum is
@@ -229,7 +233,7 @@ std::vector<PresentedSection> PresentConfig(const QVA_CONFIG_DATA& config) {
 PresentedRow PresentChecksum(const QVA_CONFIG_DATA& config) {
   Presenter p(config);
   return {
-      QStringLiteral("Checksum (cfg_crc16)"), Hex(config.cfg_crc16, 4), {p.Span(config.cfg_crc16)}, false};
+      QStringLiteral("Checksum (cfg_crc16)"), Hex(config.cfg_crc16, 4), {QVA_SPAN(p, config.cfg_crc16)}, false};
 }
 
 QString SpanBytesText(const QVA_CONFIG_DATA& config, const std::vector<ByteSpan>& spans) {
